@@ -1,0 +1,375 @@
+// Windows part of the MFC-compatible runtime: module state, message maps, windows, dialogs, GDI.
+#pragma once
+
+#include "afx.h"
+#include <commctrl.h>
+
+class CCmdTarget;
+class CWnd;
+class CWinApp;
+class CDataExchange;
+struct CCreateContext;
+
+// ---------------------------------------------------------------------------------------------
+// Module state: each module (program or regular library) has its own
+
+class AFX_MODULE_STATE
+{
+public:
+	AFX_MODULE_STATE(BOOL bDLL, WNDPROC pfnAfxWndProc);
+	~AFX_MODULE_STATE();
+
+	CWinApp* m_pCurrentWinApp;
+	HINSTANCE m_hCurrentInstanceHandle;
+	HINSTANCE m_hCurrentResourceHandle;
+	LPCTSTR m_lpszCurrentAppName;
+	BYTE m_bDLL;
+	WNDPROC m_pfnAfxWndProc;
+	CString m_strUnregisterList;   // window classes to unregister when a library unloads
+	AFX_MODULE_STATE* m_pNextModule; // the resource chain
+};
+
+AFX_MODULE_STATE* AFXAPI AfxGetModuleState();
+AFX_MODULE_STATE* AFXAPI AfxSetModuleState(AFX_MODULE_STATE* pNewState);
+AFX_MODULE_STATE* AFXAPI AfxGetAppModuleState();
+// Defined by the static start-up code linked into each regular library.
+AFX_MODULE_STATE* AFXAPI AfxGetStaticModuleState();
+
+struct AFX_MAINTAIN_STATE2
+{
+	explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* pModuleState);
+	~AFX_MAINTAIN_STATE2();
+	AFX_MODULE_STATE* m_pPrevModuleState;
+};
+#define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _ctlState(p);
+
+HINSTANCE AFXAPI AfxGetInstanceHandle();
+HINSTANCE AFXAPI AfxGetResourceHandle();
+void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource);
+HINSTANCE AFXAPI AfxFindResourceHandle(LPCTSTR lpszName, LPCTSTR lpszType);
+CWinApp* AFXAPI AfxGetApp();
+CWnd* AFXAPI AfxGetMainWnd();
+LPCTSTR AFXAPI AfxGetAppName();
+BOOL AFXAPI AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow);
+void AFXAPI AfxWinTerm();
+int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow);
+void AFXAPI AfxLinkModule(AFX_MODULE_STATE* pModuleState);
+void AFXAPI AfxUnlinkModule(AFX_MODULE_STATE* pModuleState);
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK AfxWndProcBase(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+void AFXAPI AfxHookWindowCreate(CWnd* pWnd);
+BOOL AFXAPI AfxUnhookWindowCreate();
+BOOL AFXAPI AfxRegisterClass(WNDCLASS* lpWndClass);
+void AFXAPI AfxUnlockTempMaps();
+
+int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
+
+// ---------------------------------------------------------------------------------------------
+// Message maps
+
+typedef void (AFX_MSG_CALL CCmdTarget::*AFX_PMSG)(void);
+typedef void (AFX_MSG_CALL CWnd::*AFX_PMSGW)(void);
+
+struct AFX_MSGMAP_ENTRY
+{
+	UINT nMessage;
+	UINT nCode;
+	UINT nID;
+	UINT nLastID;
+	UINT_PTR nSig;
+	AFX_PMSG pfn;
+};
+
+struct AFX_MSGMAP
+{
+	const AFX_MSGMAP* (PASCAL* pfnGetBaseMap)();
+	const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+enum AfxSig
+{
+	AfxSig_end = 0,
+	AfxSigCmd_v,    // void ()            commands and control notifications
+	AfxSig_vv,      // void ()
+	AfxSig_lwl,     // LRESULT (WPARAM, LPARAM)
+	AfxSig_vbw,     // void (BOOL, UINT)
+};
+
+#define CN_COMMAND 0
+
+#define DECLARE_MESSAGE_MAP() \
+protected: \
+	static const AFX_MSGMAP* PASCAL GetThisMessageMap(); \
+	virtual const AFX_MSGMAP* GetMessageMap() const;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass) \
+	const AFX_MSGMAP* theClass::GetMessageMap() const \
+		{ return GetThisMessageMap(); } \
+	const AFX_MSGMAP* PASCAL theClass::GetThisMessageMap() \
+	{ \
+		typedef theClass ThisClass; \
+		typedef baseClass TheBaseClass; \
+		(void)sizeof(ThisClass); \
+		static const AFX_MSGMAP_ENTRY _messageEntries[] = \
+		{
+
+#define END_MESSAGE_MAP() \
+			{ 0, 0, 0, 0, AfxSig_end, (AFX_PMSG)0 } \
+		}; \
+		static const AFX_MSGMAP messageMap = { &TheBaseClass::GetThisMessageMap, &_messageEntries[0] }; \
+		return &messageMap; \
+	}
+
+#define ON_COMMAND(id, memberFxn) \
+	{ WM_COMMAND, CN_COMMAND, (WORD)id, (WORD)id, AfxSigCmd_v, static_cast<AFX_PMSG>(memberFxn) },
+#define ON_CONTROL(wNotifyCode, id, memberFxn) \
+	{ WM_COMMAND, (WORD)wNotifyCode, (WORD)id, (WORD)id, AfxSigCmd_v, static_cast<AFX_PMSG>(memberFxn) },
+#define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+#define ON_MESSAGE(message, memberFxn) \
+	{ message, 0, 0, 0, AfxSig_lwl, \
+		(AFX_PMSG)(AFX_PMSGW)(static_cast<LRESULT (AFX_MSG_CALL CWnd::*)(WPARAM, LPARAM)>(memberFxn)) },
+#define ON_WM_SHOWWINDOW() \
+	{ WM_SHOWWINDOW, 0, 0, 0, AfxSig_vbw, \
+		(AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)(BOOL, UINT)>(&ThisClass::OnShowWindow)) },
+#define ON_WM_DESTROY() \
+	{ WM_DESTROY, 0, 0, 0, AfxSig_vv, \
+		(AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)(void)>(&ThisClass::OnDestroy)) },
+#define ON_WM_NCDESTROY() \
+	{ WM_NCDESTROY, 0, 0, 0, AfxSig_vv, \
+		(AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)(void)>(&ThisClass::OnNcDestroy)) },
+
+// ---------------------------------------------------------------------------------------------
+// Command targets, windows and the application
+
+class CCmdTarget : public CObject
+{
+	DECLARE_DYNAMIC(CCmdTarget)
+public:
+	CCmdTarget();
+
+	virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, void* pHandlerInfo);
+
+	AFX_MODULE_STATE* m_pModuleState; // the module whose state this object's code runs in
+
+	DECLARE_MESSAGE_MAP()
+};
+
+class CWnd : public CCmdTarget
+{
+	DECLARE_DYNCREATE(CWnd)
+public:
+	CWnd();
+	virtual ~CWnd();
+
+	HWND m_hWnd;
+	operator HWND() const { return this == NULL ? NULL : m_hWnd; }
+	HWND GetSafeHwnd() const { return this == NULL ? NULL : m_hWnd; }
+
+	static CWnd* PASCAL FromHandle(HWND hWnd);
+	static CWnd* PASCAL FromHandlePermanent(HWND hWnd);
+	BOOL Attach(HWND hWndNew);
+	HWND Detach();
+	BOOL SubclassWindow(HWND hWnd);
+	BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+	HWND UnsubclassWindow();
+
+	virtual BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
+		const RECT& rect, CWnd* pParentWnd, UINT nID, CCreateContext* pContext = NULL);
+	virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName,
+		DWORD dwStyle, int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu,
+		LPVOID lpParam = NULL);
+	virtual BOOL DestroyWindow();
+	virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
+
+	// Window state and relations
+	DWORD GetStyle() const { return (DWORD)::GetWindowLong(m_hWnd, GWL_STYLE); }
+	int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+	CWnd* GetParent() const { return CWnd::FromHandle(::GetParent(m_hWnd)); }
+	CWnd* GetDlgItem(int nID) const { return CWnd::FromHandle(::GetDlgItem(m_hWnd, nID)); }
+	void GetDlgItem(int nID, HWND* phWnd) const { *phWnd = ::GetDlgItem(m_hWnd, nID); }
+	BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
+	BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+	BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
+	BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+	void SetWindowText(LPCTSTR lpszString) { ::SetWindowText(m_hWnd, lpszString); }
+	void GetWindowText(CString& rString) const;
+	void CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
+	UINT IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
+	void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
+	void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE)
+		{ ::MoveWindow(m_hWnd, x, y, nWidth, nHeight, bRepaint); }
+	void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
+	void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, NULL, bErase); }
+	void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+	CWnd* SetFocus() { return CWnd::FromHandle(::SetFocus(m_hWnd)); }
+	static CWnd* PASCAL GetFocus() { return CWnd::FromHandle(::GetFocus()); }
+	LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+		{ return ::SendMessage(m_hWnd, message, wParam, lParam); }
+	BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+		{ return ::PostMessage(m_hWnd, message, wParam, lParam); }
+	void SetFont(HFONT hFont, BOOL bRedraw = TRUE)
+		{ ::SendMessage(m_hWnd, WM_SETFONT, (WPARAM)hFont, bRedraw); }
+
+	// Dialog data
+	BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
+	// Modal loops
+	virtual int RunModalLoop(DWORD dwFlags = 0);
+	virtual BOOL ContinueModal();
+	virtual void EndModalLoop(int nResult);
+
+	// Message handling
+	virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+	virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+	virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+	virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+	virtual BOOL PreTranslateMessage(MSG* pMsg);
+	static BOOL PASCAL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
+	static HWND PASCAL GetSafeOwner_(HWND hParent, HWND* pWndTop);
+	LRESULT Default();
+
+	afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
+	afx_msg void OnDestroy();
+	afx_msg void OnNcDestroy();
+
+protected:
+	virtual void DoDataExchange(CDataExchange* pDX);
+	virtual void PreSubclassWindow();
+	virtual void PostNcDestroy();
+	virtual WNDPROC* GetSuperWndProcAddr();
+
+	WNDPROC m_pfnSuper;  // the window procedure MFC routes unhandled messages to
+	int m_nModalResult;
+	BOOL m_bContinueModal;
+
+	friend LRESULT CALLBACK _AfxCbtFilterHook(int, WPARAM, LPARAM);
+
+	DECLARE_MESSAGE_MAP()
+};
+
+class CWinThread : public CCmdTarget
+{
+	DECLARE_DYNAMIC(CWinThread)
+public:
+	CWinThread();
+
+	CWnd* m_pMainWnd;
+
+	virtual BOOL InitInstance();
+	virtual int Run();
+	virtual BOOL PreTranslateMessage(MSG* pMsg);
+	virtual BOOL OnIdle(LONG lCount);
+	virtual int ExitInstance();
+	virtual BOOL PumpMessage();
+};
+
+class CWinApp : public CWinThread
+{
+	DECLARE_DYNAMIC(CWinApp)
+public:
+	explicit CWinApp(LPCTSTR lpszAppName = NULL);
+	virtual ~CWinApp();
+
+	LPCTSTR m_pszAppName;
+	HINSTANCE m_hInstance;
+	LPTSTR m_lpCmdLine;
+	int m_nCmdShow;
+
+	virtual BOOL InitApplication();
+	BOOL InitInstance() override;
+	int ExitInstance() override;
+	int Run() override;
+	virtual int DoMessageBox(LPCTSTR lpszPrompt, UINT nType, UINT nIDPrompt);
+
+	void SetCurrentHandles();
+
+protected:
+	CString m_strAppName;
+
+	DECLARE_MESSAGE_MAP()
+};
+
+// ---------------------------------------------------------------------------------------------
+// Dialogs and controls
+
+class CDataExchange
+{
+public:
+	CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
+
+	BOOL m_bSaveAndValidate;
+	CWnd* m_pDlgWnd;
+};
+
+void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
+
+class CDialog : public CWnd
+{
+	DECLARE_DYNAMIC(CDialog)
+public:
+	CDialog();
+	explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
+
+	virtual BOOL OnInitDialog();
+	void EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
+
+protected:
+	virtual void OnOK();
+	virtual void OnCancel();
+
+	LPCTSTR m_lpszTemplateName;
+	UINT m_nIDHelp;
+	CWnd* m_pParentWnd;
+
+	DECLARE_MESSAGE_MAP()
+};
+
+class CButton : public CWnd
+{
+	DECLARE_DYNAMIC(CButton)
+public:
+	int GetCheck() const { return (int)::SendMessage(m_hWnd, BM_GETCHECK, 0, 0); }
+	void SetCheck(int nCheck) { ::SendMessage(m_hWnd, BM_SETCHECK, nCheck, 0); }
+};
+
+class CStatic : public CWnd
+{
+	DECLARE_DYNAMIC(CStatic)
+public:
+	HICON GetIcon() const { return (HICON)::SendMessage(m_hWnd, STM_GETICON, 0, 0); }
+};
+
+// ---------------------------------------------------------------------------------------------
+// GDI objects
+
+class CGdiObject : public CObject
+{
+	DECLARE_DYNCREATE(CGdiObject)
+public:
+	CGdiObject();
+	virtual ~CGdiObject();
+
+	HGDIOBJ m_hObject;
+	operator HGDIOBJ() const { return this == NULL ? NULL : m_hObject; }
+	HGDIOBJ GetSafeHandle() const { return this == NULL ? NULL : m_hObject; }
+
+	BOOL Attach(HGDIOBJ hObject);
+	HGDIOBJ Detach();
+	BOOL DeleteObject();
+	BOOL CreateStockObject(int nIndex);
+	int GetObject(int nCount, LPVOID lpObject) const { return ::GetObject(m_hObject, nCount, lpObject); }
+};
+
+class CFont : public CGdiObject
+{
+	DECLARE_DYNCREATE(CFont)
+public:
+	operator HFONT() const { return (HFONT)(this == NULL ? NULL : m_hObject); }
+	BOOL CreateFontIndirect(const LOGFONT* lpLogFont)
+		{ return Attach(::CreateFontIndirect(lpLogFont)); }
+	int GetLogFont(LOGFONT* pLogFont) { return GetObject(sizeof(LOGFONT), pLogFont); }
+};

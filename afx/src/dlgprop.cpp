@@ -1,0 +1,151 @@
+#include "afximpl.h"
+#include "../afxdlgs.h"
+
+IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
+IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
+
+// Called just before the system creates a page's window, so that the hook attaches the page.
+static UINT CALLBACK AfxPropPageCallback(HWND, UINT message, LPPROPSHEETPAGE ppsp)
+{
+	if (message == PSPCB_CREATE)
+		AfxHookWindowCreate(reinterpret_cast<CPropertyPage*>(ppsp->lParam));
+	return TRUE;
+}
+
+CPropertyPage::CPropertyPage() : m_psp() {}
+
+CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption, DWORD dwSize) : m_psp()
+{
+	Construct(nIDTemplate, nIDCaption);
+	m_psp.dwSize = dwSize;
+}
+
+// Template and caption come from the module whose state is current now.
+void CPropertyPage::Construct(UINT nIDTemplate, UINT nIDCaption)
+{
+	m_lpszTemplateName = MAKEINTRESOURCE(nIDTemplate);
+	m_nIDHelp = nIDTemplate;
+	m_psp.dwSize = sizeof(m_psp);
+	m_psp.dwFlags = PSP_USECALLBACK;
+	m_psp.hInstance = AfxFindResourceHandle(m_lpszTemplateName, RT_DIALOG);
+	m_psp.pszTemplate = m_lpszTemplateName;
+	m_psp.pfnDlgProc = AfxDlgProc;
+	m_psp.lParam = reinterpret_cast<LPARAM>(this);
+	m_psp.pfnCallback = AfxPropPageCallback;
+	if (nIDCaption != 0 && m_strCaption.LoadString(nIDCaption))
+	{
+		m_psp.pszTitle = m_strCaption;
+		m_psp.dwFlags |= PSP_USETITLE;
+	}
+}
+
+CPropertySheet::CPropertySheet() : m_psh(), m_pParentWnd(NULL)
+{
+	m_psh.dwSize = sizeof(m_psh);
+}
+
+CPropertySheet::CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage)
+	: m_psh(), m_strCaption(pszCaption), m_pParentWnd(pParentWnd)
+{
+	m_psh.dwSize = sizeof(m_psh);
+	m_psh.nStartPage = iSelectPage;
+}
+
+void CPropertySheet::AddPage(CPropertyPage* pPage)
+{
+	m_pages.push_back(pPage);
+}
+
+int CPropertySheet::GetPageIndex(CPropertyPage* pPage)
+{
+	for (size_t i = 0; i < m_pages.size(); ++i)
+		if (m_pages[i] == pPage)
+			return (int)i;
+	return -1;
+}
+
+CPropertyPage* CPropertySheet::GetActivePage() const
+{
+	if (m_hWnd == NULL)
+		return m_psh.nStartPage < m_pages.size() ? m_pages[m_psh.nStartPage] : NULL;
+	HWND hWndPage = (HWND)SendMessage(PSM_GETCURRENTPAGEHWND);
+	return DYNAMIC_DOWNCAST(CPropertyPage, CWnd::FromHandlePermanent(hWndPage));
+}
+
+int CPropertySheet::GetActiveIndex() const
+{
+	if (m_hWnd == NULL)
+		return (int)m_psh.nStartPage;
+	return (int)SendMessage(PSM_HWNDTOINDEX, SendMessage(PSM_GETCURRENTPAGEHWND));
+}
+
+BOOL CPropertySheet::SetActivePage(int nPage)
+{
+	if (m_hWnd == NULL)
+	{
+		m_psh.nStartPage = (UINT)nPage;
+		return TRUE;
+	}
+	return (BOOL)SendMessage(PSM_SETCURSEL, (WPARAM)nPage);
+}
+
+BOOL CPropertySheet::SetActivePage(CPropertyPage* pPage)
+{
+	int nPage = GetPageIndex(pPage);
+	return nPage >= 0 && SetActivePage(nPage);
+}
+
+void CPropertySheet::BuildPropPageArray()
+{
+	m_aPsp.clear();
+	for (CPropertyPage* pPage : m_pages)
+		m_aPsp.push_back(pPage->m_psp);
+	m_psh.dwFlags |= PSH_PROPSHEETPAGE;
+	m_psh.nPages = (UINT)m_aPsp.size();
+	m_psh.ppsp = m_aPsp.data();
+	m_psh.pszCaption = m_strCaption;
+	m_psh.hInstance = AfxGetResourceHandle();
+}
+
+BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
+{
+	BuildPropPageArray();
+	m_psh.dwFlags |= PSH_MODELESS;
+	m_psh.hwndParent = pParentWnd->GetSafeHwnd();
+	AfxHookWindowCreate(this);
+	HWND hWnd = (HWND)::PropertySheet(&m_psh);
+	AfxUnhookWindowCreate();
+	return hWnd != NULL && hWnd != (HWND)-1;
+}
+
+// Runs modeless under our own loop, so that PreTranslateMessage sees every message first.
+INT_PTR CPropertySheet::DoModal()
+{
+	HWND hWndTop = NULL;
+	HWND hWndParent = CWnd::GetSafeOwner_(m_pParentWnd->GetSafeHwnd(), &hWndTop);
+	BOOL bParentEnabled = hWndParent != NULL && ::IsWindowEnabled(hWndParent);
+	INT_PTR nResult = -1;
+	if (Create(CWnd::FromHandle(hWndParent)))
+	{
+		if (bParentEnabled)
+			::EnableWindow(hWndParent, FALSE);
+		RunModalLoop();
+		nResult = SendMessage(PSM_GETRESULT);
+		if (bParentEnabled)
+			::EnableWindow(hWndParent, TRUE);
+		DestroyWindow();
+	}
+	if (hWndTop != NULL)
+		::EnableWindow(hWndTop, TRUE);
+	return nResult;
+}
+
+BOOL CPropertySheet::ContinueModal()
+{
+	return CWnd::ContinueModal() && SendMessage(PSM_GETCURRENTPAGEHWND) != 0;
+}
+
+BOOL CPropertySheet::PreTranslateMessage(MSG* pMsg)
+{
+	return (BOOL)SendMessage(PSM_ISDIALOGMESSAGE, 0, (LPARAM)pMsg);
+}

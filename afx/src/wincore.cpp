@@ -1,0 +1,493 @@
+#include "afximpl.h"
+
+// ---------------------------------------------------------------------------------------------
+// Command targets
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+
+CCmdTarget::CCmdTarget() : m_pModuleState(AfxGetModuleState()) {}
+
+const AFX_MSGMAP* PASCAL CCmdTarget::GetThisMessageMap()
+{
+	static const AFX_MSGMAP_ENTRY _messageEntries[] = { { 0, 0, 0, 0, AfxSig_end, (AFX_PMSG)0 } };
+	static const AFX_MSGMAP messageMap = { NULL, &_messageEntries[0] };
+	return &messageMap;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
+{
+	return GetThisMessageMap();
+}
+
+union MessageMapFunctions
+{
+	AFX_PMSG pfn;
+	void (AFX_MSG_CALL CWnd::*pfn_vv)();
+	LRESULT (AFX_MSG_CALL CWnd::*pfn_lwl)(WPARAM, LPARAM);
+	void (AFX_MSG_CALL CWnd::*pfn_vbw)(BOOL, UINT);
+};
+
+static const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry,
+	UINT nMsg, UINT nCode, UINT nID)
+{
+	for (; lpEntry->nSig != AfxSig_end; ++lpEntry)
+	{
+		if (lpEntry->nMessage == nMsg && lpEntry->nCode == nCode &&
+			nID >= lpEntry->nID && nID <= lpEntry->nLastID)
+			return lpEntry;
+	}
+	return NULL;
+}
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void*, void*)
+{
+	for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != NULL;
+		pMap = pMap->pfnGetBaseMap == NULL ? NULL : (*pMap->pfnGetBaseMap)())
+	{
+		const AFX_MSGMAP_ENTRY* lpEntry = AfxFindMessageEntry(pMap->lpEntries, WM_COMMAND, (UINT)nCode, nID);
+		if (lpEntry != NULL)
+		{
+			(this->*lpEntry->pfn)();
+			return TRUE;
+		}
+	}
+	return FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handle maps
+
+CWnd* PASCAL CWnd::FromHandlePermanent(HWND hWnd)
+{
+	auto& map = AfxGetThreadState()->m_permanentMap;
+	auto it = map.find(hWnd);
+	return it == map.end() ? NULL : it->second;
+}
+
+// Windows without an object get a temporary one, deleted at the next idle time.
+CWnd* PASCAL CWnd::FromHandle(HWND hWnd)
+{
+	if (hWnd == NULL)
+		return NULL;
+	CWnd* pWnd = FromHandlePermanent(hWnd);
+	if (pWnd != NULL)
+		return pWnd;
+	auto& temps = AfxGetThreadState()->m_temporaryMap;
+	auto it = temps.find(hWnd);
+	if (it != temps.end())
+		return it->second;
+	pWnd = new CWnd;
+	pWnd->m_hWnd = hWnd;
+	temps[hWnd] = pWnd;
+	return pWnd;
+}
+
+void AFXAPI AfxUnlockTempMaps()
+{
+	auto& temps = AfxGetThreadState()->m_temporaryMap;
+	for (auto& entry : temps)
+	{
+		entry.second->m_hWnd = NULL;
+		delete entry.second;
+	}
+	temps.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window procedure and creation hook
+
+LRESULT AFXAPI AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+	_AFX_THREAD_STATE* pThreadState = AfxGetThreadState();
+	MSG oldState = pThreadState->m_lastSentMsg;
+	pThreadState->m_lastSentMsg = { hWnd, nMsg, wParam, lParam, 0, {} };
+	LRESULT lResult = 0;
+	// Exceptions must not unwind through the system's window-procedure frames.
+	try
+	{
+		lResult = pWnd->WindowProc(nMsg, wParam, lParam);
+	}
+	catch (CException* e)
+	{
+		e->ReportError(MB_ICONEXCLAMATION);
+		e->Delete();
+		lResult = nMsg == WM_CREATE ? -1 : 0;
+	}
+	pThreadState->m_lastSentMsg = oldState;
+	return lResult;
+}
+
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+	CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+	if (pWnd == NULL || pWnd->m_hWnd != hWnd)
+		return ::DefWindowProc(hWnd, nMsg, wParam, lParam);
+	return AfxCallWndProc(pWnd, hWnd, nMsg, wParam, lParam);
+}
+
+// The program's windows dispatch with the program's state current.
+LRESULT CALLBACK AfxWndProcBase(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+	AFX_MANAGE_STATE(AfxGetAppModuleState());
+	return AfxWndProc(hWnd, nMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK _AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam)
+{
+	_AFX_THREAD_STATE* pThreadState = AfxGetThreadState();
+	if (code == HCBT_CREATEWND && pThreadState->m_pWndInit != NULL)
+	{
+		CWnd* pWndInit = pThreadState->m_pWndInit;
+		pThreadState->m_pWndInit = NULL;
+		HWND hWnd = (HWND)wParam;
+		pWndInit->Attach(hWnd);
+		pWndInit->PreSubclassWindow();
+		WNDPROC pfnAfxWndProc = pWndInit->m_pModuleState->m_pfnAfxWndProc;
+		WNDPROC pfnOld = (WNDPROC)::SetWindowLongPtr(hWnd, GWLP_WNDPROC, (LONG_PTR)pfnAfxWndProc);
+		if (pfnOld != pfnAfxWndProc)
+			*pWndInit->GetSuperWndProcAddr() = pfnOld;
+	}
+	return ::CallNextHookEx(pThreadState->m_hHookOldCbtFilter, code, wParam, lParam);
+}
+
+void AFXAPI AfxHookWindowCreate(CWnd* pWnd)
+{
+	_AFX_THREAD_STATE* pThreadState = AfxGetThreadState();
+	if (pThreadState->m_hHookOldCbtFilter == NULL)
+	{
+		pThreadState->m_hHookOldCbtFilter =
+			::SetWindowsHookEx(WH_CBT, _AfxCbtFilterHook, NULL, ::GetCurrentThreadId());
+		if (pThreadState->m_hHookOldCbtFilter == NULL)
+			AfxThrowMemoryException();
+	}
+	pThreadState->m_pWndInit = pWnd;
+}
+
+// FALSE when the hooked window was never created.
+BOOL AFXAPI AfxUnhookWindowCreate()
+{
+	_AFX_THREAD_STATE* pThreadState = AfxGetThreadState();
+	if (pThreadState->m_pWndInit != NULL)
+	{
+		pThreadState->m_pWndInit = NULL;
+		return FALSE;
+	}
+	return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CWnd
+
+IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+	ON_WM_NCDESTROY()
+END_MESSAGE_MAP()
+
+CWnd::CWnd() : m_hWnd(NULL), m_pfnSuper(NULL), m_nModalResult(0), m_bContinueModal(FALSE) {}
+
+CWnd::~CWnd()
+{
+	if (m_hWnd != NULL && FromHandlePermanent(m_hWnd) == this)
+		DestroyWindow();
+}
+
+BOOL CWnd::Attach(HWND hWndNew)
+{
+	if (hWndNew == NULL || FromHandlePermanent(hWndNew) != NULL)
+		return FALSE;
+	AfxGetThreadState()->m_permanentMap[hWndNew] = this;
+	m_hWnd = hWndNew;
+	return TRUE;
+}
+
+HWND CWnd::Detach()
+{
+	HWND hWnd = m_hWnd;
+	if (hWnd != NULL)
+		AfxGetThreadState()->m_permanentMap.erase(hWnd);
+	m_hWnd = NULL;
+	return hWnd;
+}
+
+WNDPROC* CWnd::GetSuperWndProcAddr()
+{
+	return &m_pfnSuper;
+}
+
+void CWnd::PreSubclassWindow() {}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+	if (!Attach(hWnd))
+		return FALSE;
+	PreSubclassWindow();
+	WNDPROC pfnAfxWndProc = m_pModuleState->m_pfnAfxWndProc;
+	WNDPROC pfnOld = (WNDPROC)::SetWindowLongPtr(hWnd, GWLP_WNDPROC, (LONG_PTR)pfnAfxWndProc);
+	WNDPROC* lplpfn = GetSuperWndProcAddr();
+	if (*lplpfn == NULL)
+		*lplpfn = pfnOld;
+	return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+	HWND hWndControl = ::GetDlgItem(pParent->m_hWnd, nID);
+	return hWndControl != NULL && SubclassWindow(hWndControl);
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+	WNDPROC* lplpfn = GetSuperWndProcAddr();
+	::SetWindowLongPtr(m_hWnd, GWLP_WNDPROC, (LONG_PTR)*lplpfn);
+	*lplpfn = NULL;
+	return Detach();
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCT&)
+{
+	return TRUE;
+}
+
+BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+	CWnd* pParentWnd, UINT nID, CCreateContext* pContext)
+{
+	return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
+		rect.right - rect.left, rect.bottom - rect.top, pParentWnd->GetSafeHwnd(),
+		(HMENU)(UINT_PTR)nID, (LPVOID)pContext);
+}
+
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
+	int x, int y, int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam)
+{
+	CREATESTRUCT cs = {};
+	cs.dwExStyle = dwExStyle;
+	cs.lpszClass = lpszClassName;
+	cs.lpszName = lpszWindowName;
+	cs.style = (LONG)dwStyle;
+	cs.x = x;
+	cs.y = y;
+	cs.cx = nWidth;
+	cs.cy = nHeight;
+	cs.hwndParent = hWndParent;
+	cs.hMenu = nIDorHMenu;
+	cs.hInstance = AfxGetInstanceHandle();
+	cs.lpCreateParams = lpParam;
+	if (!PreCreateWindow(cs))
+	{
+		PostNcDestroy();
+		return FALSE;
+	}
+	AfxHookWindowCreate(this);
+	HWND hWnd = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, (DWORD)cs.style, cs.x, cs.y,
+		cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+	if (!AfxUnhookWindowCreate())
+		PostNcDestroy();
+	return hWnd != NULL;
+}
+
+BOOL CWnd::DestroyWindow()
+{
+	HWND hWndOrig = m_hWnd;
+	if (hWndOrig == NULL)
+		return FALSE;
+	BOOL bResult = ::DestroyWindow(hWndOrig);
+	// A window that was attached without subclassing never saw WM_NCDESTROY through us.
+	CWnd* pWnd = FromHandlePermanent(hWndOrig);
+	if (pWnd != NULL && !::IsWindow(hWndOrig))
+		pWnd->Detach();
+	return bResult;
+}
+
+void CWnd::PostNcDestroy() {}
+
+void CWnd::GetWindowText(CString& rString) const
+{
+	int nLen = ::GetWindowTextLength(m_hWnd);
+	::GetWindowText(m_hWnd, rString.GetBuffer(nLen + 1), nLen + 1);
+	rString.ReleaseBuffer();
+}
+
+LRESULT CWnd::DefWindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+	if (m_pfnSuper != NULL)
+		return ::CallWindowProc(m_pfnSuper, m_hWnd, nMsg, wParam, lParam);
+	return ::DefWindowProc(m_hWnd, nMsg, wParam, lParam);
+}
+
+LRESULT CWnd::Default()
+{
+	const MSG& msg = AfxGetThreadState()->m_lastSentMsg;
+	return DefWindowProc(msg.message, msg.wParam, msg.lParam);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+	LRESULT lResult = 0;
+	if (!OnWndMsg(message, wParam, lParam, &lResult))
+		lResult = DefWindowProc(message, wParam, lParam);
+	return lResult;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+	if (message == WM_COMMAND)
+	{
+		if (!OnCommand(wParam, lParam))
+			return FALSE;
+		*pResult = 1;
+		return TRUE;
+	}
+
+	for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != NULL;
+		pMap = pMap->pfnGetBaseMap == NULL ? NULL : (*pMap->pfnGetBaseMap)())
+	{
+		const AFX_MSGMAP_ENTRY* lpEntry = AfxFindMessageEntry(pMap->lpEntries, message, 0, 0);
+		if (lpEntry == NULL)
+			continue;
+		MessageMapFunctions mmf;
+		mmf.pfn = lpEntry->pfn;
+		LRESULT lResult = 0;
+		switch (lpEntry->nSig)
+		{
+		case AfxSig_vv:
+			(this->*mmf.pfn_vv)();
+			break;
+		case AfxSig_lwl:
+			lResult = (this->*mmf.pfn_lwl)(wParam, lParam);
+			break;
+		case AfxSig_vbw:
+			(this->*mmf.pfn_vbw)((BOOL)wParam, (UINT)lParam);
+			break;
+		default:
+			return FALSE;
+		}
+		*pResult = lResult;
+		return TRUE;
+	}
+	return FALSE;
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM)
+{
+	return OnCmdMsg(LOWORD(wParam), HIWORD(wParam), NULL, NULL);
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+	return FALSE;
+}
+
+BOOL PASCAL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg)
+{
+	for (HWND hWnd = pMsg->hwnd; hWnd != NULL; hWnd = ::GetParent(hWnd))
+	{
+		CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+		if (pWnd != NULL && pWnd->PreTranslateMessage(pMsg))
+			return TRUE;
+		if (hWnd == hWndStop)
+			break;
+	}
+	return FALSE;
+}
+
+HWND PASCAL CWnd::GetSafeOwner_(HWND hParent, HWND* pWndTop)
+{
+	HWND hWnd = hParent;
+	if (hWnd == NULL)
+		hWnd = AfxGetMainWnd()->GetSafeHwnd();
+	if (hWnd == NULL)
+		hWnd = ::GetActiveWindow();
+	// A popup window cannot be owned by a child window.
+	while (hWnd != NULL && (::GetWindowLong(hWnd, GWL_STYLE) & WS_CHILD))
+		hWnd = ::GetParent(hWnd);
+	HWND hWndTop = hWnd;
+	for (HWND hWndTemp = hWnd; hWndTemp != NULL; hWndTemp = ::GetParent(hWndTemp))
+		hWndTop = hWndTemp;
+	if (hParent == NULL && hWnd != NULL)
+		hWnd = ::GetLastActivePopup(hWnd);
+	if (pWndTop != NULL)
+	{
+		*pWndTop = NULL;
+		if (hWndTop != NULL && hWndTop != hWnd && ::IsWindowEnabled(hWndTop))
+		{
+			*pWndTop = hWndTop;
+			::EnableWindow(hWndTop, FALSE);
+		}
+	}
+	return hWnd;
+}
+
+void CWnd::DoDataExchange(CDataExchange*) {}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+	CDataExchange dx(this, bSaveAndValidate);
+	DoDataExchange(&dx);
+	return TRUE;
+}
+
+void CWnd::OnShowWindow(BOOL, UINT)
+{
+	Default();
+}
+
+void CWnd::OnDestroy()
+{
+	Default();
+}
+
+void CWnd::OnNcDestroy()
+{
+	WNDPROC pfnWndProc = (WNDPROC)::GetWindowLongPtr(m_hWnd, GWLP_WNDPROC);
+	Default();
+	if ((WNDPROC)::GetWindowLongPtr(m_hWnd, GWLP_WNDPROC) == pfnWndProc && m_pfnSuper != NULL)
+		::SetWindowLongPtr(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
+	Detach();
+	PostNcDestroy();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Modal loops
+
+int CWnd::RunModalLoop(DWORD)
+{
+	m_bContinueModal = TRUE;
+	CWinThread* pThread = AfxGetApp();
+	MSG msg;
+	while (ContinueModal())
+	{
+		if (pThread != NULL)
+		{
+			if (!pThread->PumpMessage())
+			{
+				::PostQuitMessage(0);
+				break;
+			}
+			continue;
+		}
+		if (::GetMessage(&msg, NULL, 0, 0) <= 0)
+		{
+			::PostQuitMessage(0);
+			break;
+		}
+		if (!WalkPreTranslateTree(m_hWnd, &msg))
+		{
+			::TranslateMessage(&msg);
+			::DispatchMessage(&msg);
+		}
+	}
+	return m_nModalResult;
+}
+
+BOOL CWnd::ContinueModal()
+{
+	return m_bContinueModal;
+}
+
+void CWnd::EndModalLoop(int nResult)
+{
+	m_nModalResult = nResult;
+	m_bContinueModal = FALSE;
+	::PostMessage(m_hWnd, WM_NULL, 0, 0);
+}

@@ -1,0 +1,25 @@
+// The stand-in host program: a property sheet with the cartridge page and every plug-in's page.
+#pragma once
+
+#include <afxdlgs.h>
+#include <memory>
+#include <vector>
+#include "Cartridge.h"
+#include "HostWnd.h"
+#include "PluginModule.h"
+
+class CHostApp : public CWinApp
+{
+public:
+	CHostApp();
+
+	BOOL InitInstance() override;
+
+protected:
+	void LoadPlugins();
+	int ParseStartPage() const;
+
+	CCartridge m_cartridge;
+	std::unique_ptr<CHostWnd> m_pHostWnd;
+	std::vector<std::unique_ptr<CPluginModule>> m_plugins;
+};

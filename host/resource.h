@@ -1,0 +1,11 @@
+// Resource identifiers of the host program.
+#pragma once
+
+#define IDS_CARTRIDGE_CAPTION   100
+#define IDD_CARTRIDGE_PAGE      100
+#define IDC_CART_PRESENT        101
+#define IDC_LINK_READY          102
+#define IDC_BLOCKED             103
+#define IDC_MULTI_POSITION      104
+#define IDC_TROVESAVE           105
+#define IDC_CART_ID             106

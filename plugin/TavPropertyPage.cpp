@@ -1,0 +1,5 @@
+#include "TavPropertyPage.h"
+
+ITavPropertyPage::~ITavPropertyPage()
+{
+}
