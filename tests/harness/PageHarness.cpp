@@ -1,0 +1,40 @@
+#include "PageHarness.h"
+#include <gtest/gtest.h>
+
+std::string ModulePath()
+{
+	char szPath[MAX_PATH];
+	DWORD nLen = ::GetModuleFileNameA(NULL, szPath, MAX_PATH);
+	std::string strPath(szPath, nLen);
+	return strPath.substr(0, strPath.rfind('\\') + 1) + "Mendle.cvl";
+}
+
+CPageHarness::CPageHarness() : m_host(m_cartridge), m_pPage(NULL), m_sheet(_T("Corvel host"))
+{
+	CString strError;
+	EXPECT_TRUE(m_plugin.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;
+	EXPECT_TRUE(m_host.Create());
+	m_host.AddPlugin(&m_plugin);
+	m_pPage = m_plugin.GetPropertyPage(&m_host);
+	m_sheet.AddPage(m_pPage);
+	EXPECT_TRUE(m_sheet.Create(&m_host));
+}
+
+CPageHarness::~CPageHarness()
+{
+	m_sheet.DestroyWindow();
+	delete m_pPage;
+	m_host.DestroyWindow();
+}
+
+// A click as the user makes it; a disabled button cannot be clicked.
+void CPageHarness::Click(int nID)
+{
+	ASSERT_TRUE(IsEnabled(nID)) << "control " << nID << " is disabled";
+	::SendMessage(Item(nID), BM_CLICK, 0, 0);
+}
+
+void CPageHarness::StatusChanged()
+{
+	m_host.NotifyStatusChanged();
+}
