@@ -2,10 +2,13 @@
 #pragma once
 
 #include "afx.h"
+#include "afxtypes.h"
 #include <commctrl.h>
 
 class CCmdTarget;
 class CWnd;
+class CDC;
+class CScrollBar;
 class CWinApp;
 class CDataExchange;
 struct CCreateContext;
@@ -96,6 +99,15 @@ enum AfxSig
 	AfxSig_vv,      // void ()
 	AfxSig_lwl,     // LRESULT (WPARAM, LPARAM)
 	AfxSig_vbw,     // void (BOOL, UINT)
+	AfxSig_bD,      // BOOL (CDC*)
+	AfxSig_vw,      // void (UINT_PTR)
+	AfxSig_vW,      // void (CWnd*)
+	AfxSig_vwii,    // void (UINT, int, int)
+	AfxSig_vwwSB,   // void (UINT, UINT, CScrollBar*)
+	AfxSig_wv,      // UINT ()
+	AfxSig_vwp,     // void (UINT, CPoint)
+	AfxSig_vwww,    // void (UINT, UINT, UINT)
+	AfxSig_bwsp,    // BOOL (UINT, short, CPoint)
 };
 
 #define CN_COMMAND 0
@@ -132,15 +144,34 @@ protected: \
 #define ON_MESSAGE(message, memberFxn) \
 	{ message, 0, 0, 0, AfxSig_lwl, \
 		(AFX_PMSG)(AFX_PMSGW)(static_cast<LRESULT (AFX_MSG_CALL CWnd::*)(WPARAM, LPARAM)>(memberFxn)) },
-#define ON_WM_SHOWWINDOW() \
-	{ WM_SHOWWINDOW, 0, 0, 0, AfxSig_vbw, \
-		(AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)(BOOL, UINT)>(&ThisClass::OnShowWindow)) },
-#define ON_WM_DESTROY() \
-	{ WM_DESTROY, 0, 0, 0, AfxSig_vv, \
-		(AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)(void)>(&ThisClass::OnDestroy)) },
-#define ON_WM_NCDESTROY() \
-	{ WM_NCDESTROY, 0, 0, 0, AfxSig_vv, \
-		(AFX_PMSG)(AFX_PMSGW)(static_cast<void (AFX_MSG_CALL CWnd::*)(void)>(&ThisClass::OnNcDestroy)) },
+#define AFX_WM_ENTRY(message, sig, type, handler) \
+	{ message, 0, 0, 0, sig, (AFX_PMSG)(AFX_PMSGW)(static_cast<type>(&ThisClass::handler)) },
+#define ON_WM_SHOWWINDOW() AFX_WM_ENTRY(WM_SHOWWINDOW, AfxSig_vbw, void (AFX_MSG_CALL CWnd::*)(BOOL, UINT), OnShowWindow)
+#define ON_WM_DESTROY() AFX_WM_ENTRY(WM_DESTROY, AfxSig_vv, void (AFX_MSG_CALL CWnd::*)(void), OnDestroy)
+#define ON_WM_NCDESTROY() AFX_WM_ENTRY(WM_NCDESTROY, AfxSig_vv, void (AFX_MSG_CALL CWnd::*)(void), OnNcDestroy)
+#define ON_WM_PAINT() AFX_WM_ENTRY(WM_PAINT, AfxSig_vv, void (AFX_MSG_CALL CWnd::*)(void), OnPaint)
+#define ON_WM_ERASEBKGND() AFX_WM_ENTRY(WM_ERASEBKGND, AfxSig_bD, BOOL (AFX_MSG_CALL CWnd::*)(CDC*), OnEraseBkgnd)
+#define ON_WM_TIMER() AFX_WM_ENTRY(WM_TIMER, AfxSig_vw, void (AFX_MSG_CALL CWnd::*)(UINT_PTR), OnTimer)
+#define ON_WM_SETFOCUS() AFX_WM_ENTRY(WM_SETFOCUS, AfxSig_vW, void (AFX_MSG_CALL CWnd::*)(CWnd*), OnSetFocus)
+#define ON_WM_KILLFOCUS() AFX_WM_ENTRY(WM_KILLFOCUS, AfxSig_vW, void (AFX_MSG_CALL CWnd::*)(CWnd*), OnKillFocus)
+#define ON_WM_SIZE() AFX_WM_ENTRY(WM_SIZE, AfxSig_vwii, void (AFX_MSG_CALL CWnd::*)(UINT, int, int), OnSize)
+#define ON_WM_VSCROLL() \
+	AFX_WM_ENTRY(WM_VSCROLL, AfxSig_vwwSB, void (AFX_MSG_CALL CWnd::*)(UINT, UINT, CScrollBar*), OnVScroll)
+#define ON_WM_HSCROLL() \
+	AFX_WM_ENTRY(WM_HSCROLL, AfxSig_vwwSB, void (AFX_MSG_CALL CWnd::*)(UINT, UINT, CScrollBar*), OnHScroll)
+#define ON_WM_GETDLGCODE() AFX_WM_ENTRY(WM_GETDLGCODE, AfxSig_wv, UINT (AFX_MSG_CALL CWnd::*)(void), OnGetDlgCode)
+#define ON_WM_LBUTTONDOWN() \
+	AFX_WM_ENTRY(WM_LBUTTONDOWN, AfxSig_vwp, void (AFX_MSG_CALL CWnd::*)(UINT, CPoint), OnLButtonDown)
+#define ON_WM_LBUTTONDBLCLK() \
+	AFX_WM_ENTRY(WM_LBUTTONDBLCLK, AfxSig_vwp, void (AFX_MSG_CALL CWnd::*)(UINT, CPoint), OnLButtonDblClk)
+#define ON_WM_LBUTTONUP() \
+	AFX_WM_ENTRY(WM_LBUTTONUP, AfxSig_vwp, void (AFX_MSG_CALL CWnd::*)(UINT, CPoint), OnLButtonUp)
+#define ON_WM_MOUSEMOVE() \
+	AFX_WM_ENTRY(WM_MOUSEMOVE, AfxSig_vwp, void (AFX_MSG_CALL CWnd::*)(UINT, CPoint), OnMouseMove)
+#define ON_WM_KEYDOWN() \
+	AFX_WM_ENTRY(WM_KEYDOWN, AfxSig_vwww, void (AFX_MSG_CALL CWnd::*)(UINT, UINT, UINT), OnKeyDown)
+#define ON_WM_MOUSEWHEEL() \
+	AFX_WM_ENTRY(WM_MOUSEWHEEL, AfxSig_bwsp, BOOL (AFX_MSG_CALL CWnd::*)(UINT, short, CPoint), OnMouseWheel)
 
 // ---------------------------------------------------------------------------------------------
 // Command targets, windows and the application
@@ -213,6 +244,31 @@ public:
 		{ return ::PostMessage(m_hWnd, message, wParam, lParam); }
 	void SetFont(HFONT hFont, BOOL bRedraw = TRUE)
 		{ ::SendMessage(m_hWnd, WM_SETFONT, (WPARAM)hFont, bRedraw); }
+	void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
+	void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
+	CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const
+		{ return CWnd::FromHandle(::GetNextDlgTabItem(m_hWnd, pWndCtl->GetSafeHwnd(), bPrevious)); }
+
+	// Scroll bars
+	int SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE)
+		{ return ::SetScrollInfo(m_hWnd, nBar, lpScrollInfo, bRedraw); }
+	BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
+	int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE) { return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw); }
+	int GetScrollPos(int nBar) const { return ::GetScrollPos(m_hWnd, nBar); }
+	void ShowScrollBar(UINT nBar, BOOL bShow = TRUE) { ::ShowScrollBar(m_hWnd, (int)nBar, bShow); }
+	BOOL EnableScrollBar(int nSBFlags, UINT nArrowFlags = ESB_ENABLE_BOTH)
+		{ return ::EnableScrollBar(m_hWnd, (UINT)nSBFlags, nArrowFlags); }
+
+	// Carets, timers and the mouse
+	void CreateSolidCaret(int nWidth, int nHeight) { ::CreateCaret(m_hWnd, NULL, nWidth, nHeight); }
+	static void PASCAL SetCaretPos(POINT point) { ::SetCaretPos(point.x, point.y); }
+	void ShowCaret() { ::ShowCaret(m_hWnd); }
+	void HideCaret() { ::HideCaret(m_hWnd); }
+	UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = NULL)
+		{ return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer); }
+	BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+	CWnd* SetCapture() { return CWnd::FromHandle(::SetCapture(m_hWnd)); }
+	static CWnd* PASCAL GetCapture() { return CWnd::FromHandle(::GetCapture()); }
 
 	// Dialog data
 	BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -233,6 +289,8 @@ public:
 	LRESULT Default();
 
 	afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
+	afx_msg void OnKillFocus(CWnd* pNewWnd);
+	afx_msg void OnSize(UINT nType, int cx, int cy);
 	afx_msg void OnDestroy();
 	afx_msg void OnNcDestroy();
 
@@ -336,6 +394,11 @@ public:
 	void SetCheck(int nCheck) { ::SendMessage(m_hWnd, BM_SETCHECK, nCheck, 0); }
 };
 
+class CScrollBar : public CWnd
+{
+	DECLARE_DYNAMIC(CScrollBar)
+};
+
 class CStatic : public CWnd
 {
 	DECLARE_DYNAMIC(CStatic)
@@ -356,6 +419,7 @@ public:
 	HGDIOBJ m_hObject;
 	operator HGDIOBJ() const { return this == NULL ? NULL : m_hObject; }
 	HGDIOBJ GetSafeHandle() const { return this == NULL ? NULL : m_hObject; }
+	static CGdiObject* PASCAL FromHandle(HGDIOBJ hObject);
 
 	BOOL Attach(HGDIOBJ hObject);
 	HGDIOBJ Detach();
@@ -369,7 +433,99 @@ class CFont : public CGdiObject
 	DECLARE_DYNCREATE(CFont)
 public:
 	operator HFONT() const { return (HFONT)(this == NULL ? NULL : m_hObject); }
+	static CFont* PASCAL FromHandle(HFONT hFont) { return (CFont*)CGdiObject::FromHandle(hFont); }
 	BOOL CreateFontIndirect(const LOGFONT* lpLogFont)
 		{ return Attach(::CreateFontIndirect(lpLogFont)); }
 	int GetLogFont(LOGFONT* pLogFont) { return GetObject(sizeof(LOGFONT), pLogFont); }
+};
+
+class CBitmap : public CGdiObject
+{
+	DECLARE_DYNCREATE(CBitmap)
+public:
+	operator HBITMAP() const { return (HBITMAP)(this == NULL ? NULL : m_hObject); }
+	static CBitmap* PASCAL FromHandle(HBITMAP hBitmap) { return (CBitmap*)CGdiObject::FromHandle(hBitmap); }
+	BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
+};
+
+class CBrush : public CGdiObject
+{
+	DECLARE_DYNCREATE(CBrush)
+public:
+	CBrush() = default;
+	explicit CBrush(COLORREF crColor);
+	operator HBRUSH() const { return (HBRUSH)(this == NULL ? NULL : m_hObject); }
+	BOOL CreateSolidBrush(COLORREF crColor) { return Attach(::CreateSolidBrush(crColor)); }
+};
+
+class CRgn : public CGdiObject
+{
+	DECLARE_DYNCREATE(CRgn)
+public:
+	operator HRGN() const { return (HRGN)(this == NULL ? NULL : m_hObject); }
+	BOOL CreateRectRgn(int x1, int y1, int x2, int y2) { return Attach(::CreateRectRgn(x1, y1, x2, y2)); }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Device contexts
+
+class CDC : public CObject
+{
+	DECLARE_DYNCREATE(CDC)
+public:
+	CDC();
+	virtual ~CDC();
+
+	HDC m_hDC;
+	operator HDC() const { return this == NULL ? NULL : m_hDC; }
+	HDC GetSafeHdc() const { return this == NULL ? NULL : m_hDC; }
+	static CDC* PASCAL FromHandle(HDC hDC);
+
+	BOOL Attach(HDC hDC);
+	HDC Detach();
+	BOOL CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC->GetSafeHdc())); }
+	BOOL DeleteDC();
+
+	HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
+	CFont* SelectObject(CFont* pFont) { return (CFont*)CGdiObject::FromHandle(SelectObject(pFont->GetSafeHandle())); }
+	CBitmap* SelectObject(CBitmap* pBitmap)
+		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(pBitmap->GetSafeHandle())); }
+	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)pRgn->GetSafeHandle()); }
+
+	COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
+	COLORREF SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }
+	int SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
+	void FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, (HBRUSH)pBrush->GetSafeHandle()); }
+	void FillSolidRect(LPCRECT lpRect, COLORREF clr);
+	int DrawText(LPCTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat)
+		{ return ::DrawText(m_hDC, lpszString, nCount, lpRect, nFormat); }
+	BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop)
+		{ return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC->GetSafeHdc(), xSrc, ySrc, dwRop); }
+	BOOL GetCharWidth(UINT nFirstChar, UINT nLastChar, LPINT lpBuffer) const
+		{ return ::GetCharWidth(m_hDC, nFirstChar, nLastChar, lpBuffer); }
+	CSize GetTextExtent(LPCTSTR lpszString, int nCount) const;
+};
+
+class CPaintDC : public CDC
+{
+	DECLARE_DYNAMIC(CPaintDC)
+public:
+	explicit CPaintDC(CWnd* pWnd);
+	virtual ~CPaintDC();
+
+	PAINTSTRUCT m_ps;
+
+protected:
+	HWND m_hWnd;
+};
+
+class CClientDC : public CDC
+{
+	DECLARE_DYNAMIC(CClientDC)
+public:
+	explicit CClientDC(CWnd* pWnd);
+	virtual ~CClientDC();
+
+protected:
+	HWND m_hWnd;
 };

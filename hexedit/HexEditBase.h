@@ -4,6 +4,9 @@
 
 #include <afxwin.h>
 
+// Posted to itself after each layout, so that the scroll bars follow once painting is over.
+#define WM_HEXEDIT_UPDATESCROLLBARS 0x5400
+
 class CHexEditBase : public CWnd
 {
 	DECLARE_DYNCREATE(CHexEditBase)
@@ -33,14 +36,58 @@ public:
 protected:
 	void PostNcDestroy() override;
 
+	// Layout and painting
+	void CalcLayout(CDC* pDC);
+	BOOL EnsureLayout();
+	void UpdateScrollBars();
+	void PaintAddresses(CDC* pDC);
+	void PaintHexData(CDC* pDC);
+	void PaintAsciiData(CDC* pDC);
+	UINT LastPaintedByte() const;
+	CRect RowRect(LONG nLeft, LONG nRight, UINT nRow) const;
+	BOOL IsMultiLine() const { return (GetStyle() & ES_MULTILINE) != 0; }
+	BOOL HasData() const { return m_pData != NULL && m_nLength != 0; }
+
+	// Caret, scrolling and selection
 	void SetEditPosition(UINT nPos, BOOL bHighNibble);
+	void MoveEditPosition(int nDelta, BOOL bHighNibble);
+	void PositionFromPoint(CPoint pt, UINT* pPos, BOOL* pHighNibble);
+	void EnsureVisible(UINT nBegin, UINT nEnd, BOOL bRedraw);
+	void SetTopRow(UINT nRow, BOOL bRedraw);
+	void SetHScrollPos(UINT nPos, BOOL bRedraw);
+	void ScrollRows(int nDelta, BOOL bRedraw);
+	void ScrollPixels(int nDelta, BOOL bRedraw);
+	void SelectFromAnchor(CPoint pt);
+	void StartAutoScroll(CPoint pt, int nDir, WORD nDelay);
+	void StopAutoScroll();
+	void CreateEditCaret(int nHeight, int nWidth);
+	void DestroyEditCaret();
+
+	BOOL EnterHexDigit(UINT nChar);
 	void NotifyParent(WORD nCode);
 	void OnSettingChanged(BOOL bRedraw);
 	void Repaint();
 
+	afx_msg LRESULT OnUpdateScrollBars(WPARAM wParam, LPARAM lParam);
+	afx_msg LRESULT OnChar(WPARAM wParam, LPARAM lParam);
 	afx_msg LRESULT OnSetFont(WPARAM wParam, LPARAM lParam);
 	afx_msg LRESULT OnGetFont(WPARAM wParam, LPARAM lParam);
 	afx_msg void OnDestroy();
+	afx_msg void OnTimer(UINT_PTR nIDEvent);
+	afx_msg void OnKillFocus(CWnd* pNewWnd);
+	afx_msg void OnPaint();
+	afx_msg void OnSetFocus(CWnd* pOldWnd);
+	afx_msg void OnSize(UINT nType, int cx, int cy);
+	afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+	afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+	afx_msg UINT OnGetDlgCode();
+	afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+	afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+	afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
+	afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+	afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
+	afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+	afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
 
 	bool m_bAutoDelete;
 	bool m_bFreeData;
@@ -56,7 +103,7 @@ protected:
 	UINT m_nAsciiWidth;
 	UINT m_nAddressLeft;
 	UINT m_nAddressWidth;
-	RECT m_rcText;
+	CRect m_rcText;
 	BYTE* m_pData;
 	UINT m_nRequestedBytesPerRow;
 	UINT m_nAddressDigits;
@@ -93,8 +140,8 @@ protected:
 	CString m_strCopy;
 	CString m_strPaste;
 	CFont m_font;
-	RECT m_rcDragThreshold;
-	POINT m_ptAutoScroll;
+	CRect m_rcDragThreshold;
+	CPoint m_ptAutoScroll;
 	int m_nAutoScrollDir;
 	WORD m_wAutoScrollDelay;
 	WORD m_wAutoScrollCountdown;

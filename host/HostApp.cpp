@@ -5,7 +5,11 @@
 
 CHostApp theApp;
 
-CHostApp::CHostApp() : CWinApp(_T("Corvel host")) {}
+// The plug-in page's controls that the demonstration drives.
+static const int IDC_PLUGIN_SHOW_SNAPSHOT = 1000;
+static const int IDC_PLUGIN_SNAPSHOT = 1023;
+
+CHostApp::CHostApp() : CWinApp(_T("Corvel host")), m_pSheet(NULL), m_bDemoPending(FALSE) {}
 
 // Every *.cvl beside the program; a refused module is reported and the others still load.
 void CHostApp::LoadPlugins()
@@ -54,7 +58,9 @@ BOOL CHostApp::InitInstance()
 	m_pMainWnd = m_pHostWnd.get();
 	LoadPlugins();
 
+	m_bDemoPending = std::strstr(m_lpCmdLine, "--demo") != NULL;
 	CPropertySheet sheet(_T("Corvel host"), m_pHostWnd.get(), (UINT)ParseStartPage());
+	m_pSheet = &sheet;
 	CCartridgePage cartridgePage(*m_pHostWnd);
 	sheet.AddPage(&cartridgePage);
 	std::vector<CPropertyPage*> pluginPages;
@@ -65,9 +71,35 @@ BOOL CHostApp::InitInstance()
 		sheet.AddPage(pluginPages.back());
 	}
 	sheet.DoModal();
+	m_pSheet = NULL;
 	for (CPropertyPage* pPage : pluginPages)
 		delete pPage;
 	m_pHostWnd->DestroyWindow();
 	m_pMainWnd = NULL;
 	return FALSE;
+}
+
+// "--demo": once the sheet is up, the open page shows its snapshot with a few bytes selected,
+// as a user would get it by clicking the check box and dragging over the bytes.
+BOOL CHostApp::OnIdle(LONG lCount)
+{
+	if (m_bDemoPending && m_pSheet != NULL && m_pSheet->m_hWnd != NULL)
+	{
+		m_bDemoPending = FALSE;
+		ShowDemoSelection();
+	}
+	return CWinApp::OnIdle(lCount);
+}
+
+void CHostApp::ShowDemoSelection()
+{
+	CPropertyPage* pPage = m_pSheet->GetActivePage();
+	HWND hCheck = pPage != NULL ? ::GetDlgItem(pPage->m_hWnd, IDC_PLUGIN_SHOW_SNAPSHOT) : NULL;
+	HWND hSnapshot = pPage != NULL ? ::GetDlgItem(pPage->m_hWnd, IDC_PLUGIN_SNAPSHOT) : NULL;
+	if (hCheck == NULL || hSnapshot == NULL)
+		return;
+	::SendMessage(hCheck, BM_CLICK, 0, 0);
+	::SendMessage(hSnapshot, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 8));
+	::SendMessage(hSnapshot, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 24));
+	::SendMessage(hSnapshot, WM_LBUTTONUP, 0, MAKELPARAM(200, 24));
 }

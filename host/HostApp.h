@@ -14,12 +14,16 @@ public:
 	CHostApp();
 
 	BOOL InitInstance() override;
+	BOOL OnIdle(LONG lCount) override;
 
 protected:
 	void LoadPlugins();
 	int ParseStartPage() const;
+	void ShowDemoSelection();
 
 	CCartridge m_cartridge;
 	std::unique_ptr<CHostWnd> m_pHostWnd;
 	std::vector<std::unique_ptr<CPluginModule>> m_plugins;
+	CPropertySheet* m_pSheet;
+	BOOL m_bDemoPending;
 };

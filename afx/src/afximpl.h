@@ -13,6 +13,8 @@ struct _AFX_THREAD_STATE
 	MSG m_lastSentMsg = {};
 	std::unordered_map<HWND, CWnd*> m_permanentMap;
 	std::unordered_map<HWND, CWnd*> m_temporaryMap;
+	std::unordered_map<HGDIOBJ, CGdiObject*> m_temporaryGdiMap;
+	std::unordered_map<HDC, CDC*> m_temporaryDCMap;
 
 	~_AFX_THREAD_STATE();
 };

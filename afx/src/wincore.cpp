@@ -25,6 +25,15 @@ union MessageMapFunctions
 	void (AFX_MSG_CALL CWnd::*pfn_vv)();
 	LRESULT (AFX_MSG_CALL CWnd::*pfn_lwl)(WPARAM, LPARAM);
 	void (AFX_MSG_CALL CWnd::*pfn_vbw)(BOOL, UINT);
+	BOOL (AFX_MSG_CALL CWnd::*pfn_bD)(CDC*);
+	void (AFX_MSG_CALL CWnd::*pfn_vw)(UINT_PTR);
+	void (AFX_MSG_CALL CWnd::*pfn_vW)(CWnd*);
+	void (AFX_MSG_CALL CWnd::*pfn_vwii)(UINT, int, int);
+	void (AFX_MSG_CALL CWnd::*pfn_vwwSB)(UINT, UINT, CScrollBar*);
+	UINT (AFX_MSG_CALL CWnd::*pfn_wv)();
+	void (AFX_MSG_CALL CWnd::*pfn_vwp)(UINT, CPoint);
+	void (AFX_MSG_CALL CWnd::*pfn_vwww)(UINT, UINT, UINT);
+	BOOL (AFX_MSG_CALL CWnd::*pfn_bwsp)(UINT, short, CPoint);
 };
 
 static const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry,
@@ -84,13 +93,26 @@ CWnd* PASCAL CWnd::FromHandle(HWND hWnd)
 
 void AFXAPI AfxUnlockTempMaps()
 {
-	auto& temps = AfxGetThreadState()->m_temporaryMap;
-	for (auto& entry : temps)
+	_AFX_THREAD_STATE* pThreadState = AfxGetThreadState();
+	for (auto& entry : pThreadState->m_temporaryMap)
 	{
 		entry.second->m_hWnd = NULL;
 		delete entry.second;
 	}
-	temps.clear();
+	pThreadState->m_temporaryMap.clear();
+	// Temporary GDI objects wrap handles that belong to someone else: detach, never delete.
+	for (auto& entry : pThreadState->m_temporaryGdiMap)
+	{
+		entry.second->Detach();
+		delete entry.second;
+	}
+	pThreadState->m_temporaryGdiMap.clear();
+	for (auto& entry : pThreadState->m_temporaryDCMap)
+	{
+		entry.second->Detach();
+		delete entry.second;
+	}
+	pThreadState->m_temporaryDCMap.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -359,6 +381,33 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 		case AfxSig_vbw:
 			(this->*mmf.pfn_vbw)((BOOL)wParam, (UINT)lParam);
 			break;
+		case AfxSig_bD:
+			lResult = (this->*mmf.pfn_bD)(CDC::FromHandle((HDC)wParam));
+			break;
+		case AfxSig_vw:
+			(this->*mmf.pfn_vw)((UINT_PTR)wParam);
+			break;
+		case AfxSig_vW:
+			(this->*mmf.pfn_vW)(CWnd::FromHandle((HWND)wParam));
+			break;
+		case AfxSig_vwii:
+			(this->*mmf.pfn_vwii)((UINT)wParam, (short)LOWORD(lParam), (short)HIWORD(lParam));
+			break;
+		case AfxSig_vwwSB:
+			(this->*mmf.pfn_vwwSB)(LOWORD(wParam), HIWORD(wParam), (CScrollBar*)CWnd::FromHandle((HWND)lParam));
+			break;
+		case AfxSig_wv:
+			lResult = (this->*mmf.pfn_wv)();
+			break;
+		case AfxSig_vwp:
+			(this->*mmf.pfn_vwp)((UINT)wParam, CPoint(lParam));
+			break;
+		case AfxSig_vwww:
+			(this->*mmf.pfn_vwww)((UINT)wParam, LOWORD(lParam), HIWORD(lParam));
+			break;
+		case AfxSig_bwsp:
+			lResult = (this->*mmf.pfn_bwsp)(LOWORD(wParam), (short)HIWORD(wParam), CPoint(lParam));
+			break;
 		default:
 			return FALSE;
 		}
@@ -430,6 +479,23 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 void CWnd::OnShowWindow(BOOL, UINT)
 {
 	Default();
+}
+
+void CWnd::OnKillFocus(CWnd*)
+{
+	Default();
+}
+
+void CWnd::OnSize(UINT, int, int)
+{
+	Default();
+}
+
+BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask)
+{
+	lpScrollInfo->cbSize = sizeof(*lpScrollInfo);
+	lpScrollInfo->fMask = nMask;
+	return ::GetScrollInfo(m_hWnd, nBar, lpScrollInfo);
 }
 
 void CWnd::OnDestroy()

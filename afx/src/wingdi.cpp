@@ -36,3 +36,115 @@ BOOL CGdiObject::CreateStockObject(int nIndex)
 {
 	return Attach(::GetStockObject(nIndex));
 }
+
+IMPLEMENT_DYNCREATE(CBitmap, CGdiObject)
+IMPLEMENT_DYNCREATE(CBrush, CGdiObject)
+IMPLEMENT_DYNCREATE(CRgn, CGdiObject)
+IMPLEMENT_DYNCREATE(CDC, CObject)
+IMPLEMENT_DYNAMIC(CPaintDC, CDC)
+IMPLEMENT_DYNAMIC(CClientDC, CDC)
+
+// Handles without an object get a temporary one, released at the next idle time.
+CGdiObject* PASCAL CGdiObject::FromHandle(HGDIOBJ hObject)
+{
+	if (hObject == NULL)
+		return NULL;
+	auto& temps = AfxGetThreadState()->m_temporaryGdiMap;
+	auto it = temps.find(hObject);
+	if (it != temps.end())
+		return it->second;
+	CGdiObject* pObject = new CGdiObject;
+	pObject->m_hObject = hObject;
+	temps[hObject] = pObject;
+	return pObject;
+}
+
+BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
+{
+	return Attach(::CreateCompatibleBitmap(pDC->GetSafeHdc(), nWidth, nHeight));
+}
+
+CBrush::CBrush(COLORREF crColor)
+{
+	if (!CreateSolidBrush(crColor))
+		AfxThrowResourceException();
+}
+
+CDC::CDC() : m_hDC(NULL) {}
+
+CDC::~CDC()
+{
+	DeleteDC();
+}
+
+CDC* PASCAL CDC::FromHandle(HDC hDC)
+{
+	if (hDC == NULL)
+		return NULL;
+	auto& temps = AfxGetThreadState()->m_temporaryDCMap;
+	auto it = temps.find(hDC);
+	if (it != temps.end())
+		return it->second;
+	CDC* pDC = new CDC;
+	pDC->m_hDC = hDC;
+	temps[hDC] = pDC;
+	return pDC;
+}
+
+BOOL CDC::Attach(HDC hDC)
+{
+	if (hDC == NULL)
+		return FALSE;
+	m_hDC = hDC;
+	return TRUE;
+}
+
+HDC CDC::Detach()
+{
+	HDC hDC = m_hDC;
+	m_hDC = NULL;
+	return hDC;
+}
+
+BOOL CDC::DeleteDC()
+{
+	if (m_hDC == NULL)
+		return FALSE;
+	return ::DeleteDC(Detach());
+}
+
+void CDC::FillSolidRect(LPCRECT lpRect, COLORREF clr)
+{
+	::SetBkColor(m_hDC, clr);
+	::ExtTextOut(m_hDC, 0, 0, ETO_OPAQUE, lpRect, NULL, 0, NULL);
+}
+
+CSize CDC::GetTextExtent(LPCTSTR lpszString, int nCount) const
+{
+	SIZE size = {};
+	::GetTextExtentPoint32(m_hDC, lpszString, nCount, &size);
+	return size;
+}
+
+CPaintDC::CPaintDC(CWnd* pWnd) : m_ps(), m_hWnd(pWnd->m_hWnd)
+{
+	if (!Attach(::BeginPaint(m_hWnd, &m_ps)))
+		AfxThrowResourceException();
+}
+
+CPaintDC::~CPaintDC()
+{
+	::EndPaint(m_hWnd, &m_ps);
+	Detach();
+}
+
+CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(pWnd->GetSafeHwnd())
+{
+	if (!Attach(::GetDC(m_hWnd)))
+		AfxThrowResourceException();
+}
+
+CClientDC::~CClientDC()
+{
+	::ReleaseDC(m_hWnd, Detach());
+}

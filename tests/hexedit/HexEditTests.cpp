@@ -68,11 +68,11 @@ protected:
 		ASSERT_TRUE(control.Create(NULL, WS_CHILD | WS_VISIBLE | 0x0004, rc, &m_parent, nID));
 	}
 
-	// Whether the window has been invalidated since the last validation.
+	// Whether part of the window has been invalidated since the last validation.
 	static bool IsInvalid(HWND hWnd)
 	{
 		RECT rc;
-		return ::GetUpdateRect(hWnd, &rc, FALSE) != FALSE;
+		return ::GetUpdateRect(hWnd, &rc, FALSE) && !::IsRectEmpty(&rc);
 	}
 
 	CCommandParent m_parent;
