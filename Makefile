@@ -33,8 +33,9 @@ release: win32
 	rm -rf dist && mkdir -p dist
 	cp $(BUILD)/win32/bin/*.dll $(BUILD)/win32/bin/*.cvl $(BUILD)/win32/bin/*.exe dist/
 
-bench:
-	@echo "No benchmarks yet."
+bench: win64
+	@if [ -n "$$DISPLAY" ]; then tools/winerun $(BUILD)/win64/bin/hexedit_bench.exe; \
+	else $(XVFB) tools/winerun $(BUILD)/win64/bin/hexedit_bench.exe; fi
 
 clean:
 	rm -rf $(BUILD) dist

@@ -389,9 +389,12 @@ void CHexEditBase::UpdateScrollBars()
 {
 	if (!IsMultiLine())
 		return;
+	// The bars are shown and hidden here alone: left to SetScrollInfo, a range that cannot scroll
+	// (a text area lower than one row) would hide a bar we just showed, and the resize that follows
+	// would show it again, for ever.
 	SCROLLINFO info = {};
 	info.cbSize = sizeof(info);
-	info.fMask = SIF_ALL;
+	info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
 	if (m_nMaxTopRow > 0)
 	{
 		ShowScrollBar(SB_VERT, TRUE);

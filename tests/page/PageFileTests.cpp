@@ -245,3 +245,21 @@ TEST_F(PageFileTest, FullDiskIsReported)
 	EXPECT_LT(ReadBytes(strPath).size(), (size_t)SAVE_POSITION_SIZE);
 	ExpectEnabling(true, false);
 }
+
+// Typing in the snapshot changes the control's copy only: the page's image saves as it was.
+TEST_F(PageFileTest, TypingInTheSnapshotLeavesTheSaveImageAlone)
+{
+	m_page.Click(IDC_SHOW_SNAPSHOT);
+	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
+	::SetFocus(hSnapshot);
+	for (char ch : std::string("00112233"))
+		EXPECT_EQ(0, ::SendMessage(hSnapshot, WM_CHAR, ch, 0));
+
+	std::string strPath = Path("image.sav");
+	m_page.m_cartridge.m_bPresent = FALSE;
+	m_modals.AnswerFileDialog(strPath);
+	m_modals.AnswerMessageBox(IDOK);
+	m_modals.AnswerMessageBox(IDOK);
+	m_page.Click(IDC_READ_TO_DISK);
+	EXPECT_EQ(Position(0), ReadBytes(strPath));
+}
