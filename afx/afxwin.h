@@ -2,6 +2,7 @@
 #pragma once
 
 #include "afx.h"
+#include "afxres.h"
 #include "afxtypes.h"
 #include <commctrl.h>
 
@@ -65,6 +66,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 void AFXAPI AfxHookWindowCreate(CWnd* pWnd);
 BOOL AFXAPI AfxUnhookWindowCreate();
 BOOL AFXAPI AfxRegisterClass(WNDCLASS* lpWndClass);
+LPCTSTR AFXAPI AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = NULL, HBRUSH hbrBackground = NULL,
+	HICON hIcon = NULL);
 void AFXAPI AfxUnlockTempMaps();
 
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
@@ -108,6 +111,8 @@ enum AfxSig
 	AfxSig_vwp,     // void (UINT, CPoint)
 	AfxSig_vwww,    // void (UINT, UINT, UINT)
 	AfxSig_bwsp,    // BOOL (UINT, short, CPoint)
+	AfxSig_is,      // int (LPCREATESTRUCT)
+	AfxSig_vWp,     // void (CWnd*, CPoint)
 };
 
 #define CN_COMMAND 0
@@ -149,6 +154,9 @@ protected: \
 #define ON_WM_SHOWWINDOW() AFX_WM_ENTRY(WM_SHOWWINDOW, AfxSig_vbw, void (AFX_MSG_CALL CWnd::*)(BOOL, UINT), OnShowWindow)
 #define ON_WM_DESTROY() AFX_WM_ENTRY(WM_DESTROY, AfxSig_vv, void (AFX_MSG_CALL CWnd::*)(void), OnDestroy)
 #define ON_WM_NCDESTROY() AFX_WM_ENTRY(WM_NCDESTROY, AfxSig_vv, void (AFX_MSG_CALL CWnd::*)(void), OnNcDestroy)
+#define ON_WM_CREATE() AFX_WM_ENTRY(WM_CREATE, AfxSig_is, int (AFX_MSG_CALL CWnd::*)(LPCREATESTRUCT), OnCreate)
+#define ON_WM_CONTEXTMENU() \
+	AFX_WM_ENTRY(WM_CONTEXTMENU, AfxSig_vWp, void (AFX_MSG_CALL CWnd::*)(CWnd*, CPoint), OnContextMenu)
 #define ON_WM_PAINT() AFX_WM_ENTRY(WM_PAINT, AfxSig_vv, void (AFX_MSG_CALL CWnd::*)(void), OnPaint)
 #define ON_WM_ERASEBKGND() AFX_WM_ENTRY(WM_ERASEBKGND, AfxSig_bD, BOOL (AFX_MSG_CALL CWnd::*)(CDC*), OnEraseBkgnd)
 #define ON_WM_TIMER() AFX_WM_ENTRY(WM_TIMER, AfxSig_vw, void (AFX_MSG_CALL CWnd::*)(UINT_PTR), OnTimer)
@@ -288,6 +296,7 @@ public:
 	static HWND PASCAL GetSafeOwner_(HWND hParent, HWND* pWndTop);
 	LRESULT Default();
 
+	afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
 	afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
 	afx_msg void OnKillFocus(CWnd* pNewWnd);
 	afx_msg void OnSize(UINT nType, int cx, int cy);
@@ -404,6 +413,72 @@ class CStatic : public CWnd
 	DECLARE_DYNAMIC(CStatic)
 public:
 	HICON GetIcon() const { return (HICON)::SendMessage(m_hWnd, STM_GETICON, 0, 0); }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Menus
+
+class CMenu : public CObject
+{
+	DECLARE_DYNCREATE(CMenu)
+public:
+	CMenu();
+	virtual ~CMenu();
+
+	HMENU m_hMenu;
+	operator HMENU() const { return this == NULL ? NULL : m_hMenu; }
+
+	BOOL CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
+	BOOL Attach(HMENU hMenu);
+	HMENU Detach();
+	BOOL DestroyMenu();
+	BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCTSTR lpszNewItem = NULL)
+		{ return ::AppendMenu(m_hMenu, nFlags, nIDNewItem, lpszNewItem); }
+	UINT GetMenuItemCount() const { return (UINT)::GetMenuItemCount(m_hMenu); }
+	UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
+	UINT GetMenuState(UINT nID, UINT nFlags) const { return ::GetMenuState(m_hMenu, nID, nFlags); }
+	BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = NULL)
+		{ return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd->GetSafeHwnd(), lpRect); }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Views
+
+class CDocument;
+class CDocTemplate;
+class CFrameWnd;
+class CView;
+
+struct CCreateContext
+{
+	CRuntimeClass* m_pNewViewClass;
+	CDocument* m_pCurrentDoc;
+	CDocTemplate* m_pNewDocTemplate;
+	CView* m_pLastView;
+	CFrameWnd* m_pCurrentFrame;
+};
+
+// A view deletes itself when its window is destroyed, as views made by the framework do.
+class CView : public CWnd
+{
+	DECLARE_DYNAMIC(CView)
+public:
+	CView();
+
+	CDocument* GetDocument() const { return m_pDocument; }
+	BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+
+	virtual void OnDraw(CDC* pDC) = 0;
+
+protected:
+	void PostNcDestroy() override;
+
+	afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+	afx_msg void OnPaint();
+
+	CDocument* m_pDocument;
+
+	DECLARE_MESSAGE_MAP()
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <afxwin.h>
+#include <afxole.h>
+#include <string>
 
 // Posted to itself after each layout, so that the scroll bars follow once painting is over.
 #define WM_HEXEDIT_UPDATESCROLLBARS 0x5400
@@ -19,8 +21,10 @@ public:
 	BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
 		CWnd* pParentWnd, UINT nID, CCreateContext* pContext = NULL) override;
 	BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+	BOOL PreTranslateMessage(MSG* pMsg) override;
 
 	virtual void SetReadOnly(BOOL bReadOnly, BOOL bRedraw);
+	virtual void OnExtendContextMenu(CMenu* pMenu);
 
 	void SetData(const BYTE* pData, UINT nLength, BOOL bRedraw);
 	BOOL HasSelection() const;
@@ -64,6 +68,8 @@ protected:
 	void DestroyEditCaret();
 
 	BOOL EnterHexDigit(UINT nChar);
+	std::string SelectionAsText() const;
+	static HGLOBAL AllocCopyBlock(SIZE_T nBytes);
 	void NotifyParent(WORD nCode);
 	void OnSettingChanged(BOOL bRedraw);
 	void Repaint();
@@ -88,6 +94,10 @@ protected:
 	afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
 	afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
 	afx_msg BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+	afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
+	afx_msg void OnEditCopy();
+	afx_msg void OnEditPaste();
+	afx_msg void OnEditSelectAll();
 
 	bool m_bAutoDelete;
 	bool m_bFreeData;

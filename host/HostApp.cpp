@@ -1,5 +1,6 @@
 #include "HostApp.h"
 #include "CartridgePage.h"
+#include <afxole.h>
 #include <cstdlib>
 #include <cstring>
 
@@ -49,6 +50,12 @@ int CHostApp::ParseStartPage() const
 
 BOOL CHostApp::InitInstance()
 {
+	// The plug-ins' clipboard goes through OLE, which the host initialises for them.
+	if (!AfxOleInit())
+	{
+		AfxMessageBox(_T("OLE could not be initialised."), MB_ICONEXCLAMATION | MB_OK);
+		return FALSE;
+	}
 	m_pHostWnd.reset(new CHostWnd(m_cartridge));
 	if (!m_pHostWnd->Create())
 	{

@@ -1,4 +1,5 @@
 #include "afximpl.h"
+#include <cstdio>
 
 // The program's module state; libraries bring their own (see dllmodul.cpp).
 static AFX_MODULE_STATE _afxBaseModuleState(FALSE, AfxWndProcBase);
@@ -176,4 +177,24 @@ BOOL AFXAPI AfxRegisterClass(WNDCLASS* lpWndClass)
 		pModuleState->m_strUnregisterList += '\n';
 	}
 	return TRUE;
+}
+
+// A class with the given attributes, registered once under a name made from them.
+LPCTSTR AFXAPI AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackground, HICON hIcon)
+{
+	static thread_local TCHAR s_szName[96];
+	HINSTANCE hInstance = AfxGetInstanceHandle();
+	std::snprintf(s_szName, _countof(s_szName), "Afx:%p:%x:%p:%p:%p", (void*)hInstance, nClassStyle,
+		(void*)hCursor, (void*)hbrBackground, (void*)hIcon);
+	WNDCLASS wndcls = {};
+	wndcls.style = nClassStyle;
+	wndcls.lpfnWndProc = ::DefWindowProc;
+	wndcls.hInstance = hInstance;
+	wndcls.hCursor = hCursor;
+	wndcls.hbrBackground = hbrBackground;
+	wndcls.hIcon = hIcon;
+	wndcls.lpszClassName = s_szName;
+	if (!AfxRegisterClass(&wndcls))
+		AfxThrowResourceException();
+	return s_szName;
 }

@@ -72,7 +72,7 @@ void CWinApp::SetCurrentHandles()
 {
 	if (m_pszAppName == NULL)
 	{
-		if (!m_strAppName.LoadString(0xE000))
+		if (!m_strAppName.LoadString(AFX_IDS_APP_TITLE))
 		{
 			TCHAR szPath[_MAX_PATH];
 			DWORD nLen = ::GetModuleFileName(m_hInstance, szPath, _MAX_PATH);

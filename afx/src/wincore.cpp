@@ -34,6 +34,8 @@ union MessageMapFunctions
 	void (AFX_MSG_CALL CWnd::*pfn_vwp)(UINT, CPoint);
 	void (AFX_MSG_CALL CWnd::*pfn_vwww)(UINT, UINT, UINT);
 	BOOL (AFX_MSG_CALL CWnd::*pfn_bwsp)(UINT, short, CPoint);
+	int (AFX_MSG_CALL CWnd::*pfn_is)(LPCREATESTRUCT);
+	void (AFX_MSG_CALL CWnd::*pfn_vWp)(CWnd*, CPoint);
 };
 
 static const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry,
@@ -408,6 +410,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 		case AfxSig_bwsp:
 			lResult = (this->*mmf.pfn_bwsp)(LOWORD(wParam), (short)HIWORD(wParam), CPoint(lParam));
 			break;
+		case AfxSig_is:
+			lResult = (this->*mmf.pfn_is)((LPCREATESTRUCT)lParam);
+			break;
+		case AfxSig_vWp:
+			(this->*mmf.pfn_vWp)(CWnd::FromHandle((HWND)wParam), CPoint(lParam));
+			break;
 		default:
 			return FALSE;
 		}
@@ -474,6 +482,11 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 	CDataExchange dx(this, bSaveAndValidate);
 	DoDataExchange(&dx);
 	return TRUE;
+}
+
+int CWnd::OnCreate(LPCREATESTRUCT)
+{
+	return (int)Default();
 }
 
 void CWnd::OnShowWindow(BOOL, UINT)

@@ -263,3 +263,31 @@ TEST_F(PageFileTest, TypingInTheSnapshotLeavesTheSaveImageAlone)
 	m_page.Click(IDC_READ_TO_DISK);
 	EXPECT_EQ(Position(0), ReadBytes(strPath));
 }
+
+// Ctrl+A and Ctrl+C reach the snapshot through the host's message loop, before the dialog manager.
+TEST_F(PageFileTest, ShortcutsWorkInTheSnapshotOnThePage)
+{
+	m_page.Click(IDC_SHOW_SNAPSHOT);
+	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
+	::SetFocus(hSnapshot);
+	BYTE abKeys[256];
+	::GetKeyboardState(abKeys);
+	abKeys[VK_CONTROL] = 0x80;
+	::SetKeyboardState(abKeys);
+	::PostMessage(hSnapshot, WM_KEYDOWN, 'A', 0);
+	::PostMessage(hSnapshot, WM_KEYDOWN, 'C', 0);
+	MSG msg;
+	while (::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE))
+		AfxGetApp()->PumpMessage();
+	abKeys[VK_CONTROL] = 0;
+	::SetKeyboardState(abKeys);
+
+	ASSERT_TRUE(::OpenClipboard(NULL));
+	HGLOBAL hBlock = ::GetClipboardData(::RegisterClipboardFormat(_T("BinaryData")));
+	ASSERT_NE((HGLOBAL)NULL, hBlock);
+	const BYTE* p = (const BYTE*)::GlobalLock(hBlock);
+	EXPECT_EQ((DWORD)SAVE_POSITION_SIZE, *(const DWORD*)p);
+	EXPECT_EQ(Position(0), std::vector<BYTE>(p + 4, p + 4 + SAVE_POSITION_SIZE));
+	::GlobalUnlock(hBlock);
+	::CloseClipboard();
+}
