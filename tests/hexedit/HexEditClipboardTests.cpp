@@ -364,3 +364,17 @@ TEST_F(HexEditClipboardTest, ViewFillsItsWindowWithTheControl)
 	EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hView));
 	EXPECT_FALSE(::IsWindow(hChild));
 }
+
+TEST_F(HexEditClipboardTest, ViewFailsWhenItsControlCannotBeCreated)
+{
+	CObject* pObject = RUNTIME_CLASS(CHexEditBaseView)->CreateObject();
+	CHexEditBaseView* pView = DYNAMIC_DOWNCAST(CHexEditBaseView, pObject);
+	ASSERT_NE(nullptr, pView);
+	// Without its window class the control cannot be made; the next control registers it again.
+	m_control.DestroyWindow();
+	ASSERT_TRUE(::UnregisterClass(_T("CHexEditBase"), AfxGetInstanceHandle()));
+	CRect rc(0, 0, 300, 200);
+	EXPECT_FALSE(pView->Create(NULL, NULL, WS_CHILD | WS_VISIBLE, rc, &m_parent, AFX_IDW_PANE_FIRST));
+	EXPECT_EQ(NULL, ::GetWindow(m_parent.m_hWnd, GW_CHILD));
+	CHexEditBase::RegisterWindowClasses();
+}
