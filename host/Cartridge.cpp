@@ -56,3 +56,9 @@ BOOL CCartridge::WritePosition(int nPosition, const BYTE* pBuffer)
 	std::memcpy(&m_abSaveRam[nPosition * SAVE_POSITION_SIZE], pBuffer, SAVE_POSITION_SIZE);
 	return TRUE;
 }
+
+// All four positions at once, position 1 first.
+void CCartridge::SetSaveRam(const BYTE* pSaveRam)
+{
+	std::memcpy(m_abSaveRam.data(), pSaveRam, m_abSaveRam.size());
+}

@@ -16,6 +16,7 @@ public:
 	const BYTE* GetPosition(int nPosition) const;
 	static BOOL IsValidPosition(int nPosition);
 	static void FillDemoPosition(int nPosition, BYTE* pBuffer);
+	void SetSaveRam(const BYTE* pSaveRam);
 
 	BOOL m_bLinkReady;
 	BOOL m_bPresent;

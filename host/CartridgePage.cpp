@@ -18,7 +18,7 @@ CCartridgePage::CCartridgePage(CHostWnd& hostWnd)
 BOOL CCartridgePage::OnInitDialog()
 {
 	CPropertyPage::OnInitDialog();
-	const CCartridge& cartridge = m_hostWnd.GetCartridge();
+	const CCartridge& cartridge = m_hostWnd.GetSession().GetCartridge();
 	CheckDlgButton(IDC_CART_PRESENT, cartridge.m_bPresent ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_LINK_READY, cartridge.m_bLinkReady ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_BLOCKED, cartridge.m_bBlocked ? BST_CHECKED : BST_UNCHECKED);
@@ -30,13 +30,22 @@ BOOL CCartridgePage::OnInitDialog()
 
 void CCartridgePage::OnSwitchChanged()
 {
-	CCartridge& cartridge = m_hostWnd.GetCartridge();
+	CCartridge& cartridge = m_hostWnd.GetSession().GetCartridge();
 	cartridge.m_bPresent = IsDlgButtonChecked(IDC_CART_PRESENT);
 	cartridge.m_bLinkReady = IsDlgButtonChecked(IDC_LINK_READY);
 	cartridge.m_bBlocked = IsDlgButtonChecked(IDC_BLOCKED);
 	cartridge.m_bMultiPosition = IsDlgButtonChecked(IDC_MULTI_POSITION);
 	cartridge.m_bTrovesave = IsDlgButtonChecked(IDC_TROVESAVE);
+	StatusChanged();
+}
+
+// The plug-ins follow at once, and the cartridge file keeps the new state.
+void CCartridgePage::StatusChanged()
+{
 	m_hostWnd.NotifyStatusChanged();
+	CString strError;
+	if (!m_hostWnd.GetSession().Save(strError))
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CCartridgePage::OnCartIdChanged()
@@ -45,6 +54,6 @@ void CCartridgePage::OnCartIdChanged()
 	UINT nCartId = ::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE);
 	if (!bValid)
 		return;
-	m_hostWnd.GetCartridge().m_dwCartId = nCartId;
-	m_hostWnd.NotifyStatusChanged();
+	m_hostWnd.GetSession().GetCartridge().m_dwCartId = nCartId;
+	StatusChanged();
 }

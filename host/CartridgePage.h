@@ -11,6 +11,7 @@ public:
 
 protected:
 	BOOL OnInitDialog() override;
+	void StatusChanged();
 
 	afx_msg void OnSwitchChanged();
 	afx_msg void OnCartIdChanged();

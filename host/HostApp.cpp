@@ -1,6 +1,7 @@
 #include "HostApp.h"
 #include "CartridgePage.h"
 #include <afxole.h>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -10,10 +11,9 @@ CHostApp theApp;
 static const int IDC_PLUGIN_SHOW_SNAPSHOT = 1000;
 static const int IDC_PLUGIN_SNAPSHOT = 1023;
 
-CHostApp::CHostApp() : CWinApp(_T("Corvel host")), m_pSheet(NULL), m_bDemoPending(FALSE) {}
+CHostApp::CHostApp() : CWinApp(_T("Corvel host")), m_pSheet(NULL), m_bDemoPending(FALSE), m_nExitCode(0) {}
 
-// Every *.cvl beside the program; a refused module is reported and the others still load.
-void CHostApp::LoadPlugins()
+CString CHostApp::ProgramFolder() const
 {
 	TCHAR szFolder[_MAX_PATH];
 	DWORD nLen = ::GetModuleFileName(NULL, szFolder, _MAX_PATH);
@@ -21,9 +21,186 @@ void CHostApp::LoadPlugins()
 	LPTSTR lpszSlash = _tcsrchr(szFolder, '\\');
 	if (lpszSlash != NULL)
 		lpszSlash[1] = '\0';
+	return szFolder;
+}
 
+static std::string Option(const std::vector<std::string>& args, const char* pszName, size_t nIndex = 1)
+{
+	for (size_t i = 0; i + nIndex < args.size(); ++i)
+		if (args[i] == pszName)
+			return args[i + nIndex];
+	return std::string();
+}
+
+static bool HasOption(const std::vector<std::string>& args, const char* pszName)
+{
+	for (const std::string& arg : args)
+		if (arg == pszName)
+			return true;
+	return false;
+}
+
+BOOL CHostApp::InitInstance()
+{
+	for (int i = 1; i < __argc; ++i)
+		m_args.push_back(__argv[i]);
+
+	// Fault switches, for trying out what goes wrong on real hardware.
+	for (size_t i = 0; i + 1 < m_args.size(); ++i)
+	{
+		if (m_args[i] != "--fault")
+			continue;
+		const std::string& strFault = m_args[i + 1];
+		if (strFault == "nocart")
+			m_session.m_faults.bNoCartridgeNextTransfer = TRUE;
+		else if (strFault == "linkdrop")
+			m_session.m_faults.bLinkDropped = TRUE;
+		else if (strFault == "blocked")
+			m_session.m_faults.bBlocked = TRUE;
+		else if (strFault == "flipbit")
+			m_session.m_faults.bFlipBitNextWrite = TRUE;
+		else
+		{
+			m_nExitCode = Fail(CString(_T("unknown fault switch: ")) + strFault.c_str());
+			return FALSE;
+		}
+	}
+
+	std::string strCart = Option(m_args, "--cart");
+	BOOL bCreate = HasOption(m_args, "--create");
+	BOOL bScript = bCreate || HasOption(m_args, "--status") || HasOption(m_args, "--export") ||
+		HasOption(m_args, "--import") || HasOption(m_args, "--format");
+	CString strError;
+	if (!m_session.Open(strCart.empty() ? ProgramFolder() + _T("demo.cart") : CString(strCart.c_str()),
+		strCart.empty() || bCreate, strError))
+	{
+		m_nExitCode = Fail(strError);
+		if (!bScript)
+			AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
+		return FALSE;
+	}
+	if (bScript)
+	{
+		m_nExitCode = RunScript();
+		return FALSE;
+	}
+	return RunWindow();
+}
+
+int CHostApp::ExitInstance()
+{
+	CWinApp::ExitInstance();
+	return m_nExitCode;
+}
+
+// One line on the standard error stream, and a non-zero exit status.
+int CHostApp::Fail(const CString& strReason)
+{
+	std::fprintf(stderr, "corvel: %s\n", (LPCTSTR)strReason);
+	return 1;
+}
+
+BOOL CHostApp::ParsePosition(const std::string& strArg, int& nPosition, BOOL bAllowAll)
+{
+	if (bAllowAll && strArg == "all")
+	{
+		nPosition = -1;
+		return TRUE;
+	}
+	if (strArg.size() != 1 || strArg[0] < '1' || strArg[0] > '0' + SAVE_POSITION_COUNT)
+		return FALSE;
+	nPosition = strArg[0] - '1';
+	return TRUE;
+}
+
+int CHostApp::RunScript()
+{
+	CCartridge& cartridge = m_session.GetCartridge();
+	CARTSTATUS status;
+	m_session.PrepareTransfer();
+	m_session.FillStatus(status);
+	if (HasOption(m_args, "--status"))
+	{
+		std::printf("cartridge %s: present %s, link ready %s, several positions %s, blocked %s, Trovesave %s, "
+			"identity %lu, %u backups\n", (LPCTSTR)m_session.GetPath(), status.bCartPresent ? "yes" : "no",
+			status.bLinkReady ? "yes" : "no", status.dwMultiPosition ? "yes" : "no", status.dwBlocked ? "yes" : "no",
+			cartridge.m_bTrovesave ? "yes" : "no", (unsigned long)cartridge.m_dwCartId,
+			(unsigned)m_session.GetBackups()->List().size());
+		return 0;
+	}
+	if (!HasOption(m_args, "--export") && !HasOption(m_args, "--import") && !HasOption(m_args, "--format"))
+	{
+		std::printf("cartridge %s ready\n", (LPCTSTR)m_session.GetPath());
+		return 0;
+	}
+	if (!status.bCartPresent || !status.bLinkReady || status.dwBlocked)
+		return Fail(!status.bCartPresent ? _T("no cartridge detected") :
+			!status.bLinkReady ? _T("the link to the cartridge is not ready") : _T("the cartridge is blocked"));
+
+	const char* pszVerb = HasOption(m_args, "--export") ? "--export" : HasOption(m_args, "--import") ? "--import"
+		: "--format";
+	int nPosition = 0;
+	if (!ParsePosition(Option(m_args, pszVerb), nPosition, std::strcmp(pszVerb, "--format") == 0))
+		return Fail(CString(_T("a save position from 1 to 4 must follow ")) + pszVerb);
+	std::string strFile = Option(m_args, pszVerb, 2);
+	std::vector<BYTE> image(SAVE_POSITION_SIZE, 0);
+	CString strError;
+
+	if (std::strcmp(pszVerb, "--export") == 0)
+	{
+		if (strFile.empty())
+			return Fail(_T("--export needs a file to write"));
+		m_session.ReadPosition(nPosition, image.data());
+		CFile file;
+		if (!file.Open(strFile.c_str(), CFile::modeCreate | CFile::modeWrite))
+			return Fail(CString(strFile.c_str()) + _T(": cannot be created"));
+		try
+		{
+			file.Write(image.data(), SAVE_POSITION_SIZE);
+			file.Close();
+		}
+		catch (CFileException* e)
+		{
+			e->Delete();
+			return Fail(CString(strFile.c_str()) + _T(": cannot be written (disk full?)"));
+		}
+		std::printf("position %d exported to %s\n", nPosition + 1, strFile.c_str());
+		return 0;
+	}
+	if (std::strcmp(pszVerb, "--import") == 0)
+	{
+		CFile file;
+		if (strFile.empty() || !file.Open(strFile.c_str(), CFile::modeRead))
+			return Fail(CString(strFile.c_str()) + _T(": cannot be opened"));
+		ULONGLONG nLength = file.GetLength();
+		if (nLength != SAVE_POSITION_SIZE)
+		{
+			strError.Format(_T("%s: %llu bytes; a save file holds exactly %u"), strFile.c_str(), nLength,
+				(unsigned)SAVE_POSITION_SIZE);
+			return Fail(strError);
+		}
+		file.Read(image.data(), SAVE_POSITION_SIZE);
+		file.Close();
+		if (!m_session.WritePosition(nPosition, image.data(), strError))
+			return Fail(strError);
+		std::printf("%s imported into position %d\n", strFile.c_str(), nPosition + 1);
+		return 0;
+	}
+	for (int n = 0; n < SAVE_POSITION_COUNT; ++n)
+	{
+		if ((nPosition < 0 || n == nPosition) && !m_session.WritePosition(n, image.data(), strError))
+			return Fail(strError);
+	}
+	std::printf("formatted %s\n", nPosition < 0 ? "all positions" : Option(m_args, "--format").c_str());
+	return 0;
+}
+
+// Every *.cvl beside the program; a refused module is reported and the others still load.
+void CHostApp::LoadPlugins()
+{
+	CString strFolder = ProgramFolder();
 	WIN32_FIND_DATA fd;
-	HANDLE hFind = ::FindFirstFile(CString(szFolder) + _T("*.cvl"), &fd);
+	HANDLE hFind = ::FindFirstFile(strFolder + _T("*.cvl"), &fd);
 	if (hFind == INVALID_HANDLE_VALUE)
 		return;
 	CString strErrors;
@@ -31,7 +208,7 @@ void CHostApp::LoadPlugins()
 	{
 		std::unique_ptr<CPluginModule> pPlugin(new CPluginModule);
 		CString strError;
-		if (pPlugin->Load(CString(szFolder) + fd.cFileName, strError))
+		if (pPlugin->Load(strFolder + fd.cFileName, strError))
 			m_plugins.push_back(std::move(pPlugin));
 		else
 			strErrors += strError + _T("\n");
@@ -41,14 +218,7 @@ void CHostApp::LoadPlugins()
 		AfxMessageBox(_T("Some plug-ins were not loaded:\n\n") + strErrors, MB_ICONEXCLAMATION | MB_OK);
 }
 
-// "--page N" opens the sheet on page N (0 is the cartridge page).
-int CHostApp::ParseStartPage() const
-{
-	LPCTSTR lpszPage = std::strstr(m_lpCmdLine, "--page ");
-	return lpszPage != NULL ? std::atoi(lpszPage + 7) : 0;
-}
-
-BOOL CHostApp::InitInstance()
+BOOL CHostApp::RunWindow()
 {
 	// The plug-ins' clipboard goes through OLE, which the host initialises for them.
 	if (!AfxOleInit())
@@ -56,7 +226,7 @@ BOOL CHostApp::InitInstance()
 		AfxMessageBox(_T("OLE could not be initialised."), MB_ICONEXCLAMATION | MB_OK);
 		return FALSE;
 	}
-	m_pHostWnd.reset(new CHostWnd(m_cartridge));
+	m_pHostWnd.reset(new CHostWnd(m_session));
 	if (!m_pHostWnd->Create())
 	{
 		AfxMessageBox(_T("The host window could not be created."), MB_ICONEXCLAMATION | MB_OK);
@@ -65,8 +235,9 @@ BOOL CHostApp::InitInstance()
 	m_pMainWnd = m_pHostWnd.get();
 	LoadPlugins();
 
-	m_bDemoPending = std::strstr(m_lpCmdLine, "--demo") != NULL;
-	CPropertySheet sheet(_T("Corvel host"), m_pHostWnd.get(), (UINT)ParseStartPage());
+	// "--page N" opens the sheet on page N (0 is the cartridge page).
+	m_bDemoPending = HasOption(m_args, "--demo");
+	CPropertySheet sheet(_T("Corvel host"), m_pHostWnd.get(), (UINT)std::atoi(Option(m_args, "--page").c_str()));
 	m_pSheet = &sheet;
 	CCartridgePage cartridgePage(*m_pHostWnd);
 	sheet.AddPage(&cartridgePage);

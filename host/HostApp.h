@@ -1,10 +1,12 @@
-// The stand-in host program: a property sheet with the cartridge page and every plug-in's page.
+// The stand-in host program: a property sheet with the cartridge page and every plug-in's page,
+// or, given a verb on its command line, one scripted operation on a cartridge file.
 #pragma once
 
 #include <afxdlgs.h>
 #include <memory>
+#include <string>
 #include <vector>
-#include "Cartridge.h"
+#include "CartridgeSession.h"
 #include "HostWnd.h"
 #include "PluginModule.h"
 
@@ -14,16 +16,23 @@ public:
 	CHostApp();
 
 	BOOL InitInstance() override;
+	int ExitInstance() override;
 	BOOL OnIdle(LONG lCount) override;
 
 protected:
+	BOOL RunWindow();
+	int RunScript();
+	int Fail(const CString& strReason);
+	BOOL ParsePosition(const std::string& strArg, int& nPosition, BOOL bAllowAll);
 	void LoadPlugins();
-	int ParseStartPage() const;
 	void ShowDemoSelection();
+	CString ProgramFolder() const;
 
-	CCartridge m_cartridge;
+	std::vector<std::string> m_args;
+	CCartridgeSession m_session;
 	std::unique_ptr<CHostWnd> m_pHostWnd;
 	std::vector<std::unique_ptr<CPluginModule>> m_plugins;
 	CPropertySheet* m_pSheet;
 	BOOL m_bDemoPending;
+	int m_nExitCode;
 };

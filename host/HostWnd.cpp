@@ -9,7 +9,7 @@ BEGIN_MESSAGE_MAP(CHostWnd, CWnd)
 	ON_MESSAGE(HM_WRITESAVE, &CHostWnd::OnWriteSave)
 END_MESSAGE_MAP()
 
-CHostWnd::CHostWnd(CCartridge& cartridge) : m_cartridge(cartridge) {}
+CHostWnd::CHostWnd(CCartridgeSession& session) : m_session(session) {}
 
 // A hidden top-level window: it only carries messages.
 BOOL CHostWnd::Create()
@@ -32,21 +32,27 @@ void CHostWnd::NotifyStatusChanged()
 
 LRESULT CHostWnd::OnQueryStatus(WPARAM wParam, LPARAM)
 {
-	m_cartridge.FillStatus(*reinterpret_cast<CARTSTATUS*>(wParam));
+	m_session.FillStatus(*reinterpret_cast<CARTSTATUS*>(wParam));
 	return 1;
 }
 
 LRESULT CHostWnd::OnPrepareTransfer(WPARAM, LPARAM)
 {
+	m_session.PrepareTransfer();
 	return 1;
 }
 
 LRESULT CHostWnd::OnReadSave(WPARAM wParam, LPARAM lParam)
 {
-	return m_cartridge.ReadPosition((int)lParam, reinterpret_cast<BYTE*>(wParam));
+	return m_session.ReadPosition((int)lParam, reinterpret_cast<BYTE*>(wParam));
 }
 
+// A write that fails, or does not read back as written, is reported here, never as success.
 LRESULT CHostWnd::OnWriteSave(WPARAM wParam, LPARAM lParam)
 {
-	return m_cartridge.WritePosition((int)lParam, reinterpret_cast<const BYTE*>(wParam));
+	CString strError;
+	if (m_session.WritePosition((int)lParam, reinterpret_cast<const BYTE*>(wParam), strError))
+		return 1;
+	AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
+	return 0;
 }

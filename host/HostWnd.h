@@ -3,18 +3,18 @@
 
 #include <afxwin.h>
 #include <vector>
-#include "Cartridge.h"
+#include "CartridgeSession.h"
 #include "PluginModule.h"
 
 class CHostWnd : public CWnd
 {
 public:
-	explicit CHostWnd(CCartridge& cartridge);
+	explicit CHostWnd(CCartridgeSession& session);
 
 	BOOL Create();
 	void AddPlugin(const CPluginModule* pPlugin) { m_plugins.push_back(pPlugin); }
 	void NotifyStatusChanged();
-	CCartridge& GetCartridge() { return m_cartridge; }
+	CCartridgeSession& GetSession() { return m_session; }
 
 protected:
 	afx_msg LRESULT OnQueryStatus(WPARAM wParam, LPARAM lParam);
@@ -22,7 +22,7 @@ protected:
 	afx_msg LRESULT OnReadSave(WPARAM wParam, LPARAM lParam);
 	afx_msg LRESULT OnWriteSave(WPARAM wParam, LPARAM lParam);
 
-	CCartridge& m_cartridge;
+	CCartridgeSession& m_session;
 	std::vector<const CPluginModule*> m_plugins;
 
 	DECLARE_MESSAGE_MAP()

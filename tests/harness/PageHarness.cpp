@@ -9,7 +9,8 @@ std::string ModulePath()
 	return strPath.substr(0, strPath.rfind('\\') + 1) + "Mendle.cvl";
 }
 
-CPageHarness::CPageHarness() : m_host(m_cartridge), m_pPage(NULL), m_sheet(_T("Corvel host"))
+CPageHarness::CPageHarness()
+	: m_cartridge(m_session.GetCartridge()), m_host(m_session), m_pPage(NULL), m_sheet(_T("Corvel host"))
 {
 	CString strError;
 	EXPECT_TRUE(m_plugin.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;

@@ -18,7 +18,8 @@ public:
 	void Click(int nID);
 	void StatusChanged();
 
-	CCartridge m_cartridge;
+	CCartridgeSession m_session;
+	CCartridge& m_cartridge;
 	CRecordingHostWnd m_host;
 	CPluginModule m_plugin;
 	CPropertyPage* m_pPage;

@@ -49,8 +49,9 @@ TEST(HostCartridge, PositionsHoldDistinctContentsAndRefuseBadAccess)
 
 TEST(HostWindow, AnswersTheCartridgeMessages)
 {
-	CCartridge cart;
-	CRecordingHostWnd host(cart);
+	CCartridgeSession session;
+	CCartridge& cart = session.GetCartridge();
+	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
 	CARTSTATUS status = {};
 	host.SendMessage(HM_QUERYSTATUS, (WPARAM)&status);
@@ -75,6 +76,9 @@ TEST(HostPlugins, RefusesModulesThatAreNotPlugins)
 	EXPECT_NE(nullptr, std::strstr(strError, "GetPropertyPage"));
 	EXPECT_FALSE(plugin.Load((strFolder + "absent.cvl").c_str(), strError));
 	EXPECT_NE(nullptr, std::strstr(strError, "absent.cvl"));
+	EXPECT_FALSE(plugin.Load((strFolder + "modules\\badversion.cvl").c_str(), strError));
+	EXPECT_NE(nullptr, std::strstr(strError, "badversion.cvl"));
+	EXPECT_NE(nullptr, std::strstr(strError, "version 260")) << (LPCTSTR)strError;
 	EXPECT_TRUE(plugin.Load(ModulePath().c_str(), strError));
 	EXPECT_EQ(261u, plugin.GetCompileVersion());
 }

@@ -106,8 +106,8 @@ TEST(PluginModule, SecondPageReplacesHostWindowAndPage)
 {
 	CModalDriver modals;
 	CPageHarness first;
-	CCartridge secondCartridge;
-	CRecordingHostWnd secondHost(secondCartridge);
+	CCartridgeSession secondSession;
+	CRecordingHostWnd secondHost(secondSession);
 	ASSERT_TRUE(secondHost.Create());
 	CPropertyPage* pSecond = first.m_plugin.GetPropertyPage(&secondHost);
 	ASSERT_NE(first.m_pPage, pSecond);
