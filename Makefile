@@ -30,8 +30,8 @@ test: build
 	ctest --test-dir $(BUILD)/win32 --output-on-failure
 
 release: win32
-	rm -rf dist && mkdir -p dist
-	cp $(BUILD)/win32/bin/*.dll $(BUILD)/win32/bin/*.cvl $(BUILD)/win32/bin/*.exe dist/
+	rm -rf dist && cp -r $(BUILD)/win32/dist dist
+	tools/check-release dist
 
 bench: win64
 	@if [ -n "$$DISPLAY" ]; then tools/winerun $(BUILD)/win64/bin/hexedit_bench.exe; \

@@ -481,6 +481,37 @@ protected:
 	DECLARE_MESSAGE_MAP()
 };
 
+#define AFX_WS_DEFAULT_VIEW (WS_CHILD | WS_VISIBLE | WS_BORDER)
+
+// A top-level window whose client area is one view, made from the creation context's class.
+// It deletes itself when its window is destroyed.
+class CFrameWnd : public CWnd
+{
+	DECLARE_DYNCREATE(CFrameWnd)
+public:
+	CFrameWnd();
+
+	static const CRect rectDefault;
+
+	BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle = WS_OVERLAPPEDWINDOW,
+		const RECT& rect = rectDefault, CWnd* pParentWnd = NULL, LPCTSTR lpszMenuName = NULL, DWORD dwExStyle = 0,
+		CCreateContext* pContext = NULL);
+	BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+	CWnd* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);
+	CView* GetActiveView() const { return m_pViewActive; }
+	virtual void RecalcLayout(BOOL bNotify = TRUE);
+
+protected:
+	void PostNcDestroy() override;
+
+	afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+	afx_msg void OnSize(UINT nType, int cx, int cy);
+
+	CView* m_pViewActive;
+
+	DECLARE_MESSAGE_MAP()
+};
+
 // ---------------------------------------------------------------------------------------------
 // GDI objects
 

@@ -1,5 +1,9 @@
 #include "CartridgePage.h"
+#include "SaveViewerFrame.h"
 #include "resource.h"
+
+static const TCHAR s_szCartFilter[] = _T("Cartridges (*.cart)|*.cart|All files (*.*)|*.*||");
+static const TCHAR s_szSaveFilter[] = _T("Save games (*.sav)|*.sav|All files (*.*)|*.*||");
 
 BEGIN_MESSAGE_MAP(CCartridgePage, CPropertyPage)
 	ON_BN_CLICKED(IDC_CART_PRESENT, &CCartridgePage::OnSwitchChanged)
@@ -8,24 +12,68 @@ BEGIN_MESSAGE_MAP(CCartridgePage, CPropertyPage)
 	ON_BN_CLICKED(IDC_MULTI_POSITION, &CCartridgePage::OnSwitchChanged)
 	ON_BN_CLICKED(IDC_TROVESAVE, &CCartridgePage::OnSwitchChanged)
 	ON_EN_CHANGE(IDC_CART_ID, &CCartridgePage::OnCartIdChanged)
+	ON_BN_CLICKED(IDC_FAULT_NOCART, &CCartridgePage::OnFaultChanged)
+	ON_BN_CLICKED(IDC_FAULT_LINKDROP, &CCartridgePage::OnFaultChanged)
+	ON_BN_CLICKED(IDC_FAULT_FLIPBIT, &CCartridgePage::OnFaultChanged)
+	ON_BN_CLICKED(IDC_OPEN_CART, &CCartridgePage::OnOpenCartridge)
+	ON_BN_CLICKED(IDC_RESTORE, &CCartridgePage::OnRestore)
+	ON_BN_CLICKED(IDC_VIEW_SAVE, &CCartridgePage::OnViewSave)
+	ON_WM_SHOWWINDOW()
 END_MESSAGE_MAP()
 
 CCartridgePage::CCartridgePage(CHostWnd& hostWnd)
-	: CPropertyPage(IDD_CARTRIDGE_PAGE, IDS_CARTRIDGE_CAPTION), m_hostWnd(hostWnd)
+	: CPropertyPage(IDD_CARTRIDGE_PAGE, IDS_CARTRIDGE_CAPTION), m_hostWnd(hostWnd), m_bShowing(FALSE)
 {
 }
 
 BOOL CCartridgePage::OnInitDialog()
 {
 	CPropertyPage::OnInitDialog();
-	const CCartridge& cartridge = m_hostWnd.GetSession().GetCartridge();
+	ShowCartridge();
+	return TRUE;
+}
+
+void CCartridgePage::ShowCartridge()
+{
+	m_bShowing = TRUE;
+	CCartridgeSession& session = m_hostWnd.GetSession();
+	const CCartridge& cartridge = session.GetCartridge();
 	CheckDlgButton(IDC_CART_PRESENT, cartridge.m_bPresent ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_LINK_READY, cartridge.m_bLinkReady ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_BLOCKED, cartridge.m_bBlocked ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_MULTI_POSITION, cartridge.m_bMultiPosition ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_TROVESAVE, cartridge.m_bTrovesave ? BST_CHECKED : BST_UNCHECKED);
 	::SetDlgItemInt(m_hWnd, IDC_CART_ID, cartridge.m_dwCartId, FALSE);
-	return TRUE;
+	CheckDlgButton(IDC_FAULT_NOCART, session.m_faults.bNoCartridgeNextTransfer ? BST_CHECKED : BST_UNCHECKED);
+	CheckDlgButton(IDC_FAULT_LINKDROP, session.m_faults.bLinkDropped ? BST_CHECKED : BST_UNCHECKED);
+	CheckDlgButton(IDC_FAULT_FLIPBIT, session.m_faults.bFlipBitNextWrite ? BST_CHECKED : BST_UNCHECKED);
+	::SetDlgItemText(m_hWnd, IDC_CART_PATH, session.GetPath());
+	ShowBackups();
+	m_bShowing = FALSE;
+}
+
+// Newest first.
+void CCartridgePage::ShowBackups()
+{
+	CBackupStore* pBackups = m_hostWnd.GetSession().GetBackups();
+	m_backups = pBackups != NULL ? pBackups->List() : std::vector<CBackup>();
+	HWND hList = ::GetDlgItem(m_hWnd, IDC_BACKUPS);
+	::SendMessage(hList, LB_RESETCONTENT, 0, 0);
+	for (auto it = m_backups.rbegin(); it != m_backups.rend(); ++it)
+	{
+		CString strItem;
+		strItem.Format(_T("Position %d, %s"), it->nPosition + 1, (LPCTSTR)it->strTime);
+		::SendMessage(hList, LB_ADDSTRING, 0, (LPARAM)(LPCTSTR)strItem);
+	}
+}
+
+// The plug-ins follow at once, and the cartridge file keeps the new state.
+void CCartridgePage::StatusChanged()
+{
+	m_hostWnd.NotifyStatusChanged();
+	CString strError;
+	if (!m_hostWnd.GetSession().Save(strError))
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CCartridgePage::OnSwitchChanged()
@@ -39,21 +87,75 @@ void CCartridgePage::OnSwitchChanged()
 	StatusChanged();
 }
 
-// The plug-ins follow at once, and the cartridge file keeps the new state.
-void CCartridgePage::StatusChanged()
-{
-	m_hostWnd.NotifyStatusChanged();
-	CString strError;
-	if (!m_hostWnd.GetSession().Save(strError))
-		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
-}
-
 void CCartridgePage::OnCartIdChanged()
 {
 	BOOL bValid = FALSE;
 	UINT nCartId = ::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE);
-	if (!bValid)
+	if (m_bShowing || !bValid)
 		return;
 	m_hostWnd.GetSession().GetCartridge().m_dwCartId = nCartId;
 	StatusChanged();
+}
+
+void CCartridgePage::OnFaultChanged()
+{
+	CFaultSwitches& faults = m_hostWnd.GetSession().m_faults;
+	faults.bNoCartridgeNextTransfer = IsDlgButtonChecked(IDC_FAULT_NOCART);
+	faults.bLinkDropped = IsDlgButtonChecked(IDC_FAULT_LINKDROP);
+	faults.bFlipBitNextWrite = IsDlgButtonChecked(IDC_FAULT_FLIPBIT);
+	m_hostWnd.NotifyStatusChanged();
+}
+
+// A cartridge that cannot be opened leaves the current one in place.
+void CCartridgePage::OnOpenCartridge()
+{
+	CFileDialog dlg(TRUE, _T("cart"), NULL, OFN_HIDEREADONLY | OFN_EXPLORER, s_szCartFilter, this);
+	if (dlg.DoModal() != IDOK)
+		return;
+	CString strError;
+	if (!m_hostWnd.GetSession().Open(dlg.GetPathName(), TRUE, strError))
+	{
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
+		return;
+	}
+	ShowCartridge();
+	m_hostWnd.NotifyStatusChanged();
+}
+
+void CCartridgePage::OnRestore()
+{
+	int nItem = (int)::SendDlgItemMessage(m_hWnd, IDC_BACKUPS, LB_GETCURSEL, 0, 0);
+	if (nItem < 0 || nItem >= (int)m_backups.size())
+	{
+		AfxMessageBox(_T("Choose a backup to restore first."), MB_ICONINFORMATION | MB_OK);
+		return;
+	}
+	const CBackup backup = m_backups[m_backups.size() - 1 - nItem];
+	CString strQuestion;
+	strQuestion.Format(_T("Restore position %d to its backup of %s?\n\nWhat the position holds now is backed up first."),
+		backup.nPosition + 1, (LPCTSTR)backup.strTime);
+	if (AfxMessageBox(strQuestion, MB_ICONQUESTION | MB_YESNO) != IDYES)
+		return;
+	CString strError;
+	if (!m_hostWnd.GetSession().Restore(backup, strError))
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
+	ShowBackups();
+}
+
+void CCartridgePage::OnViewSave()
+{
+	CFileDialog dlg(TRUE, NULL, NULL, OFN_HIDEREADONLY | OFN_EXPLORER | OFN_FILEMUSTEXIST, s_szSaveFilter, this);
+	if (dlg.DoModal() != IDOK)
+		return;
+	CString strError;
+	if (CSaveViewerFrame::Open(dlg.GetPathName(), strError) == NULL)
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
+}
+
+// Writes made on other pages add backups: show them whenever this page comes up.
+void CCartridgePage::OnShowWindow(BOOL bShow, UINT nStatus)
+{
+	CPropertyPage::OnShowWindow(bShow, nStatus);
+	if (bShow)
+		ShowBackups();
 }

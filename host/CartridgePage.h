@@ -1,4 +1,4 @@
-// The host's own page: switches the simulated cartridge's state.
+// The host's own page: the simulated cartridge's switches, its file, fault switches and backups.
 #pragma once
 
 #include <afxdlgs.h>
@@ -11,12 +11,21 @@ public:
 
 protected:
 	BOOL OnInitDialog() override;
+	void ShowCartridge();
+	void ShowBackups();
 	void StatusChanged();
 
 	afx_msg void OnSwitchChanged();
 	afx_msg void OnCartIdChanged();
+	afx_msg void OnFaultChanged();
+	afx_msg void OnOpenCartridge();
+	afx_msg void OnRestore();
+	afx_msg void OnViewSave();
+	afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
 
 	CHostWnd& m_hostWnd;
+	std::vector<CBackup> m_backups;
+	BOOL m_bShowing;  // controls are being filled in: their notifications change nothing
 
 	DECLARE_MESSAGE_MAP()
 };

@@ -9,3 +9,11 @@
 #define IDC_MULTI_POSITION      104
 #define IDC_TROVESAVE           105
 #define IDC_CART_ID             106
+#define IDC_CART_PATH           107
+#define IDC_OPEN_CART           108
+#define IDC_FAULT_NOCART        109
+#define IDC_FAULT_LINKDROP      110
+#define IDC_FAULT_FLIPBIT       111
+#define IDC_BACKUPS             112
+#define IDC_RESTORE             113
+#define IDC_VIEW_SAVE           114

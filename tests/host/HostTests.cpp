@@ -82,3 +82,28 @@ TEST(HostPlugins, RefusesModulesThatAreNotPlugins)
 	EXPECT_TRUE(plugin.Load(ModulePath().c_str(), strError));
 	EXPECT_EQ(261u, plugin.GetCompileVersion());
 }
+
+TEST(HostPlugins, TwoGoodModulesEachHandOutTheirOwnPage)
+{
+	char szTemp[MAX_PATH];
+	::GetTempPathA(MAX_PATH, szTemp);
+	std::string strSecond = std::string(szTemp) + "Second.cvl";
+	ASSERT_TRUE(::CopyFileA(ModulePath().c_str(), strSecond.c_str(), FALSE));
+	CPluginModule first, second;
+	CString strError;
+	ASSERT_TRUE(first.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;
+	ASSERT_TRUE(second.Load(strSecond.c_str(), strError)) << (LPCTSTR)strError;
+	EXPECT_NE(first.GetModule(), second.GetModule());
+
+	CCartridgeSession session;
+	CRecordingHostWnd host(session);
+	ASSERT_TRUE(host.Create());
+	CPropertyPage* pFirst = first.GetPropertyPage(&host);
+	CPropertyPage* pSecond = second.GetPropertyPage(&host);
+	EXPECT_NE(pFirst, pSecond);
+	EXPECT_EQ(first.GetModule(), pFirst->m_psp.hInstance);
+	EXPECT_EQ(second.GetModule(), pSecond->m_psp.hInstance);
+	delete pFirst;
+	delete pSecond;
+	host.DestroyWindow();
+}
