@@ -103,7 +103,6 @@ public:
 	int GetLength() const { return static_cast<int>(m_str.size()); }
 	BOOL IsEmpty() const { return m_str.empty(); }
 	void Empty() { m_str.clear(); }
-	TCHAR GetAt(int nIndex) const { return m_str[nIndex]; }
 	int Compare(LPCTSTR lpsz) const;
 
 	BOOL LoadString(UINT nID);
@@ -121,7 +120,6 @@ CString AFXAPI operator+(const CString& string, LPCTSTR lpsz);
 CString AFXAPI operator+(LPCTSTR lpsz, const CString& string);
 bool AFXAPI operator==(const CString& s1, LPCTSTR s2);
 bool AFXAPI operator==(LPCTSTR s1, const CString& s2);
-bool AFXAPI operator!=(const CString& s1, LPCTSTR s2);
 
 // ---------------------------------------------------------------------------------------------
 // Exceptions: thrown as pointers, released with Delete()
@@ -229,7 +227,6 @@ public:
 	virtual ULONGLONG GetLength() const;
 	virtual void Close();
 	virtual void Abort();
-	virtual CString GetFilePath() const { return m_strFileName; }
 
 	operator HANDLE() const { return m_hFile; }
 

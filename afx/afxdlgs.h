@@ -55,11 +55,8 @@ public:
 	explicit CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd = NULL, UINT iSelectPage = 0);
 
 	void AddPage(CPropertyPage* pPage);
-	int GetPageCount() const { return (int)m_pages.size(); }
-	CPropertyPage* GetPage(int nPage) const { return m_pages[nPage]; }
 	int GetPageIndex(CPropertyPage* pPage);
 	CPropertyPage* GetActivePage() const;
-	int GetActiveIndex() const;
 	BOOL SetActivePage(int nPage);
 	BOOL SetActivePage(CPropertyPage* pPage);
 

@@ -28,7 +28,6 @@ public:
 	void CacheGlobalData(CLIPFORMAT cfFormat, HGLOBAL hGlobal, LPFORMATETC lpFormatEtc = NULL);
 	void SetClipboard();
 	void Empty();
-	LPDATAOBJECT GetDataObject();
 
 	DWORD InternalAddRef();
 	DWORD InternalRelease();

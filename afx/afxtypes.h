@@ -28,14 +28,12 @@ public:
 	CRect() { left = top = right = bottom = 0; }
 	CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
 	CRect(const RECT& srcRect) { ::CopyRect(this, &srcRect); }
-	CRect(POINT point, SIZE size) { left = point.x; top = point.y; right = left + size.cx; bottom = top + size.cy; }
 
 	int Width() const { return right - left; }
 	int Height() const { return bottom - top; }
 	BOOL IsRectEmpty() const { return ::IsRectEmpty(this); }
 	BOOL PtInRect(POINT point) const { return ::PtInRect(this, point); }
 	void SetRect(int x1, int y1, int x2, int y2) { ::SetRect(this, x1, y1, x2, y2); }
-	void OffsetRect(int x, int y) { ::OffsetRect(this, x, y); }
 	void DeflateRect(int x, int y) { ::InflateRect(this, -x, -y); }
 	CPoint TopLeft() const { return CPoint(left, top); }
 

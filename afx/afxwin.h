@@ -213,8 +213,6 @@ public:
 	BOOL Attach(HWND hWndNew);
 	HWND Detach();
 	BOOL SubclassWindow(HWND hWnd);
-	BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
-	HWND UnsubclassWindow();
 
 	virtual BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
 		const RECT& rect, CWnd* pParentWnd, UINT nID, CCreateContext* pContext = NULL);
@@ -262,7 +260,6 @@ public:
 		{ return ::SetScrollInfo(m_hWnd, nBar, lpScrollInfo, bRedraw); }
 	BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
 	int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE) { return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw); }
-	int GetScrollPos(int nBar) const { return ::GetScrollPos(m_hWnd, nBar); }
 	void ShowScrollBar(UINT nBar, BOOL bShow = TRUE) { ::ShowScrollBar(m_hWnd, (int)nBar, bShow); }
 	BOOL EnableScrollBar(int nSBFlags, UINT nArrowFlags = ESB_ENABLE_BOTH)
 		{ return ::EnableScrollBar(m_hWnd, (UINT)nSBFlags, nArrowFlags); }
@@ -411,8 +408,6 @@ class CScrollBar : public CWnd
 class CStatic : public CWnd
 {
 	DECLARE_DYNAMIC(CStatic)
-public:
-	HICON GetIcon() const { return (HICON)::SendMessage(m_hWnd, STM_GETICON, 0, 0); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -428,7 +423,6 @@ public:
 	HMENU m_hMenu;
 	operator HMENU() const { return this == NULL ? NULL : m_hMenu; }
 
-	BOOL CreatePopupMenu() { return Attach(::CreatePopupMenu()); }
 	BOOL Attach(HMENU hMenu);
 	HMENU Detach();
 	BOOL DestroyMenu();
@@ -542,7 +536,6 @@ public:
 	static CFont* PASCAL FromHandle(HFONT hFont) { return (CFont*)CGdiObject::FromHandle(hFont); }
 	BOOL CreateFontIndirect(const LOGFONT* lpLogFont)
 		{ return Attach(::CreateFontIndirect(lpLogFont)); }
-	int GetLogFont(LOGFONT* pLogFont) { return GetObject(sizeof(LOGFONT), pLogFont); }
 };
 
 class CBitmap : public CGdiObject

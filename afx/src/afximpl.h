@@ -20,3 +20,19 @@ struct _AFX_THREAD_STATE
 };
 
 _AFX_THREAD_STATE* AFXAPI AfxGetThreadState();
+
+// The temporary object wrapping a handle that has no object of its own: made on first use,
+// released at the next idle time (AfxUnlockTempMaps). TObject attaches the handle with Attach.
+template <class TObject, class THandle>
+TObject* AfxTemporaryObject(std::unordered_map<THandle, TObject*>& temps, THandle hHandle)
+{
+	if (hHandle == NULL)
+		return NULL;
+	auto it = temps.find(hHandle);
+	if (it != temps.end())
+		return it->second;
+	TObject* pObject = new TObject;
+	pObject->Attach(hHandle);
+	temps[hHandle] = pObject;
+	return pObject;
+}

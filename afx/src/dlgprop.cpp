@@ -72,13 +72,6 @@ CPropertyPage* CPropertySheet::GetActivePage() const
 	return DYNAMIC_DOWNCAST(CPropertyPage, CWnd::FromHandlePermanent(hWndPage));
 }
 
-int CPropertySheet::GetActiveIndex() const
-{
-	if (m_hWnd == NULL)
-		return (int)m_psh.nStartPage;
-	return (int)SendMessage(PSM_HWNDTOINDEX, SendMessage(PSM_GETCURRENTPAGEHWND));
-}
-
 BOOL CPropertySheet::SetActivePage(int nPage)
 {
 	if (m_hWnd == NULL)

@@ -55,12 +55,6 @@ void COleDataSource::CacheGlobalData(CLIPFORMAT cfFormat, HGLOBAL hGlobal, LPFOR
 	m_cache.push_back(entry);
 }
 
-LPDATAOBJECT COleDataSource::GetDataObject()
-{
-	m_xDataObject.AddRef();
-	return &m_xDataObject;
-}
-
 // On success the clipboard holds the only reference: the creator's is given up.
 void COleDataSource::SetClipboard()
 {

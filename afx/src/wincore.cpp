@@ -254,20 +254,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 	return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-	HWND hWndControl = ::GetDlgItem(pParent->m_hWnd, nID);
-	return hWndControl != NULL && SubclassWindow(hWndControl);
-}
-
-HWND CWnd::UnsubclassWindow()
-{
-	WNDPROC* lplpfn = GetSuperWndProcAddr();
-	::SetWindowLongPtr(m_hWnd, GWLP_WNDPROC, (LONG_PTR)*lplpfn);
-	*lplpfn = NULL;
-	return Detach();
-}
-
 BOOL CWnd::PreCreateWindow(CREATESTRUCT&)
 {
 	return TRUE;

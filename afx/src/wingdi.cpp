@@ -44,19 +44,9 @@ IMPLEMENT_DYNCREATE(CDC, CObject)
 IMPLEMENT_DYNAMIC(CPaintDC, CDC)
 IMPLEMENT_DYNAMIC(CClientDC, CDC)
 
-// Handles without an object get a temporary one, released at the next idle time.
 CGdiObject* PASCAL CGdiObject::FromHandle(HGDIOBJ hObject)
 {
-	if (hObject == NULL)
-		return NULL;
-	auto& temps = AfxGetThreadState()->m_temporaryGdiMap;
-	auto it = temps.find(hObject);
-	if (it != temps.end())
-		return it->second;
-	CGdiObject* pObject = new CGdiObject;
-	pObject->m_hObject = hObject;
-	temps[hObject] = pObject;
-	return pObject;
+	return AfxTemporaryObject(AfxGetThreadState()->m_temporaryGdiMap, hObject);
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
@@ -79,16 +69,7 @@ CDC::~CDC()
 
 CDC* PASCAL CDC::FromHandle(HDC hDC)
 {
-	if (hDC == NULL)
-		return NULL;
-	auto& temps = AfxGetThreadState()->m_temporaryDCMap;
-	auto it = temps.find(hDC);
-	if (it != temps.end())
-		return it->second;
-	CDC* pDC = new CDC;
-	pDC->m_hDC = hDC;
-	temps[hDC] = pDC;
-	return pDC;
+	return AfxTemporaryObject(AfxGetThreadState()->m_temporaryDCMap, hDC);
 }
 
 BOOL CDC::Attach(HDC hDC)

@@ -1,11 +1,10 @@
 // Cartridge files, backups, verification and the command line, on real files.
+#include "FileBytes.h"
 #include "PageHarness.h"
 #include "host/CartridgeFile.h"
 #include "host/CartridgeSession.h"
 #include <gtest/gtest.h>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 class CartridgeFileTest : public testing::Test
 {
@@ -44,17 +43,6 @@ protected:
 		::RemoveDirectoryA(m_strDir.c_str());
 	}
 
-	static std::vector<BYTE> ReadBytes(const std::string& strPath)
-	{
-		std::ifstream file(strPath, std::ios::binary);
-		return std::vector<BYTE>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-	}
-
-	static void WriteBytes(const std::string& strPath, const std::vector<BYTE>& bytes)
-	{
-		std::ofstream file(strPath, std::ios::binary);
-		file.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
-	}
 
 	// Runs the host program as a script would; its first line of output comes back.
 	int RunHost(const std::string& strArgs, std::string* pstrOutput = NULL)

@@ -1,8 +1,7 @@
 // Reading positions into save files and writing save files into positions, with real files.
 #include "PageTest.h"
+#include "FileBytes.h"
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 static const char kSaved[] = "Save game successfully saved!";
 static const char kWritten[] = "Save game written to cartridge successfully!";
@@ -39,17 +38,6 @@ protected:
 		return m_created.back();
 	}
 
-	static std::vector<BYTE> ReadBytes(const std::string& strPath)
-	{
-		std::ifstream file(strPath, std::ios::binary);
-		return std::vector<BYTE>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-	}
-
-	static void WriteBytes(const std::string& strPath, const std::vector<BYTE>& bytes)
-	{
-		std::ofstream file(strPath, std::ios::binary);
-		file.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
-	}
 
 	std::vector<BYTE> Position(int nPosition) const
 	{
