@@ -4,31 +4,6 @@
 #include <string>
 #include <vector>
 
-TEST(AfxCore, StringsFormatJoinAndLoad)
-{
-	CString s;
-	s.Format(_T("%04X-%s"), 0x10, _T("end"));
-	EXPECT_STREQ("0010-end", s);
-	s += _T("!");
-	EXPECT_EQ(9, s.GetLength());
-	EXPECT_TRUE(CString(_T("a")) + _T("b") == _T("ab"));
-	CString missing(_T("kept"));
-	EXPECT_FALSE(missing.LoadString(4242));
-	EXPECT_TRUE(missing.IsEmpty());
-}
-
-TEST(AfxCore, RuntimeClassesKnowTheirBases)
-{
-	EXPECT_TRUE(RUNTIME_CLASS(CPropertyPage)->IsDerivedFrom(RUNTIME_CLASS(CDialog)));
-	EXPECT_FALSE(RUNTIME_CLASS(CDialog)->IsDerivedFrom(RUNTIME_CLASS(CPropertyPage)));
-	CObject* pObject = RUNTIME_CLASS(CWnd)->CreateObject();
-	ASSERT_NE(nullptr, pObject);
-	EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CCmdTarget)));
-	EXPECT_EQ(nullptr, DYNAMIC_DOWNCAST(CDialog, pObject));
-	delete pObject;
-	EXPECT_EQ(nullptr, RUNTIME_CLASS(CDialog)->CreateObject());
-}
-
 TEST(AfxCore, ModuleStateIsSwitchedForTheLengthOfAScope)
 {
 	AFX_MODULE_STATE* pApp = AfxGetModuleState();
@@ -98,23 +73,6 @@ TEST(AfxCore, FilesReportFailuresAsFileExceptions)
 		e->Delete();
 	}
 	EXPECT_TRUE(bThrown);
-}
-
-TEST(AfxCore, SimpleExceptionsArePreallocated)
-{
-	try
-	{
-		AfxThrowResourceException();
-	}
-	catch (CResourceException* e)
-	{
-		char szMessage[64];
-		EXPECT_TRUE(e->GetErrorMessage(szMessage, sizeof(szMessage)));
-		EXPECT_FALSE(e->m_bAutoDelete);
-		e->Delete();
-	}
-	EXPECT_EQ(CFileException::diskFull, CFileException::OsErrorToException(ERROR_DISK_FULL));
-	EXPECT_EQ(CFileException::accessDenied, CFileException::OsErrorToException(ERROR_ACCESS_DENIED));
 }
 
 // A window class with its own map chained to a base map.

@@ -61,6 +61,58 @@ TEST(HostPages, EverySwitchReachesThePluginPageAtOnce)
 	host.DestroyWindow();
 }
 
+TEST(HostPages, BackupsAreListedAndRestoredAfterAConfirmation)
+{
+	char szTemp[MAX_PATH];
+	::GetTempPathA(MAX_PATH, szTemp);
+	std::string strCart = std::string(szTemp) + "restore-test.cart";
+	auto Clean = [&strCart]() {
+		CBackupStore store(strCart.c_str());
+		for (const CBackup& backup : store.List())
+			::DeleteFile(backup.strPath);
+		::RemoveDirectory(store.GetFolder());
+		::DeleteFileA(strCart.c_str());
+	};
+	Clean();
+	CModalDriver modals;
+	CCartridgeSession session;
+	CString strError;
+	ASSERT_TRUE(session.Open(strCart.c_str(), TRUE, strError)) << (LPCTSTR)strError;
+	std::vector<BYTE> before(session.GetCartridge().GetPosition(1), session.GetCartridge().GetPosition(1) + SAVE_POSITION_SIZE);
+	std::vector<BYTE> zeros(SAVE_POSITION_SIZE, 0);
+	ASSERT_TRUE(session.WritePosition(1, zeros.data(), strError));
+	CRecordingHostWnd host(session);
+	ASSERT_TRUE(host.Create());
+	CCartridgePage page(host);
+	CPropertySheet sheet(_T("Corvel host"));
+	sheet.AddPage(&page);
+	ASSERT_TRUE(sheet.Create(&host));
+
+	HWND hList = ::GetDlgItem(page.m_hWnd, IDC_BACKUPS);
+	ASSERT_EQ(1, ::SendMessage(hList, LB_GETCOUNT, 0, 0));
+	char szItem[64] = "";
+	::SendMessageA(hList, LB_GETTEXT, 0, (LPARAM)szItem);
+	EXPECT_EQ(0u, std::string(szItem).find("Position 2, "));
+	std::string strTime = std::string(szItem).substr(12);
+
+	// Answered No, nothing changes; answered Yes, the position comes back, itself backed up first.
+	::SendMessage(hList, LB_SETCURSEL, 0, 0);
+	modals.AnswerMessageBox(IDNO);
+	::SendMessage(::GetDlgItem(page.m_hWnd, IDC_RESTORE), BM_CLICK, 0, 0);
+	ASSERT_EQ(1u, modals.m_records.size());
+	EXPECT_NE(std::string::npos, modals.m_records[0].strText.find("Restore position 2 to its backup of " + strTime));
+	EXPECT_EQ((UINT)MB_YESNO, modals.m_records[0].nButtons);
+	EXPECT_EQ(0, session.GetCartridge().GetPosition(1)[0]);
+	modals.AnswerMessageBox(IDYES);
+	::SendMessage(::GetDlgItem(page.m_hWnd, IDC_RESTORE), BM_CLICK, 0, 0);
+	EXPECT_EQ(0, std::memcmp(before.data(), session.GetCartridge().GetPosition(1), SAVE_POSITION_SIZE));
+	EXPECT_EQ(2, ::SendMessage(hList, LB_GETCOUNT, 0, 0));
+
+	sheet.DestroyWindow();
+	host.DestroyWindow();
+	Clean();
+}
+
 TEST(HostPages, ViewerShowsAFileReadOnlyWithCopy)
 {
 	char szTemp[MAX_PATH];
