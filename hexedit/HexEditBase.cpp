@@ -1171,9 +1171,18 @@ std::string CHexEditBase::SelectionAsText() const
 	return strText;
 }
 
-HGLOBAL CHexEditBase::AllocCopyBlock(SIZE_T nBytes)
+static HGLOBAL AllocCopyBlock(SIZE_T nBytes)
 {
 	return ::GlobalAlloc(COPY_FLAGS, nBytes);
+}
+
+// Frees the blocks of a copy that no data source holds yet.
+static void FreeBlocks(HGLOBAL hBinary, HGLOBAL hText)
+{
+	if (hBinary != NULL)
+		::GlobalFree(hBinary);
+	if (hText != NULL)
+		::GlobalFree(hText);
 }
 
 // Both formats at once: "BinaryData" (count, then the bytes) and the text of the rows.
@@ -1193,10 +1202,7 @@ void CHexEditBase::OnEditCopy()
 		hText = AllocCopyBlock(strText.size() + 1);
 		if (hBinary == NULL || hText == NULL)
 		{
-			if (hBinary != NULL)
-				::GlobalFree(hBinary);
-			if (hText != NULL)
-				::GlobalFree(hText);
+			FreeBlocks(hBinary, hText);
 			pSource->InternalRelease();
 			return;
 		}
@@ -1217,10 +1223,7 @@ void CHexEditBase::OnEditCopy()
 	catch (...)
 	{
 		// The source frees the blocks it already holds; the others are freed here.
-		if (hBinary != NULL)
-			::GlobalFree(hBinary);
-		if (hText != NULL)
-			::GlobalFree(hText);
+		FreeBlocks(hBinary, hText);
 		pSource->InternalRelease();
 		throw;
 	}

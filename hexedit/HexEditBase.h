@@ -69,7 +69,6 @@ protected:
 
 	BOOL EnterHexDigit(UINT nChar);
 	std::string SelectionAsText() const;
-	static HGLOBAL AllocCopyBlock(SIZE_T nBytes);
 	void NotifyParent(WORD nCode);
 	void OnSettingChanged(BOOL bRedraw);
 	void Repaint();
