@@ -1,5 +1,6 @@
 // Copy, paste, select all, the context menu and the view that fills a window with the control.
 #include "HexEditTest.h"
+#include "KeyState.h"
 #include "hexedit/HexEditBaseView.h"
 #include <afxres.h>
 #include <cstring>
@@ -202,10 +203,7 @@ TEST_F(HexEditClipboardTest, PasteRefusesWhatItCannotUse)
 
 TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 {
-	BYTE abKeys[256];
-	::GetKeyboardState(abKeys);
-	abKeys[VK_CONTROL] = 0x80;
-	::SetKeyboardState(abKeys);
+	SetKeyDown(VK_CONTROL, true);
 	MSG msg = { m_control.m_hWnd, WM_KEYDOWN, 'A', 0 };
 	EXPECT_TRUE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
 	EXPECT_EQ(0u, m_control.m_nSelStart);
@@ -220,8 +218,7 @@ TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 	EXPECT_EQ(0, m_control.m_pData[90]);
 	msg.wParam = 'B';
 	EXPECT_FALSE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
-	abKeys[VK_CONTROL] = 0;
-	::SetKeyboardState(abKeys);
+	SetKeyDown(VK_CONTROL, false);
 	msg.wParam = 'A';
 	EXPECT_FALSE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
 

@@ -1,5 +1,6 @@
 // Caret placement, hit tests, keys, mouse selection, automatic scrolling and byte entry.
 #include "HexEditTest.h"
+#include "KeyState.h"
 
 class HexEditInputTest : public HexEditTest
 {
@@ -22,16 +23,8 @@ protected:
 
 	void TearDown() override
 	{
-		SetShift(false);
+		SetKeyDown(VK_SHIFT, false);
 		HexEditTest::TearDown();
-	}
-
-	static void SetShift(bool bDown)
-	{
-		BYTE abKeys[256];
-		::GetKeyboardState(abKeys);
-		abKeys[VK_SHIFT] = bDown ? 0x80 : 0;
-		::SetKeyboardState(abKeys);
 	}
 
 	void Key(UINT nKey) { m_control.SendMessage(WM_KEYDOWN, nKey, 1); }
@@ -132,7 +125,7 @@ TEST_F(HexEditInputTest, ShiftSpansTheSelectionFromTheAnchor)
 {
 	Key(VK_DOWN);
 	Key(VK_RIGHT);  // byte 16, low half
-	SetShift(true);
+	SetKeyDown(VK_SHIFT, true);
 	Key(VK_RIGHT);
 	Key(VK_RIGHT);
 	Key(VK_RIGHT);
@@ -144,7 +137,7 @@ TEST_F(HexEditInputTest, ShiftSpansTheSelectionFromTheAnchor)
 	ExpectSelection(2, 16);
 	m_control.SendMessage(WM_CHAR, 'F', 0);
 	ExpectSelection(3, 16);
-	SetShift(false);
+	SetKeyDown(VK_SHIFT, false);
 	Key(VK_RIGHT);
 	EXPECT_FALSE(m_control.HasSelection());
 	EXPECT_EQ(NONE, m_control.m_nSelAnchor);

@@ -1,5 +1,6 @@
 // Random input against the control's invariants: seeded, so any failure can be replayed.
 #include "HexEditTest.h"
+#include "KeyState.h"
 #include <random>
 
 namespace {
@@ -21,14 +22,6 @@ public:
 		return MAKELPARAM(Next(rc.right + 80) - 40, Next(rc.bottom + 80) - 40);
 	}
 
-	void SetShift(bool bDown)
-	{
-		BYTE abKeys[256];
-		::GetKeyboardState(abKeys);
-		abKeys[VK_SHIFT] = bDown ? 0x80 : 0;
-		::SetKeyboardState(abKeys);
-	}
-
 	// One random message, or a random SetData or resize.
 	std::string Step()
 	{
@@ -38,7 +31,7 @@ public:
 		{
 		case 0:
 		case 1:
-			SetShift(Next(2) == 0);
+			SetKeyDown(VK_SHIFT, Next(2) == 0);
 			m_control.SendMessage(WM_KEYDOWN, s_anKeys[Next(_countof(s_anKeys))], 1);
 			return "key";
 		case 2:
@@ -134,5 +127,5 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 			break;
 		}
 	}
-	driver.SetShift(false);
+	SetKeyDown(VK_SHIFT, false);
 }

@@ -1,6 +1,7 @@
 // Reading positions into save files and writing save files into positions, with real files.
 #include "PageTest.h"
 #include "FileBytes.h"
+#include "KeyState.h"
 #include <cstdlib>
 
 static const char kSaved[] = "Save game successfully saved!";
@@ -258,17 +259,13 @@ TEST_F(PageFileTest, ShortcutsWorkInTheSnapshotOnThePage)
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
 	::SetFocus(hSnapshot);
-	BYTE abKeys[256];
-	::GetKeyboardState(abKeys);
-	abKeys[VK_CONTROL] = 0x80;
-	::SetKeyboardState(abKeys);
+	SetKeyDown(VK_CONTROL, true);
 	::PostMessage(hSnapshot, WM_KEYDOWN, 'A', 0);
 	::PostMessage(hSnapshot, WM_KEYDOWN, 'C', 0);
 	MSG msg;
 	while (::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE))
 		AfxGetApp()->PumpMessage();
-	abKeys[VK_CONTROL] = 0;
-	::SetKeyboardState(abKeys);
+	SetKeyDown(VK_CONTROL, false);
 
 	ASSERT_TRUE(::OpenClipboard(NULL));
 	HGLOBAL hBlock = ::GetClipboardData(::RegisterClipboardFormat(_T("BinaryData")));
