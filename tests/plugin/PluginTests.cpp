@@ -252,3 +252,43 @@ TEST(PluginModule, DialogTemplateLaysOutThePage)
 		EXPECT_EQ(expected[i].cy, items[i].cy);
 	}
 }
+
+static UINT_PTR StackPointer()
+{
+	UINT_PTR sp;
+#if defined(__i386__)
+	__asm__ volatile("movl %%esp, %0" : "=r"(sp));
+#else
+	__asm__ volatile("movq %%rsp, %0" : "=r"(sp));
+#endif
+	return sp;
+}
+
+// A 32-bit host calls the exports through __stdcall pointers: a callee that left its arguments on
+// the stack would move the caller's stack pointer by their size on every call.
+// Kept last: it leaves the module's last page deleted.
+TEST(PluginModule, ExportsKeepTheCallersStackBalanced)
+{
+	HMODULE hModule = LoadModule();
+	auto pfnPage = (PFN_GETPROPERTYPAGE)(void*)::GetProcAddress(hModule, "GetPropertyPage");
+	auto pfnReceive = (PFN_RECEIVEMESSAGE)(void*)::GetProcAddress(hModule, "ReceiveMessage");
+	auto pfnVersion = (PFN_GETCOMPILEVERSION)(void*)::GetProcAddress(hModule, "GetCompileVersion");
+	ASSERT_TRUE(pfnPage != NULL && pfnReceive != NULL && pfnVersion != NULL);
+	std::vector<CPropertyPage*> pages;
+	UINT nVersions = 0;
+	LRESULT nAnswers = 0;
+	UINT_PTR spBefore = StackPointer();
+	for (int i = 0; i < 1000; ++i)
+	{
+		nVersions += pfnVersion();
+		nAnswers += pfnReceive(0x8001, (WPARAM)i, (LPARAM)i);
+		if (i % 20 == 0)
+			pages.push_back(pfnPage(NULL));
+	}
+	UINT_PTR spAfter = StackPointer();
+	EXPECT_EQ(spBefore, spAfter);
+	EXPECT_EQ(261000u, nVersions);
+	EXPECT_EQ(1000, nAnswers);
+	for (CPropertyPage* pPage : pages)
+		delete pPage;
+}
