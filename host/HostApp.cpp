@@ -40,10 +40,55 @@ static bool HasOption(const std::vector<std::string>& args, const char* pszName)
 	return false;
 }
 
-BOOL CHostApp::InitInstance()
+static const char s_szUsage[] =
+	"usage: corvel [--cart FILE] [--page N] [--demo]\n"
+	"       corvel --cart FILE --create | --status | --export N FILE | --import N FILE | --format N|all\n"
+	"              [--fault nocart|linkdrop|blocked|flipbit]...\n"
+	"Without a verb the host window opens. Positions are numbered 1 to 4.\n";
+
+// How many values follow an option; -1 for an argument that is no option.
+static int OptionValueCount(const std::string& strArg)
+{
+	static const struct { const char* pszName; int nValues; } s_options[] = {
+		{ "--cart", 1 }, { "--create", 0 }, { "--status", 0 }, { "--export", 2 }, { "--import", 2 },
+		{ "--format", 1 }, { "--fault", 1 }, { "--page", 1 }, { "--demo", 0 } };
+	for (const auto& option : s_options)
+		if (strArg == option.pszName)
+			return option.nValues;
+	return -1;
+}
+
+// FALSE when the program is to end at once: help was asked for, or an argument is not understood.
+BOOL CHostApp::ParseCommandLine()
 {
 	for (int i = 1; i < __argc; ++i)
 		m_args.push_back(__argv[i]);
+	for (size_t i = 0; i < m_args.size(); ++i)
+	{
+		const std::string& strArg = m_args[i];
+		if (strArg == "--help" || strArg == "-h" || strArg == "/?")
+		{
+			std::fputs(s_szUsage, stdout);
+			return FALSE;
+		}
+		int nValues = OptionValueCount(strArg);
+		if (nValues < 0 || i + nValues >= m_args.size())
+		{
+			std::fprintf(stderr, nValues < 0 ? "corvel: unknown option %s\n" : "corvel: %s needs a value\n",
+				strArg.c_str());
+			std::fputs(s_szUsage, stderr);
+			m_nExitCode = 1;
+			return FALSE;
+		}
+		i += (size_t)nValues;
+	}
+	return TRUE;
+}
+
+BOOL CHostApp::InitInstance()
+{
+	if (!ParseCommandLine())
+		return FALSE;
 
 	// Fault switches, for trying out what goes wrong on real hardware.
 	for (size_t i = 0; i + 1 < m_args.size(); ++i)
@@ -179,8 +224,16 @@ int CHostApp::RunScript()
 				(unsigned)SAVE_POSITION_SIZE);
 			return Fail(strError);
 		}
-		file.Read(image.data(), SAVE_POSITION_SIZE);
-		file.Close();
+		try
+		{
+			file.Read(image.data(), SAVE_POSITION_SIZE);
+			file.Close();
+		}
+		catch (CFileException* e)
+		{
+			e->Delete();
+			return Fail(CString(strFile.c_str()) + _T(": cannot be read"));
+		}
 		if (!m_session.WritePosition(nPosition, image.data(), strError))
 			return Fail(strError);
 		std::printf("%s imported into position %d\n", strFile.c_str(), nPosition + 1);

@@ -20,6 +20,7 @@ public:
 	BOOL OnIdle(LONG lCount) override;
 
 protected:
+	BOOL ParseCommandLine();
 	BOOL RunWindow();
 	int RunScript();
 	int Fail(const CString& strReason);

@@ -4,6 +4,7 @@
 #include "host/CartridgeFile.h"
 #include "host/CartridgeSession.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 
 class CartridgeFileTest : public testing::Test
@@ -44,31 +45,39 @@ protected:
 	}
 
 
-	// Runs the host program as a script would; its first line of output comes back.
-	int RunHost(const std::string& strArgs, std::string* pstrOutput = NULL)
+	// Runs the host program as a script would, with what it wrote to each stream.
+	int RunHost(const std::string& strArgs, std::string* pstrOut = NULL, std::string* pstrErr = NULL)
 	{
 		std::string strHost = ModulePath().substr(0, ModulePath().rfind('\\') + 1) + "corvel.exe";
-		std::string strOut = m_strDir + "\\out.txt";
+		const std::string astrFiles[] = { m_strDir + "\\out.txt", m_strDir + "\\err.txt" };
 		SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
-		HANDLE hOut = ::CreateFileA(strOut.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
-		STARTUPINFOA si = { sizeof(si) };
+		HANDLE ahFiles[2];
+		for (int i = 0; i < 2; ++i)
+			ahFiles[i] = ::CreateFileA(astrFiles[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+		STARTUPINFOA si = {};
+		si.cb = sizeof(si);
 		si.dwFlags = STARTF_USESTDHANDLES;
-		si.hStdOutput = si.hStdError = hOut;
+		si.hStdOutput = ahFiles[0];
+		si.hStdError = ahFiles[1];
 		std::string strCommand = "\"" + strHost + "\" --cart \"" + m_strCart + "\" " + strArgs;
 		PROCESS_INFORMATION pi;
 		EXPECT_TRUE(::CreateProcessA(NULL, &strCommand[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi));
-		::WaitForSingleObject(pi.hProcess, 30000);
+		// A program that opened a window would not end: it is stopped and the test fails.
+		if (::WaitForSingleObject(pi.hProcess, 30000) == WAIT_TIMEOUT)
+			::TerminateProcess(pi.hProcess, 255);
 		DWORD dwExit = 255;
 		::GetExitCodeProcess(pi.hProcess, &dwExit);
 		::CloseHandle(pi.hProcess);
 		::CloseHandle(pi.hThread);
-		::CloseHandle(hOut);
-		if (pstrOutput != NULL)
+		std::string* apstrOutputs[] = { pstrOut, pstrErr };
+		for (int i = 0; i < 2; ++i)
 		{
-			std::vector<BYTE> bytes = ReadBytes(strOut);
-			*pstrOutput = std::string(bytes.begin(), bytes.end());
+			::CloseHandle(ahFiles[i]);
+			std::vector<BYTE> bytes = ReadBytes(astrFiles[i]);
+			if (apstrOutputs[i] != NULL)
+				*apstrOutputs[i] = std::string(bytes.begin(), bytes.end());
+			::DeleteFileA(astrFiles[i].c_str());
 		}
-		::DeleteFileA(strOut.c_str());
 		return (int)dwExit;
 	}
 
@@ -192,9 +201,9 @@ TEST_F(CartridgeFileTest, AFlippedBitIsReportedWithItsOffset)
 
 TEST_F(CartridgeFileTest, CommandLineVerbsAndExitCodes)
 {
-	std::string strOutput;
-	EXPECT_EQ(1, RunHost("--status", &strOutput));
-	EXPECT_NE(std::string::npos, strOutput.find("no such cartridge file"));
+	std::string strOutput, strErrors;
+	EXPECT_EQ(1, RunHost("--status", NULL, &strErrors));
+	EXPECT_NE(std::string::npos, strErrors.find("no such cartridge file"));
 	EXPECT_EQ(0, RunHost("--create"));
 
 	std::string strSave = m_strDir + "\\two.sav";
@@ -213,18 +222,73 @@ TEST_F(CartridgeFileTest, CommandLineVerbsAndExitCodes)
 	EXPECT_EQ(0, std::memcmp(cart.GetPosition(3), two.data(), SAVE_POSITION_SIZE));
 	EXPECT_EQ(0, cart.GetPosition(1)[0]);
 
-	struct Case { const char* pszArgs; const char* pszReason; } failures[] = {
-		{ "--format 5", "from 1 to 4" },
-		{ "--export 1", "needs a file" },
-		{ "--import 1 nowhere.sav", "cannot be opened" },
-		{ "--fault nocart --export 1 x.sav", "no cartridge detected" },
-		{ "--fault flipbit --format 1", "did not verify" },
-		{ "--fault sunspots --status", "unknown fault switch" },
+	EXPECT_EQ(1, RunHost("--fault flipbit --format 1", NULL, &strErrors));
+	EXPECT_NE(std::string::npos, strErrors.find("did not verify")) << strErrors;
+}
+
+// Help and bad arguments answer on the right stream without opening a window; every failure
+// is one line, exit status 1, and leaves the cartridge file as it was.
+TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
+{
+	ASSERT_EQ(0, RunHost("--create"));
+	const std::vector<BYTE> good = ReadBytes(m_strCart);
+	std::string strShort = m_strDir + "\\short.sav", strFolder = m_strDir + "\\folder.sav";
+	WriteBytes(strShort, std::vector<BYTE>(100, 1));
+	::CreateDirectoryA(strFolder.c_str(), NULL);
+	std::string strMissingFolder = m_strDir + "\\none\\x.sav";
+
+	struct Case { const char* pszArgs; std::string strFile; int nExit; const char* pszOut; const char* pszErr; };
+	const Case cases[] = {
+		{ "--help", "", 0, "usage: corvel", "" },
+		{ "-h", "", 0, "usage: corvel", "" },
+		{ "/?", "", 0, "usage: corvel", "" },
+		{ "--bogus", "", 1, "", "unknown option --bogus\r\nusage: corvel" },
+		{ "stray", "", 1, "", "unknown option stray\r\nusage: corvel" },
+		{ "--import 1", "", 1, "", "--import needs a value\r\nusage: corvel" },
+		{ "--format 5", "", 1, "", "from 1 to 4" },
+		{ "--format 0", "", 1, "", "from 1 to 4" },
+		{ "--export 12 x.sav", "", 1, "", "from 1 to 4" },
+		{ "--import 1 ", m_strDir + "\\nowhere.sav", 1, "", "cannot be opened" },
+		{ "--import 1 ", strShort, 1, "", "a save file holds exactly 65536" },
+		{ "--import 2 ", strFolder, 1, "", "cannot be opened" },
+		{ "--export 1 ", strMissingFolder, 1, "", "cannot be created" },
+		{ "--fault nocart --export 1 x.sav", "", 1, "", "no cartridge detected" },
+		{ "--fault sunspots --status", "", 1, "", "unknown fault switch" },
 	};
-	for (const Case& c : failures)
+	for (const Case& c : cases)
 	{
-		EXPECT_EQ(1, RunHost(c.pszArgs, &strOutput)) << c.pszArgs;
-		EXPECT_NE(std::string::npos, strOutput.find(c.pszReason)) << c.pszArgs << ": " << strOutput;
-		EXPECT_EQ(1, std::count(strOutput.begin(), strOutput.end(), '\n')) << strOutput;
+		std::string strArgs = c.pszArgs + (c.strFile.empty() ? "" : "\"" + c.strFile + "\"");
+		SCOPED_TRACE(strArgs);
+		std::string strOutput, strErrors;
+		EXPECT_EQ(c.nExit, RunHost(strArgs, &strOutput, &strErrors));
+		EXPECT_EQ(0u, strOutput.find(c.pszOut)) << strOutput;
+		if (*c.pszErr == 0)
+			EXPECT_EQ("", strErrors);
+		else if (std::strstr(c.pszErr, "usage") == NULL)
+		{
+			EXPECT_NE(std::string::npos, strErrors.find(c.pszErr)) << strErrors;
+			EXPECT_EQ(1, std::count(strErrors.begin(), strErrors.end(), '\n')) << strErrors;
+		}
+		else
+			EXPECT_EQ(std::string("corvel: ") + c.pszErr, strErrors.substr(0, strlen(c.pszErr) + 8));
+		EXPECT_TRUE(good == ReadBytes(m_strCart));
 	}
+
+	// A damaged cartridge is refused by every verb and not touched.
+	std::vector<BYTE> badMagic = good, badCrc = good, shortCart(good.begin(), good.end() - 1);
+	badMagic[0] ^= 0x20;
+	badCrc[30000] ^= 1;
+	for (const std::vector<BYTE>* pBytes : { &badMagic, &badCrc, &shortCart })
+	{
+		WriteBytes(m_strCart, *pBytes);
+		for (const char* pszArgs : { "--status", "--format all", "--import 1 x.sav" })
+		{
+			SCOPED_TRACE(pszArgs);
+			std::string strErrors;
+			EXPECT_EQ(1, RunHost(pszArgs, NULL, &strErrors));
+			EXPECT_EQ(1, std::count(strErrors.begin(), strErrors.end(), '\n')) << strErrors;
+			EXPECT_TRUE(*pBytes == ReadBytes(m_strCart));
+		}
+	}
+	::RemoveDirectoryA(strFolder.c_str());
 }
