@@ -248,8 +248,6 @@ public:
 		{ return ::SendMessage(m_hWnd, message, wParam, lParam); }
 	BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
 		{ return ::PostMessage(m_hWnd, message, wParam, lParam); }
-	void SetFont(HFONT hFont, BOOL bRedraw = TRUE)
-		{ ::SendMessage(m_hWnd, WM_SETFONT, (WPARAM)hFont, bRedraw); }
 	void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
 	void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
 	CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const
@@ -269,7 +267,7 @@ public:
 	static void PASCAL SetCaretPos(POINT point) { ::SetCaretPos(point.x, point.y); }
 	void ShowCaret() { ::ShowCaret(m_hWnd); }
 	void HideCaret() { ::HideCaret(m_hWnd); }
-	UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer = NULL)
+	UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void (CALLBACK* lpfnTimer)(HWND, UINT, UINT_PTR, DWORD))
 		{ return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer); }
 	BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
 	CWnd* SetCapture() { return CWnd::FromHandle(::SetCapture(m_hWnd)); }

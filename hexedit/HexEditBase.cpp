@@ -940,7 +940,7 @@ void CHexEditBase::StartAutoScroll(CPoint pt, int nDir, WORD nDelay)
 	{
 		m_bAutoScrolling = true;
 		m_wAutoScrollCountdown = nDelay;
-		SetTimer(AUTOSCROLL_TIMER, AUTOSCROLL_INTERVAL);
+		SetTimer(AUTOSCROLL_TIMER, AUTOSCROLL_INTERVAL, NULL);
 	}
 }
 
