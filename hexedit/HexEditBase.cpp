@@ -26,6 +26,14 @@ static const UINT DRAW_FLAGS = DT_SINGLELINE | DT_NOPREFIX;
 static const char s_szDigits[] = "0123456789ABCDEF";
 static const UINT COPY_FLAGS = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 static const UINT MENU_GRAYED = MF_GRAYED | MF_DISABLED;
+// The largest column width or scroll range: every sum of two stays within an int, as window
+// coordinates and SCROLLINFO need, whatever bytes per row a caller asks for.
+static const long long MAX_EXTENT = 0x3FFFFFFF;
+
+static UINT Extent(long long nPixels)
+{
+	return (UINT)std::min(nPixels, MAX_EXTENT);
+}
 
 BEGIN_MESSAGE_MAP(CHexEditBase, CWnd)
 	ON_MESSAGE(WM_HEXEDIT_UPDATESCROLLBARS, &CHexEditBase::OnUpdateScrollBars)
@@ -331,7 +339,7 @@ void CHexEditBase::CalcLayout(CDC* pDC)
 	m_nVisibleRows = m_nFullRows + (nRemainder != 0 ? 1 : 0);
 
 	m_nAddressLeft = 0;
-	m_nAddressWidth = m_bShowAddress ? m_nAddressDigits * m_nCharWidth + GAP : 0;
+	m_nAddressWidth = m_bShowAddress ? Extent((long long)m_nAddressDigits * m_nCharWidth + GAP) : 0;
 
 	UINT nBytesPerRow = m_nRequestedBytesPerRow;
 	if (m_bAutoBytesPerRow && bMultiLine)
@@ -357,9 +365,9 @@ void CHexEditBase::CalcLayout(CDC* pDC)
 	m_nBytesPerRow = nBytesPerRow != 0 ? nBytesPerRow : 1;
 
 	m_nHexLeft = m_nAddressLeft + m_nAddressWidth;
-	m_nHexWidth = (3 * m_nBytesPerRow - 1) * m_nCharWidth + GAP;
-	m_nAsciiLeft = m_bShowAscii ? m_nHexLeft + m_nHexWidth : 0;
-	m_nAsciiWidth = m_bShowAscii ? m_nBytesPerRow * m_nCharWidth : 0;
+	m_nHexWidth = Extent((3LL * m_nBytesPerRow - 1) * m_nCharWidth + GAP);
+	m_nAsciiLeft = m_bShowAscii ? Extent((long long)m_nHexLeft + m_nHexWidth) : 0;
+	m_nAsciiWidth = m_bShowAscii ? Extent((long long)m_nBytesPerRow * m_nCharWidth) : 0;
 	long long nTextWidth = m_bShowAscii ? (long long)m_nAsciiLeft + m_nAsciiWidth
 		: (long long)m_nHexLeft + (3LL * m_nBytesPerRow - 1) * m_nCharWidth;
 
@@ -372,7 +380,7 @@ void CHexEditBase::CalcLayout(CDC* pDC)
 		m_nTopRow = m_nMaxTopRow;
 
 	long long nOverhang = nTextWidth - m_rcText.Width();
-	m_nMaxHScrollPos = nOverhang > 0 ? (UINT)nOverhang : 0;
+	m_nMaxHScrollPos = nOverhang > 0 ? Extent(nOverhang) : 0;
 	if (m_nHScrollPos > m_nMaxHScrollPos)
 		m_nHScrollPos = m_nMaxHScrollPos;
 
@@ -407,10 +415,10 @@ void CHexEditBase::UpdateScrollBars()
 		ShowScrollBar(SB_VERT, TRUE);
 		EnableScrollBar(SB_VERT, ESB_ENABLE_BOTH);
 		info.nPage = m_nFullRows;
-		info.nMax = (int)(m_nMaxTopRow + m_nFullRows - 1);
+		info.nMax = (int)std::min<long long>((long long)m_nMaxTopRow + m_nFullRows - 1, INT_MAX);
 		if (m_nTopRow > m_nMaxTopRow)
 			m_nTopRow = m_nMaxTopRow;
-		info.nPos = (int)m_nTopRow;
+		info.nPos = (int)std::min<UINT>(m_nTopRow, INT_MAX);
 		SetScrollInfo(SB_VERT, &info, TRUE);
 	}
 	else
@@ -516,11 +524,26 @@ void CHexEditBase::PaintAddresses(CDC* pDC)
 	}
 }
 
+// The byte columns [*pFirst, *pEnd) of any row that can show between the clip strips, for a
+// column nLeft pixels into the text whose bytes take nCells character cells each. Rows are
+// built for these alone, so no buffer outgrows the window, whatever the bytes per row.
+void CHexEditBase::VisibleColumns(UINT nLeft, UINT nCells, UINT* pFirst, UINT* pEnd) const
+{
+	const long long nUnit = (long long)nCells * m_nCharWidth;
+	const long long nFrom = (long long)m_nHScrollPos - nLeft - 2;
+	const long long nTo = nFrom + m_rcText.Width() + 4;
+	// One column more on the right, so that a selection's fill reaches past the edge.
+	*pFirst = (UINT)std::min<long long>(std::max(0LL, nFrom / nUnit), m_nBytesPerRow);
+	*pEnd = (UINT)std::min<long long>(std::max(0LL, nTo / nUnit + 2), m_nBytesPerRow);
+}
+
 void CHexEditBase::PaintHexData(CDC* pDC)
 {
 	if (!HasData())
 		return;
-	std::string strRow(3 * (size_t)m_nBytesPerRow, ' ');
+	UINT nFirstColumn, nEndColumn;
+	VisibleColumns(m_nHexLeft, 3, &nFirstColumn, &nEndColumn);
+	std::string strRow(3 * (size_t)(nEndColumn - nFirstColumn), ' ');
 	LONG nLeft = m_rcText.left + (LONG)m_nHexLeft - (LONG)m_nHScrollPos;
 	CRect rcColumn(nLeft, m_rcText.top, nLeft + (LONG)m_nHexWidth - GAP, m_rcText.bottom);
 	pDC->FillSolidRect(&rcColumn, m_crHexBk);
@@ -532,32 +555,36 @@ void CHexEditBase::PaintHexData(CDC* pDC)
 	const COLORREF crSelBk = bFocus ? m_crSelBkFocus : m_crSelBkNoFocus;
 	const COLORREF crSelText = bFocus ? m_crSelTextFocus : m_crSelTextNoFocus;
 	const LONG nCharWidth = (LONG)m_nCharWidth;
+	// Character positions count from the first visible column's first digit.
+	const LONG nTextLeft = nLeft + (LONG)(3LL * nFirstColumn * nCharWidth);
 
 	UINT nLast = LastPaintedByte();
 	UINT nRow = 0;
 	for (unsigned long long nFirst = (unsigned long long)m_nTopRow * m_nBytesPerRow; nFirst <= nLast;
 		nFirst += m_nBytesPerRow, ++nRow)
 	{
-		UINT nCount = (UINT)std::min<unsigned long long>(m_nBytesPerRow, nLast - nFirst + 1);
-		for (UINT nColumn = 0; nColumn < nCount; ++nColumn)
+		UINT nEnd = (UINT)std::min<unsigned long long>(nEndColumn, nLast - nFirst + 1);
+		if (nEnd <= nFirstColumn)
+			continue;
+		for (UINT nColumn = nFirstColumn; nColumn < nEnd; ++nColumn)
 		{
 			BYTE b = m_pData[nFirst + nColumn];
-			strRow[3 * nColumn] = s_szDigits[b >> 4];
-			strRow[3 * nColumn + 1] = s_szDigits[b & 0x0F];
+			strRow[3 * (nColumn - nFirstColumn)] = s_szDigits[b >> 4];
+			strRow[3 * (nColumn - nFirstColumn) + 1] = s_szDigits[b & 0x0F];
 		}
-		CRect rcRow = RowRect(rcColumn.left, rcColumn.right, nRow);
+		CRect rcRow = RowRect(nTextLeft, rcColumn.right, nRow);
 		pDC->SetTextColor(m_crHexText);
-		pDC->DrawText(strRow.data(), 3 * nCount - 1, &rcRow, DRAW_FLAGS);
+		pDC->DrawText(strRow.data(), 3 * (int)(nEnd - nFirstColumn) - 1, &rcRow, DRAW_FLAGS);
 
-		unsigned long long nRowEnd = nFirst + nCount - 1;
-		if (!bShowSelection || m_nSelEnd < nFirst || m_nSelStart > nRowEnd)
+		const unsigned long long nRowFirst = nFirst + nFirstColumn, nRowLast = nFirst + nEnd - 1;
+		if (!bShowSelection || m_nSelEnd < nRowFirst || m_nSelStart > nRowLast)
 			continue;
-		UINT nStartChar = 3 * (UINT)(std::max<unsigned long long>(m_nSelStart, nFirst) - nFirst);
-		UINT nEndChar = 3 * (UINT)(std::min<unsigned long long>(m_nSelEnd, nRowEnd) - nFirst) + 2;
-		CRect rcFill(rcColumn.left + (LONG)nStartChar * nCharWidth, rcRow.top + 1,
-			rcColumn.left + (LONG)nEndChar * nCharWidth + 1, rcRow.bottom);
+		UINT nStartChar = 3 * (UINT)(std::max<unsigned long long>(m_nSelStart, nRowFirst) - nRowFirst);
+		UINT nEndChar = 3 * (UINT)(std::min<unsigned long long>(m_nSelEnd, nRowLast) - nRowFirst) + 2;
+		CRect rcFill(nTextLeft + (LONG)nStartChar * nCharWidth, rcRow.top + 1,
+			nTextLeft + (LONG)nEndChar * nCharWidth + 1, rcRow.bottom);
 		pDC->FillSolidRect(&rcFill, crSelBk);
-		CRect rcText(rcFill.left, rcRow.top, rcColumn.left + (LONG)nEndChar * nCharWidth, rcRow.bottom);
+		CRect rcText(rcFill.left, rcRow.top, nTextLeft + (LONG)nEndChar * nCharWidth, rcRow.bottom);
 		pDC->SetTextColor(crSelText);
 		pDC->SetBkMode(TRANSPARENT);
 		pDC->DrawText(strRow.data() + nStartChar, (int)(nEndChar - nStartChar), &rcText, DRAW_FLAGS);
@@ -568,27 +595,32 @@ void CHexEditBase::PaintAsciiData(CDC* pDC)
 {
 	if (!HasData())
 		return;
-	std::string strRow(m_nBytesPerRow, ' ');
+	UINT nFirstColumn, nEndColumn;
+	VisibleColumns(m_nAsciiLeft, 1, &nFirstColumn, &nEndColumn);
+	std::string strRow(nEndColumn - nFirstColumn, ' ');
 	LONG nLeft = m_rcText.left + (LONG)m_nAsciiLeft - (LONG)m_nHScrollPos;
 	CRect rcColumn(nLeft, m_rcText.top, nLeft + (LONG)m_nAsciiWidth, m_rcText.bottom);
 	pDC->FillSolidRect(&rcColumn, m_crAsciiBk);
 	pDC->SetBkMode(OPAQUE);
 	pDC->SetTextColor(m_crAsciiText);
 	pDC->SetBkColor(m_crAsciiBk);
+	const LONG nTextLeft = nLeft + (LONG)((long long)nFirstColumn * m_nCharWidth);
 
 	UINT nLast = LastPaintedByte();
 	UINT nRow = 0;
 	for (unsigned long long nFirst = (unsigned long long)m_nTopRow * m_nBytesPerRow; nFirst <= nLast;
 		nFirst += m_nBytesPerRow, ++nRow)
 	{
-		UINT nCount = (UINT)std::min<unsigned long long>(m_nBytesPerRow, nLast - nFirst + 1);
-		for (UINT nColumn = 0; nColumn < nCount; ++nColumn)
+		UINT nEnd = (UINT)std::min<unsigned long long>(nEndColumn, nLast - nFirst + 1);
+		if (nEnd <= nFirstColumn)
+			continue;
+		for (UINT nColumn = nFirstColumn; nColumn < nEnd; ++nColumn)
 		{
 			BYTE b = m_pData[nFirst + nColumn];
-			strRow[nColumn] = std::isprint(b) ? (char)b : '.';
+			strRow[nColumn - nFirstColumn] = std::isprint(b) ? (char)b : '.';
 		}
-		CRect rcRow = RowRect(rcColumn.left, rcColumn.right, nRow);
-		pDC->DrawText(strRow.data(), (int)nCount, &rcRow, DRAW_FLAGS);
+		CRect rcRow = RowRect(nTextLeft, rcColumn.right, nRow);
+		pDC->DrawText(strRow.data(), (int)(nEnd - nFirstColumn), &rcRow, DRAW_FLAGS);
 	}
 }
 
@@ -1146,7 +1178,8 @@ void CHexEditBase::OnContextMenu(CWnd*, CPoint point)
 std::string CHexEditBase::SelectionAsText() const
 {
 	const UINT nRow = m_nBytesPerRow != 0 ? m_nBytesPerRow : 1;
-	std::string strRow(3 * (size_t)nRow, ' ');
+	// A line holds no more than the selection: a row longer than the data needs no longer buffer.
+	std::string strRow(3 * (size_t)std::min(nRow, m_nSelEnd - m_nSelStart + 1), ' ');
 	std::string strText;
 	UINT nColumn = m_nSelEnd - m_nSelStart > nRow ? m_nSelStart % nRow : 0;
 	UINT nLineStart = nColumn;

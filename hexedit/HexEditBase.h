@@ -48,6 +48,7 @@ protected:
 	void PaintHexData(CDC* pDC);
 	void PaintAsciiData(CDC* pDC);
 	UINT LastPaintedByte() const;
+	void VisibleColumns(UINT nLeft, UINT nCells, UINT* pFirst, UINT* pEnd) const;
 	CRect RowRect(LONG nLeft, LONG nRight, UINT nRow) const;
 	BOOL IsMultiLine() const { return (GetStyle() & ES_MULTILINE) != 0; }
 	BOOL HasData() const { return m_pData != NULL && m_nLength != 0; }
