@@ -41,10 +41,19 @@ public:
 	explicit CPropertyPage(UINT nIDTemplate, UINT nIDCaption = 0, DWORD dwSize = sizeof(PROPSHEETPAGE));
 	void Construct(UINT nIDTemplate, UINT nIDCaption = 0);
 
+	virtual BOOL OnSetActive();
+	virtual BOOL OnKillActive();
+	virtual BOOL OnApply();
+	void OnOK() override;
+	void OnCancel() override;
+
 	PROPSHEETPAGE m_psp;
 
 protected:
+	BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
 	CString m_strCaption;
+	BOOL m_bFirstSetActive;
 };
 
 class CPropertySheet : public CWnd

@@ -6,6 +6,7 @@
 #include <vector>
 
 BOOL AFXAPI AfxOleInit();
+void AFXAPI AfxOleTerm(BOOL bJustRevoke = FALSE);
 
 class COleException : public CException
 {
@@ -28,6 +29,7 @@ public:
 	void CacheGlobalData(CLIPFORMAT cfFormat, HGLOBAL hGlobal, LPFORMATETC lpFormatEtc = NULL);
 	void SetClipboard();
 	void Empty();
+	static void PASCAL FlushClipboard();
 
 	DWORD InternalAddRef();
 	DWORD InternalRelease();

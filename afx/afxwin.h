@@ -12,6 +12,11 @@ class CDC;
 class CScrollBar;
 class CWinApp;
 class CDataExchange;
+
+// RunModalLoop's flags
+#define MLF_NOIDLEMSG   0x0001  // no WM_ENTERIDLE to the parent
+#define MLF_NOKICKIDLE  0x0002  // no WM_KICKIDLE to the window
+#define MLF_SHOWONIDLE  0x0004  // show the window when the loop first runs out of messages
 struct CCreateContext;
 
 // ---------------------------------------------------------------------------------------------
@@ -286,6 +291,7 @@ public:
 	virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 	virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 	virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+	virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 	virtual BOOL PreTranslateMessage(MSG* pMsg);
 	static BOOL PASCAL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
 	static HWND PASCAL GetSafeOwner_(HWND hParent, HWND* pWndTop);
@@ -327,6 +333,13 @@ public:
 	virtual BOOL OnIdle(LONG lCount);
 	virtual int ExitInstance();
 	virtual BOOL PumpMessage();
+	virtual BOOL IsIdleMessage(MSG* pMsg);
+	virtual LRESULT ProcessWndProcException(CException* e, const MSG* pMsg);
+
+	MSG m_msgCur;
+
+protected:
+	MSG m_msgLastMouseMove;
 };
 
 class CWinApp : public CWinThread
@@ -346,12 +359,12 @@ public:
 	int ExitInstance() override;
 	int Run() override;
 	virtual int DoMessageBox(LPCTSTR lpszPrompt, UINT nType, UINT nIDPrompt);
+	BOOL OnIdle(LONG lCount) override;
+	LRESULT ProcessWndProcException(CException* e, const MSG* pMsg) override;
 
 	void SetCurrentHandles();
 
 protected:
-	CString m_strAppName;
-
 	DECLARE_MESSAGE_MAP()
 };
 

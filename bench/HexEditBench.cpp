@@ -98,7 +98,7 @@ int main()
 	CBenchHexEdit snapshot;
 	CreateControl(snapshot, parent, rcSnapshot.Width(), rcSnapshot.Height(), data64k);
 	double dSnapshot = FrameMicroseconds(snapshot.m_hWnd, 300);
-	std::printf("1. full paint, page snapshot %ldx%ld, 64 KiB: %.1f us/frame\n", rcSnapshot.Width(),
+	std::printf("1. full paint, page snapshot %dx%d, 64 KiB: %.1f us/frame\n", rcSnapshot.Width(),
 		rcSnapshot.Height(), dSnapshot);
 	{
 		CBenchHexEdit large;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 static const TCHAR s_szClassName[] = _T("CHexEditBase");
 static const TCHAR s_szSelfCreatingClassName[] = _T("CHexEditBase_SC");
@@ -200,18 +201,21 @@ void CHexEditBase::SetData(const BYTE* pData, UINT nLength, BOOL bRedraw)
 	m_pData = NULL;
 	m_nLength = 0;
 	m_bFreeData = pData != NULL;
-	if (pData != NULL)
+	BYTE* pCopy = pData != NULL ? new (std::nothrow) BYTE[nLength] : NULL;
+	if (pCopy != NULL)
 	{
-		m_pData = new (std::nothrow) BYTE[nLength];
-		if (m_pData == NULL)
-			AfxThrowMemoryException();
+		std::copy(pData, pData + nLength, pCopy);
+		m_pData = pCopy;
 		m_nLength = nLength;
-		std::copy(pData, pData + nLength, m_pData);
 	}
+	// Without its copy the control has no data, and shows none, whatever the caller asked.
+	const bool bFailed = pData != NULL && pCopy == NULL;
 	m_bLayoutDirty = true;
-	if (bRedraw)
+	if (bRedraw || bFailed)
 		Repaint();
 	SetEditPosition(0, TRUE);
+	if (bFailed)
+		AfxThrowMemoryException();
 }
 
 BOOL CHexEditBase::HasSelection() const
@@ -543,7 +547,7 @@ void CHexEditBase::PaintHexData(CDC* pDC)
 		return;
 	UINT nFirstColumn, nEndColumn;
 	VisibleColumns(m_nHexLeft, 3, &nFirstColumn, &nEndColumn);
-	std::string strRow(3 * (size_t)(nEndColumn - nFirstColumn), ' ');
+	std::vector<char> achRow(3 * (size_t)(nEndColumn - nFirstColumn), ' ');
 	LONG nLeft = m_rcText.left + (LONG)m_nHexLeft - (LONG)m_nHScrollPos;
 	CRect rcColumn(nLeft, m_rcText.top, nLeft + (LONG)m_nHexWidth - GAP, m_rcText.bottom);
 	pDC->FillSolidRect(&rcColumn, m_crHexBk);
@@ -569,12 +573,12 @@ void CHexEditBase::PaintHexData(CDC* pDC)
 		for (UINT nColumn = nFirstColumn; nColumn < nEnd; ++nColumn)
 		{
 			BYTE b = m_pData[nFirst + nColumn];
-			strRow[3 * (nColumn - nFirstColumn)] = s_szDigits[b >> 4];
-			strRow[3 * (nColumn - nFirstColumn) + 1] = s_szDigits[b & 0x0F];
+			achRow[3 * (nColumn - nFirstColumn)] = s_szDigits[b >> 4];
+			achRow[3 * (nColumn - nFirstColumn) + 1] = s_szDigits[b & 0x0F];
 		}
 		CRect rcRow = RowRect(nTextLeft, rcColumn.right, nRow);
 		pDC->SetTextColor(m_crHexText);
-		pDC->DrawText(strRow.data(), 3 * (int)(nEnd - nFirstColumn) - 1, &rcRow, DRAW_FLAGS);
+		pDC->DrawText(achRow.data(), 3 * (int)(nEnd - nFirstColumn) - 1, &rcRow, DRAW_FLAGS);
 
 		const unsigned long long nRowFirst = nFirst + nFirstColumn, nRowLast = nFirst + nEnd - 1;
 		if (!bShowSelection || m_nSelEnd < nRowFirst || m_nSelStart > nRowLast)
@@ -587,7 +591,7 @@ void CHexEditBase::PaintHexData(CDC* pDC)
 		CRect rcText(rcFill.left, rcRow.top, nTextLeft + (LONG)nEndChar * nCharWidth, rcRow.bottom);
 		pDC->SetTextColor(crSelText);
 		pDC->SetBkMode(TRANSPARENT);
-		pDC->DrawText(strRow.data() + nStartChar, (int)(nEndChar - nStartChar), &rcText, DRAW_FLAGS);
+		pDC->DrawText(achRow.data() + nStartChar, (int)(nEndChar - nStartChar), &rcText, DRAW_FLAGS);
 	}
 }
 
@@ -597,7 +601,7 @@ void CHexEditBase::PaintAsciiData(CDC* pDC)
 		return;
 	UINT nFirstColumn, nEndColumn;
 	VisibleColumns(m_nAsciiLeft, 1, &nFirstColumn, &nEndColumn);
-	std::string strRow(nEndColumn - nFirstColumn, ' ');
+	std::vector<char> achRow(nEndColumn - nFirstColumn, ' ');
 	LONG nLeft = m_rcText.left + (LONG)m_nAsciiLeft - (LONG)m_nHScrollPos;
 	CRect rcColumn(nLeft, m_rcText.top, nLeft + (LONG)m_nAsciiWidth, m_rcText.bottom);
 	pDC->FillSolidRect(&rcColumn, m_crAsciiBk);
@@ -617,10 +621,10 @@ void CHexEditBase::PaintAsciiData(CDC* pDC)
 		for (UINT nColumn = nFirstColumn; nColumn < nEnd; ++nColumn)
 		{
 			BYTE b = m_pData[nFirst + nColumn];
-			strRow[nColumn - nFirstColumn] = std::isprint(b) ? (char)b : '.';
+			achRow[nColumn - nFirstColumn] = std::isprint(b) ? (char)b : '.';
 		}
 		CRect rcRow = RowRect(nTextLeft, rcColumn.right, nRow);
-		pDC->DrawText(strRow.data(), (int)(nEnd - nFirstColumn), &rcRow, DRAW_FLAGS);
+		pDC->DrawText(achRow.data(), (int)(nEnd - nFirstColumn), &rcRow, DRAW_FLAGS);
 	}
 }
 
@@ -1179,23 +1183,23 @@ std::string CHexEditBase::SelectionAsText() const
 {
 	const UINT nRow = m_nBytesPerRow != 0 ? m_nBytesPerRow : 1;
 	// A line holds no more than the selection: a row longer than the data needs no longer buffer.
-	std::string strRow(3 * (size_t)std::min(nRow, m_nSelEnd - m_nSelStart + 1), ' ');
+	std::vector<char> achRow(3 * (size_t)std::min(nRow, m_nSelEnd - m_nSelStart + 1), ' ');
 	std::string strText;
 	UINT nColumn = m_nSelEnd - m_nSelStart > nRow ? m_nSelStart % nRow : 0;
 	UINT nLineStart = nColumn;
 	for (unsigned long long nPos = m_nSelStart; nPos <= m_nSelEnd; ++nPos)
 	{
 		BYTE b = m_pData[nPos];
-		strRow[3 * nColumn] = s_szDigits[b >> 4];
-		strRow[3 * nColumn + 1] = s_szDigits[b & 0x0F];
+		achRow[3 * nColumn] = s_szDigits[b >> 4];
+		achRow[3 * nColumn + 1] = s_szDigits[b & 0x0F];
 		if (++nColumn == nRow || nPos == m_nSelEnd)
 		{
-			strText.append(strRow, 0, 3 * (size_t)nColumn - 1);
+			strText.append(achRow.data(), 3 * (size_t)nColumn - 1);
 			strText += '\n';
 			// Only the first line is indented; later lines start in column 0.
 			if (nLineStart != 0)
 			{
-				strRow.replace(0, 3 * (size_t)nLineStart, 3 * (size_t)nLineStart, ' ');
+				std::fill(achRow.begin(), achRow.begin() + 3 * (size_t)nLineStart, ' ');
 				nLineStart = 0;
 			}
 			nColumn = 0;

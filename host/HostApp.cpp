@@ -10,8 +10,9 @@ CHostApp theApp;
 // The plug-in page's controls that the demonstration drives.
 static const int IDC_PLUGIN_SHOW_SNAPSHOT = 1000;
 static const int IDC_PLUGIN_SNAPSHOT = 1023;
+static const UINT WM_HOST_DEMO = WM_APP + 1;
 
-CHostApp::CHostApp() : CWinApp(_T("Corvel host")), m_pSheet(NULL), m_bDemoPending(FALSE), m_nExitCode(0) {}
+CHostApp::CHostApp() : CWinApp(_T("Corvel host")), m_pSheet(NULL), m_nExitCode(0) {}
 
 CString CHostApp::ProgramFolder() const
 {
@@ -288,8 +289,10 @@ BOOL CHostApp::RunWindow()
 	m_pMainWnd = m_pHostWnd.get();
 	LoadPlugins();
 
-	// "--page N" opens the sheet on page N (0 is the cartridge page).
-	m_bDemoPending = HasOption(m_args, "--demo");
+	// "--page N" opens the sheet on page N (0 is the cartridge page). The demonstration waits in
+	// the queue until the sheet's loop runs.
+	if (HasOption(m_args, "--demo"))
+		::PostThreadMessage(::GetCurrentThreadId(), WM_HOST_DEMO, 0, 0);
 	CPropertySheet sheet(_T("Corvel host"), m_pHostWnd.get(), (UINT)std::atoi(Option(m_args, "--page").c_str()));
 	m_pSheet = &sheet;
 	CCartridgePage cartridgePage(*m_pHostWnd);
@@ -312,14 +315,15 @@ BOOL CHostApp::RunWindow()
 
 // "--demo": once the sheet is up, the open page shows its snapshot with a few bytes selected,
 // as a user would get it by clicking the check box and dragging over the bytes.
-BOOL CHostApp::OnIdle(LONG lCount)
+BOOL CHostApp::PreTranslateMessage(MSG* pMsg)
 {
-	if (m_bDemoPending && m_pSheet != NULL && m_pSheet->m_hWnd != NULL)
+	if (pMsg->hwnd == NULL && pMsg->message == WM_HOST_DEMO)
 	{
-		m_bDemoPending = FALSE;
-		ShowDemoSelection();
+		if (m_pSheet != NULL && m_pSheet->m_hWnd != NULL)
+			ShowDemoSelection();
+		return TRUE;
 	}
-	return CWinApp::OnIdle(lCount);
+	return CWinApp::PreTranslateMessage(pMsg);
 }
 
 void CHostApp::ShowDemoSelection()

@@ -17,7 +17,7 @@ public:
 
 	BOOL InitInstance() override;
 	int ExitInstance() override;
-	BOOL OnIdle(LONG lCount) override;
+	BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
 	BOOL ParseCommandLine();
@@ -34,6 +34,5 @@ protected:
 	std::unique_ptr<CHostWnd> m_pHostWnd;
 	std::vector<std::unique_ptr<CPluginModule>> m_plugins;
 	CPropertySheet* m_pSheet;
-	BOOL m_bDemoPending;
 	int m_nExitCode;
 };

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "../afxwin.h"
+#include "../afxpriv.h"
+#include <new>
 #include <unordered_map>
 
 // Per-thread state: the current module, the window-creation hook and the handle maps.
@@ -11,6 +13,7 @@ struct _AFX_THREAD_STATE
 	CWnd* m_pWndInit = NULL;
 	HHOOK m_hHookOldCbtFilter = NULL;
 	MSG m_lastSentMsg = {};
+	BOOL m_bOleInitialized = FALSE;
 	std::unordered_map<HWND, CWnd*> m_permanentMap;
 	std::unordered_map<HWND, CWnd*> m_temporaryMap;
 	std::unordered_map<HGDIOBJ, CGdiObject*> m_temporaryGdiMap;
@@ -20,6 +23,11 @@ struct _AFX_THREAD_STATE
 };
 
 _AFX_THREAD_STATE* AFXAPI AfxGetThreadState();
+
+// The preallocated memory exception: reporting a failed allocation needs no memory.
+CMemoryException* AFXAPI AfxGetMemoryException();
+// The application handles what a handler let escape; without one, as a thread would.
+LRESULT AFXAPI AfxProcessWndProcException(CException* e, const MSG* pMsg);
 
 // The temporary object wrapping a handle that has no object of its own: made on first use,
 // released at the next idle time (AfxUnlockTempMaps). TObject attaches the handle with Attach.

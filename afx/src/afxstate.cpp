@@ -1,4 +1,5 @@
 #include "afximpl.h"
+#include "../afxole.h"
 #include <cstdio>
 
 // The program's module state; libraries bring their own (see dllmodul.cpp).
@@ -121,7 +122,9 @@ CWnd* AFXAPI AfxGetMainWnd()
 
 LPCTSTR AFXAPI AfxGetAppName()
 {
-	return AfxGetModuleState()->m_lpszCurrentAppName;
+	// The application may have replaced its name since start-up.
+	CWinApp* pApp = AfxGetApp();
+	return pApp != NULL ? pApp->m_pszAppName : AfxGetModuleState()->m_lpszCurrentAppName;
 }
 
 BOOL AFXAPI AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCmdShow)
@@ -161,6 +164,8 @@ void AFXAPI AfxWinTerm()
 	}
 	strList.Empty();
 	AfxUnlockTempMaps();
+	if (!pModuleState->m_bDLL && AfxGetThreadState()->m_bOleInitialized)
+		AfxOleTerm(FALSE);
 }
 
 BOOL AFXAPI AfxRegisterClass(WNDCLASS* lpWndClass)

@@ -12,9 +12,9 @@ static UINT CALLBACK AfxPropPageCallback(HWND, UINT message, LPPROPSHEETPAGE pps
 	return TRUE;
 }
 
-CPropertyPage::CPropertyPage() : m_psp() {}
+CPropertyPage::CPropertyPage() : m_psp(), m_bFirstSetActive(TRUE) {}
 
-CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption, DWORD dwSize) : m_psp()
+CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption, DWORD dwSize) : m_psp(), m_bFirstSetActive(TRUE)
 {
 	Construct(nIDTemplate, nIDCaption);
 	m_psp.dwSize = dwSize;
@@ -36,6 +36,55 @@ void CPropertyPage::Construct(UINT nIDTemplate, UINT nIDCaption)
 	{
 		m_psp.pszTitle = m_strCaption;
 		m_psp.dwFlags |= PSP_USETITLE;
+	}
+}
+
+// The controls were filled by OnInitDialog the first time; later activations fill them again.
+BOOL CPropertyPage::OnSetActive()
+{
+	if (m_bFirstSetActive)
+		m_bFirstSetActive = FALSE;
+	else
+		UpdateData(FALSE);
+	return TRUE;
+}
+
+// FALSE keeps the page active: its data did not validate.
+BOOL CPropertyPage::OnKillActive()
+{
+	return UpdateData(TRUE);
+}
+
+BOOL CPropertyPage::OnApply()
+{
+	OnOK();
+	return TRUE;
+}
+
+// The sheet, not the page, ends the dialog.
+void CPropertyPage::OnOK()
+{
+}
+
+void CPropertyPage::OnCancel()
+{
+}
+
+BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+	switch (((NMHDR*)lParam)->code)
+	{
+	case PSN_SETACTIVE:
+		*pResult = OnSetActive() ? 0 : -1;
+		return TRUE;
+	case PSN_KILLACTIVE:
+		*pResult = !OnKillActive();
+		return TRUE;
+	case PSN_APPLY:
+		*pResult = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE;
+		return TRUE;
+	default:
+		return CDialog::OnNotify(wParam, lParam, pResult);
 	}
 }
 
@@ -122,8 +171,10 @@ INT_PTR CPropertySheet::DoModal()
 	{
 		if (bParentEnabled)
 			::EnableWindow(hWndParent, FALSE);
-		RunModalLoop();
-		nResult = SendMessage(PSM_GETRESULT);
+		RunModalLoop(MLF_SHOWONIDLE);
+		// The sheet answers as PropertySheet would: positive after OK, 0 after Cancel.
+		LRESULT lResult = SendMessage(PSM_GETRESULT);
+		nResult = lResult > 0 ? IDOK : lResult == 0 ? IDCANCEL : -1;
 		if (bParentEnabled)
 			::EnableWindow(hWndParent, TRUE);
 		DestroyWindow();

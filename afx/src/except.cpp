@@ -1,4 +1,4 @@
-#include "../afxwin.h"
+#include "afximpl.h"
 #include <cstring>
 
 IMPLEMENT_DYNAMIC(CException, CObject)
@@ -26,14 +26,26 @@ BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpC
 	return FALSE;
 }
 
+// The runtime's own prompts, for an application whose resources do not hold them.
+static LPCTSTR DefaultPrompt(UINT nMessageID)
+{
+	switch (nMessageID)
+	{
+	case AFX_IDP_INTERNAL_FAILURE: return _T("Internal application error.");
+	case AFX_IDP_COMMAND_FAILURE: return _T("Command failed.");
+	default: return _T("No error message is available.");
+	}
+}
+
 int CException::ReportError(UINT nType, UINT nMessageID)
 {
 	TCHAR szMessage[512];
 	if (GetErrorMessage(szMessage, _countof(szMessage)))
 		return AfxMessageBox(szMessage, nType);
-	if (nMessageID != 0)
-		return AfxMessageBox(nMessageID, nType);
-	return AfxMessageBox(_T("An unsupported operation was attempted."), nType);
+	CString strPrompt;
+	if (nMessageID == 0 || !strPrompt.LoadString(nMessageID))
+		strPrompt = DefaultPrompt(nMessageID);
+	return AfxMessageBox(strPrompt, nType);
 }
 
 static void CopyMessage(LPCTSTR lpszMessage, LPTSTR lpszError, UINT nMaxError)
@@ -60,10 +72,15 @@ CResourceException::CResourceException() : CSimpleException(_T("A required resou
 CNotSupportedException::CNotSupportedException()
 	: CSimpleException(_T("An unsupported operation was attempted.")) {}
 
-void AFXAPI AfxThrowMemoryException()
+CMemoryException* AFXAPI AfxGetMemoryException()
 {
 	static CMemoryException s_exception;
-	throw &s_exception;
+	return &s_exception;
+}
+
+void AFXAPI AfxThrowMemoryException()
+{
+	throw AfxGetMemoryException();
 }
 
 void AFXAPI AfxThrowResourceException()

@@ -5,9 +5,23 @@
 IMPLEMENT_DYNAMIC(COleException, CException)
 IMPLEMENT_DYNAMIC(COleDataSource, CCmdTarget)
 
+// OLE started here is ended by AfxWinTerm, through AfxOleTerm.
 BOOL AFXAPI AfxOleInit()
 {
-	return SUCCEEDED(::OleInitialize(NULL));
+	if (FAILED(::OleInitialize(NULL)))
+		return FALSE;
+	AfxGetThreadState()->m_bOleInitialized = TRUE;
+	return TRUE;
+}
+
+// What the program put on the clipboard stays there after it ends.
+void AFXAPI AfxOleTerm(BOOL bJustRevoke)
+{
+	COleDataSource::FlushClipboard();
+	if (bJustRevoke)
+		return;
+	AfxGetThreadState()->m_bOleInitialized = FALSE;
+	::OleUninitialize();
 }
 
 void AFXAPI AfxThrowOleException(SCODE sc)
@@ -62,6 +76,12 @@ void COleDataSource::SetClipboard()
 	if (hr != S_OK)
 		AfxThrowOleException(hr);
 	InternalRelease();
+}
+
+// The data of a source that owns the clipboard is rendered into it; the source is released.
+void PASCAL COleDataSource::FlushClipboard()
+{
+	::OleFlushClipboard();
 }
 
 DWORD COleDataSource::InternalAddRef()

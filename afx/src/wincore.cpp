@@ -126,16 +126,25 @@ LRESULT AFXAPI AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, L
 	MSG oldState = pThreadState->m_lastSentMsg;
 	pThreadState->m_lastSentMsg = { hWnd, nMsg, wParam, lParam, 0, {} };
 	LRESULT lResult = 0;
-	// Exceptions must not unwind through the system's window-procedure frames.
+	// No exception may unwind through the system's window-procedure frames: each one that
+	// leaves a handler is the application's to handle, a failed new as a memory exception.
 	try
 	{
 		lResult = pWnd->WindowProc(nMsg, wParam, lParam);
 	}
 	catch (CException* e)
 	{
-		e->ReportError(MB_ICONEXCLAMATION);
+		lResult = AfxProcessWndProcException(e, &pThreadState->m_lastSentMsg);
 		e->Delete();
-		lResult = nMsg == WM_CREATE ? -1 : 0;
+	}
+	catch (const std::bad_alloc&)
+	{
+		lResult = AfxProcessWndProcException(AfxGetMemoryException(), &pThreadState->m_lastSentMsg);
+	}
+	catch (...)
+	{
+		CException e(FALSE);
+		lResult = AfxProcessWndProcException(&e, &pThreadState->m_lastSentMsg);
 	}
 	pThreadState->m_lastSentMsg = oldState;
 	return lResult;
@@ -254,8 +263,11 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 	return TRUE;
 }
 
-BOOL CWnd::PreCreateWindow(CREATESTRUCT&)
+// A window without a class name gets the runtime's default class.
+BOOL CWnd::PreCreateWindow(CREATESTRUCT& cs)
 {
+	if (cs.lpszClass == NULL)
+		cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, ::LoadCursor(NULL, IDC_ARROW));
 	return TRUE;
 }
 
@@ -348,6 +360,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 		*pResult = 1;
 		return TRUE;
 	}
+	if (message == WM_NOTIFY)
+		return OnNotify(wParam, lParam, pResult);
 
 	for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != NULL;
 		pMap = pMap->pfnGetBaseMap == NULL ? NULL : (*pMap->pfnGetBaseMap)())
@@ -414,6 +428,11 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM)
 {
 	return OnCmdMsg(LOWORD(wParam), HIWORD(wParam), NULL, NULL);
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM, LRESULT*)
+{
+	return FALSE;
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*)
@@ -508,6 +527,14 @@ void CWnd::OnNcDestroy()
 	Default();
 	if ((WNDPROC)::GetWindowLongPtr(m_hWnd, GWLP_WNDPROC) == pfnWndProc && m_pfnSuper != NULL)
 		::SetWindowLongPtr(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
+	// The main window's end is the program's: its loop ends, and nothing reads the window again.
+	CWinApp* pApp = AfxGetApp();
+	if (pApp != NULL && pApp->m_pMainWnd == this)
+	{
+		if (!AfxGetModuleState()->m_bDLL)
+			::PostQuitMessage(0);
+		pApp->m_pMainWnd = NULL;
+	}
 	Detach();
 	PostNcDestroy();
 }
@@ -515,34 +542,68 @@ void CWnd::OnNcDestroy()
 // ---------------------------------------------------------------------------------------------
 // Modal loops
 
-int CWnd::RunModalLoop(DWORD)
+// One message through the application, or straight to its window where there is none.
+static BOOL PumpModalMessage(HWND hWndModal, MSG* pMsg)
+{
+	CWinThread* pThread = AfxGetApp();
+	if (pThread != NULL)
+	{
+		BOOL bResult = pThread->PumpMessage();
+		*pMsg = pThread->m_msgCur;
+		return bResult;
+	}
+	if (::GetMessage(pMsg, NULL, 0, 0) <= 0)
+		return FALSE;
+	if (!CWnd::WalkPreTranslateTree(hWndModal, pMsg))
+	{
+		::TranslateMessage(pMsg);
+		::DispatchMessage(pMsg);
+	}
+	return TRUE;
+}
+
+// While the queue is empty: the parent hears WM_ENTERIDLE once, the window WM_KICKIDLE with a
+// growing count for as long as it answers nonzero; the application's OnIdle is not called.
+int CWnd::RunModalLoop(DWORD dwFlags)
 {
 	m_bContinueModal = TRUE;
+	BOOL bIdle = TRUE;
+	LONG lIdleCount = 0;
+	BOOL bShowIdle = (dwFlags & MLF_SHOWONIDLE) != 0 && (GetStyle() & WS_VISIBLE) == 0;
+	HWND hWndParent = ::GetParent(m_hWnd);
 	CWinThread* pThread = AfxGetApp();
 	MSG msg;
-	while (ContinueModal())
+	for (;;)
 	{
-		if (pThread != NULL)
+		while (bIdle && !::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE))
 		{
-			if (!pThread->PumpMessage())
+			if (bShowIdle)
+			{
+				ShowWindow(SW_SHOWNORMAL);
+				UpdateWindow();
+				bShowIdle = FALSE;
+			}
+			if ((dwFlags & MLF_NOIDLEMSG) == 0 && hWndParent != NULL && lIdleCount == 0)
+				::SendMessage(hWndParent, WM_ENTERIDLE, MSGF_DIALOGBOX, (LPARAM)m_hWnd);
+			if ((dwFlags & MLF_NOKICKIDLE) != 0 || !SendMessage(WM_KICKIDLE, MSGF_DIALOGBOX, lIdleCount++))
+				bIdle = FALSE;
+		}
+		do
+		{
+			if (!PumpModalMessage(m_hWnd, &msg))
 			{
 				::PostQuitMessage(0);
-				break;
+				return -1;
 			}
-			continue;
-		}
-		if (::GetMessage(&msg, NULL, 0, 0) <= 0)
-		{
-			::PostQuitMessage(0);
-			break;
-		}
-		if (!WalkPreTranslateTree(m_hWnd, &msg))
-		{
-			::TranslateMessage(&msg);
-			::DispatchMessage(&msg);
-		}
+			if (!ContinueModal())
+				return m_nModalResult;
+			if (pThread == NULL || pThread->IsIdleMessage(&msg))
+			{
+				bIdle = TRUE;
+				lIdleCount = 0;
+			}
+		} while (::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE));
 	}
-	return m_nModalResult;
 }
 
 BOOL CWnd::ContinueModal()

@@ -1,6 +1,12 @@
 // The runtime behaves as the library it stands in for documents.
 #include <afxdlgs.h>
+#include <afxpriv.h>
+#include "ModalDriver.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -142,4 +148,305 @@ TEST(AfxWindows, TemporaryObjectsWrapForeignWindows)
 	AfxUnlockTempMaps();
 	EXPECT_TRUE(::IsWindow(hWnd));
 	::DestroyWindow(hWnd);
+}
+
+// A window whose handlers let an exception escape.
+class CThrowingWnd : public CWnd
+{
+public:
+	enum Kind { none, memory, file, badAlloc, other };
+	Kind m_nThrow = none;
+
+	void Throw()
+	{
+		switch (m_nThrow)
+		{
+		case memory: AfxThrowMemoryException();
+		case file: AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, _T("x.sav"));
+		case badAlloc: throw std::bad_alloc();
+		case other: throw std::runtime_error("other");
+		case none: break;
+		}
+	}
+	afx_msg int OnCreate(LPCREATESTRUCT) { Throw(); return 0; }
+	afx_msg void OnPaint() { Throw(); CPaintDC dc(this); }
+	afx_msg void OnCommand5() { Throw(); }
+	afx_msg LRESULT OnProbe(WPARAM, LPARAM) { Throw(); return 5; }
+	DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CThrowingWnd, CWnd)
+	ON_WM_CREATE()
+	ON_WM_PAINT()
+	ON_COMMAND(5, &CThrowingWnd::OnCommand5)
+	ON_MESSAGE(WM_APP + 1, &CThrowingWnd::OnProbe)
+END_MESSAGE_MAP()
+
+// What escapes a handler reaches CWinApp::ProcessWndProcException: a failed creation fails the
+// window, a failed paint validates it without a word, anything else is reported, and a failed
+// command counts as handled. A failed new arrives as the memory exception.
+TEST(AfxWindows, ExceptionsLeavingHandlersAreTheApplicationsToHandle)
+{
+	CModalDriver modals;
+	CThrowingWnd creating;
+	creating.m_nThrow = CThrowingWnd::file;
+	EXPECT_FALSE(creating.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP, 0, 0, 50, 50, NULL, NULL));
+	EXPECT_EQ(NULL, creating.m_hWnd);
+
+	CThrowingWnd wnd;
+	ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
+	wnd.UpdateWindow();
+
+	struct Case { CThrowingWnd::Kind nThrow; UINT nMsg; WPARAM wParam; LPARAM lParam; LRESULT lResult;
+		const char* pszText; UINT nIcon; };
+	const Case cases[] = {
+		{ CThrowingWnd::memory, WM_COMMAND, 5, 0, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ CThrowingWnd::badAlloc, WM_COMMAND, 5, 0, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ CThrowingWnd::badAlloc, WM_APP + 1, 0, 0, 0, "Out of memory.", MB_ICONEXCLAMATION },
+		{ CThrowingWnd::other, WM_COMMAND, 5, 0, TRUE, "Command failed.", 0 },
+		{ CThrowingWnd::other, WM_APP + 1, 0, 0, 0, "Internal application error.", 0 },
+		{ CThrowingWnd::file, WM_APP + 1, 0, 0, 0, "An error occurred with x.sav: the disk is full.", 0 },
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.pszText);
+		modals.m_records.clear();
+		wnd.m_nThrow = c.nThrow;
+		EXPECT_EQ(c.lResult, wnd.SendMessage(c.nMsg, c.wParam, c.lParam));
+		ASSERT_EQ(1u, modals.m_records.size());
+		EXPECT_EQ(c.pszText, modals.m_records[0].strText);
+		EXPECT_EQ(c.nIcon, modals.m_records[0].nIcon);
+	}
+
+	// Last: a paint that failed again and again would keep any later message loop busy.
+	modals.m_records.clear();
+	wnd.m_nThrow = CThrowingWnd::memory;
+	wnd.InvalidateRect(NULL, FALSE);
+	wnd.UpdateWindow();
+	RECT rc;
+	EXPECT_FALSE(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE));
+	EXPECT_TRUE(modals.m_records.empty());
+	wnd.DestroyWindow();
+}
+
+// A page that logs its notifications and presses the sheet button queued for each step.
+class CLogPage : public CPropertyPage
+{
+public:
+	CLogPage() : CPropertyPage(100) {}
+
+	BOOL OnSetActive() override
+	{
+		m_log.push_back("setactive");
+		PressNext();
+		return CPropertyPage::OnSetActive();
+	}
+	BOOL OnKillActive() override
+	{
+		m_log.push_back("killactive");
+		if (!m_bRefuseKill)
+			return CPropertyPage::OnKillActive();
+		m_bRefuseKill = false;
+		PressNext();
+		return FALSE;
+	}
+	BOOL OnApply() override
+	{
+		m_log.push_back("apply");
+		return CPropertyPage::OnApply();
+	}
+	void PressNext()
+	{
+		if (m_presses.empty())
+			return;
+		::PostMessage(::GetParent(m_hWnd), PSM_PRESSBUTTON, m_presses.front(), 0);
+		m_presses.erase(m_presses.begin());
+	}
+
+	std::vector<std::string> m_log;
+	std::vector<int> m_presses;
+	bool m_bRefuseKill = false;
+};
+
+// DoModal answers the button that closed the sheet; the page hears each step as MFC reports it.
+TEST(AfxDialogs, PropertySheetReportsItsButtonsAndNotifiesItsPages)
+{
+	struct Case { std::vector<int> presses; bool bRefuseKill; INT_PTR nResult; std::vector<std::string> log; };
+	const Case cases[] = {
+		{ { PSBTN_OK }, false, IDOK, { "setactive", "killactive", "apply" } },
+		{ { PSBTN_CANCEL }, false, IDCANCEL, { "setactive" } },
+		{ { PSBTN_OK, PSBTN_CANCEL }, true, IDCANCEL, { "setactive", "killactive" } },
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.nResult);
+		CLogPage page;
+		page.m_presses = c.presses;
+		page.m_bRefuseKill = c.bRefuseKill;
+		CPropertySheet sheet(_T("Probe sheet"));
+		sheet.AddPage(&page);
+		EXPECT_EQ(c.nResult, sheet.DoModal());
+		EXPECT_EQ(c.log, page.m_log);
+		EXPECT_EQ(NULL, sheet.m_hWnd);
+	}
+}
+
+// Run asks OnIdle again with a growing count while it answers nonzero, and from 0 after a message.
+class CIdleThread : public CWinThread
+{
+public:
+	BOOL OnIdle(LONG lCount) override
+	{
+		m_counts.push_back(lCount);
+		if (lCount < 2)
+			return TRUE;
+		if (m_counts.size() < 6)
+			::PostThreadMessage(::GetCurrentThreadId(), WM_APP, 0, 0);
+		else
+			::PostQuitMessage(0);
+		return FALSE;
+	}
+	std::vector<LONG> m_counts;
+};
+
+TEST(AfxCore, IdleTimeCountsUpAndTemporaryObjectsGoAtTheSecondCall)
+{
+	CIdleThread thread;
+	thread.Run();
+	EXPECT_EQ(std::vector<LONG>({ 0, 1, 2, 0, 1, 2 }), thread.m_counts);
+
+	HWND hWnd = ::CreateWindowEx(0, _T("Static"), _T("foreign"), WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+	CWnd* pTemp = CWnd::FromHandle(hWnd);
+	CWinApp* pApp = AfxGetApp();
+	EXPECT_TRUE(pApp->OnIdle(0));
+	EXPECT_EQ(pTemp, CWnd::FromHandle(hWnd));
+	EXPECT_FALSE(pApp->OnIdle(1));
+	// Gone: a new temporary object wraps the window, made while the old one's memory is taken.
+	std::unique_ptr<CWnd> pBlocker(new CWnd);
+	EXPECT_NE(pTemp, CWnd::FromHandle(hWnd));
+	EXPECT_FALSE(pApp->OnIdle(2));
+	::DestroyWindow(hWnd);
+}
+
+// A window in a modal loop: kicked while idle, ended by a timer.
+class CModalProbeWnd : public CWnd
+{
+public:
+	afx_msg LRESULT OnKickIdle(WPARAM, LPARAM lParam)
+	{
+		m_kicks.push_back((LONG)lParam);
+		return lParam < 2;
+	}
+	afx_msg void OnTimer(UINT_PTR)
+	{
+		KillTimer(1);
+		m_pTempDuringLoop = CWnd::FromHandle(m_hWndForeign);
+		EndModalLoop(7);
+	}
+	std::vector<LONG> m_kicks;
+	HWND m_hWndForeign = NULL;
+	CWnd* m_pTempDuringLoop = NULL;
+	DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CModalProbeWnd, CWnd)
+	ON_MESSAGE(WM_KICKIDLE, &CModalProbeWnd::OnKickIdle)
+	ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+class CIdleParentWnd : public CWnd
+{
+public:
+	afx_msg LRESULT OnEnterIdle(WPARAM, LPARAM) { ++m_nEnterIdle; return 0; }
+	int m_nEnterIdle = 0;
+	DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CIdleParentWnd, CWnd)
+	ON_MESSAGE(WM_ENTERIDLE, &CIdleParentWnd::OnEnterIdle)
+END_MESSAGE_MAP()
+
+// RunModalLoop honours its flags, and a temporary object held by its caller survives it.
+TEST(AfxWindows, ModalLoopsKickTheirWindowAndKeepTemporaryObjects)
+{
+	HWND hForeign = ::CreateWindowEx(0, _T("Static"), _T("foreign"), WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+	struct Case { DWORD dwFlags; bool bKicked; int nEnterIdle; bool bShown; };
+	const Case cases[] = {
+		{ 0, true, 1, false },
+		{ MLF_NOKICKIDLE, false, 1, false },
+		{ MLF_NOIDLEMSG, true, 0, false },
+		{ MLF_SHOWONIDLE, true, 1, true },
+	};
+	for (const Case& c : cases)
+	{
+		SCOPED_TRACE(c.dwFlags);
+		CIdleParentWnd parent;
+		ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), _T("parent"), WS_POPUP, 0, 0, 50, 50, NULL, NULL));
+		CModalProbeWnd wnd;
+		ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("modal"), WS_CHILD, 0, 0, 20, 20, parent.m_hWnd, NULL));
+		wnd.m_hWndForeign = hForeign;
+		CWnd* pTemp = CWnd::FromHandle(hForeign);
+		wnd.SetTimer(1, 50, NULL);
+		EXPECT_EQ(7, wnd.RunModalLoop(c.dwFlags));
+		EXPECT_EQ(pTemp, wnd.m_pTempDuringLoop);
+		if (c.bKicked)
+			EXPECT_EQ(std::vector<LONG>({ 0, 1, 2 }),
+				std::vector<LONG>(wnd.m_kicks.begin(), wnd.m_kicks.begin() + std::min<size_t>(3, wnd.m_kicks.size())));
+		else
+			EXPECT_TRUE(wnd.m_kicks.empty());
+		EXPECT_EQ(c.nEnterIdle > 0, parent.m_nEnterIdle > 0);
+		EXPECT_EQ(c.bShown, (wnd.GetStyle() & WS_VISIBLE) != 0);
+		wnd.DestroyWindow();
+		parent.DestroyWindow();
+	}
+	::DestroyWindow(hForeign);
+}
+
+TEST(AfxWindows, AWindowWithoutAClassNameGetsTheDefaultClass)
+{
+	CWnd wnd;
+	ASSERT_TRUE(wnd.CreateEx(0, NULL, _T("classless"), WS_POPUP, 0, 0, 20, 20, NULL, NULL));
+	EXPECT_NE(0u, ::GetClassLongPtr(wnd.m_hWnd, GCL_STYLE) & CS_DBLCLKS);
+	wnd.DestroyWindow();
+}
+
+// As MFC documents it: free the name, set one of your own with _tcsdup; the runtime frees it.
+TEST(AfxCore, TheApplicationNameMayBeReplacedOnTheHeap)
+{
+	CWinApp* pApp = AfxGetApp();
+	std::string strOld = pApp->m_pszAppName;
+	std::free((void*)pApp->m_pszAppName);
+	pApp->m_pszAppName = _tcsdup(_T("Renamed tests"));
+	EXPECT_STREQ("Renamed tests", AfxGetAppName());
+	CModalDriver modals;
+	AfxMessageBox(_T("named"));
+	ASSERT_EQ(1u, modals.m_records.size());
+	EXPECT_EQ("Renamed tests", modals.m_records[0].strTitle);
+	std::free((void*)pApp->m_pszAppName);
+	pApp->m_pszAppName = _tcsdup(strOld.c_str());
+}
+
+static bool s_bLoopTimedOut;
+
+static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
+{
+	s_bLoopTimedOut = true;
+	::PostQuitMessage(1);
+}
+
+// Closing the main window ends the application's loop and leaves no pointer to the frame behind.
+TEST(AfxWindows, ClosingTheMainWindowEndsTheMessageLoop)
+{
+	CWinApp* pApp = AfxGetApp();
+	CFrameWnd* pFrame = new CFrameWnd;
+	ASSERT_TRUE(pFrame->Create(NULL, _T("main")));
+	pApp->m_pMainWnd = pFrame;
+	pFrame->PostMessage(WM_CLOSE);
+	// A loop that did not end would be stopped here, and the test fail.
+	s_bLoopTimedOut = false;
+	UINT_PTR nTimer = ::SetTimer(NULL, 0, 5000, OnLoopTimeout);
+	pApp->Run();
+	::KillTimer(NULL, nTimer);
+	EXPECT_FALSE(s_bLoopTimedOut);
+	EXPECT_EQ(nullptr, pApp->m_pMainWnd);
 }

@@ -6,6 +6,7 @@ static const int IDC_MSGBOX_ICON = 0x0440;
 static const int IDC_FILENAME = 0x047C;
 
 CModalDriver* CModalDriver::s_pCurrent = NULL;
+HWND CModalDriver::s_hDeferred = NULL;
 
 CModalDriver::CModalDriver()
 	: m_hHook(::SetWindowsHookEx(WH_CBT, CbtProc, NULL, ::GetCurrentThreadId()))
@@ -49,17 +50,37 @@ LRESULT CALLBACK CModalDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
 	return ::CallNextHookEx(NULL, nCode, wParam, lParam);
 }
 
+static std::string ItemText(HWND hWnd, int nID);
+
 void CModalDriver::OnActivate(HWND hWnd)
 {
 	if (m_handled.count(hWnd) != 0)
 		return;
 	if (::GetDlgItem(hWnd, IDC_MSGBOX_TEXT) != NULL && ::GetDlgItem(hWnd, IDC_MSGBOX_ICON) != NULL)
+	{
+		// A system-modal box is activated before it has its text: read it once its loop runs.
+		if (ItemText(hWnd, IDC_MSGBOX_TEXT).empty() && s_hDeferred == NULL)
+		{
+			s_hDeferred = hWnd;
+			::SetTimer(NULL, 0, USER_TIMER_MINIMUM, OnDeferredTimer);
+			return;
+		}
 		OnMessageBox(hWnd);
+	}
 	else if (::GetDlgItem(hWnd, IDC_FILENAME) != NULL)
 		OnFileDialog(hWnd);
 	else
 		return;
 	m_handled.insert(hWnd);
+}
+
+void CALLBACK CModalDriver::OnDeferredTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
+{
+	::KillTimer(NULL, nIDEvent);
+	HWND hWnd = s_hDeferred;
+	s_hDeferred = NULL;
+	if (s_pCurrent != NULL && ::IsWindow(hWnd))
+		s_pCurrent->OnActivate(hWnd);
 }
 
 bool CModalDriver::PopAnswer(CModalRecord::Kind nKind, Answer& answer)

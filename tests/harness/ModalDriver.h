@@ -42,6 +42,7 @@ private:
 	};
 
 	static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+	static void CALLBACK OnDeferredTimer(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime);
 	void OnActivate(HWND hWnd);
 	void OnMessageBox(HWND hWnd);
 	void OnFileDialog(HWND hWnd);
@@ -51,6 +52,7 @@ private:
 	std::deque<Answer> m_answers;
 	std::set<HWND> m_handled;
 	static CModalDriver* s_pCurrent;
+	static HWND s_hDeferred;
 };
 
 std::string WindowsPath(const std::string& strUnixPath);

@@ -1,5 +1,6 @@
 // Copy, paste, select all, the context menu and the view that fills a window with the control.
 #include "HexEditTest.h"
+#include "FileBytes.h"
 #include "KeyState.h"
 #include "hexedit/HexEditBaseView.h"
 #include <afxres.h>
@@ -44,6 +45,32 @@ static void PutBinaryData(DWORD nStoredCount, const std::vector<BYTE>& bytes, bo
 	::GlobalUnlock(hBlock);
 	::SetClipboardData(bText ? CF_TEXT : kBinaryData, hBlock);
 	::CloseClipboard();
+}
+
+// Runs a helper program from beside this one to its end; what it printed comes back.
+static std::string RunHelper(const char* pszName)
+{
+	char szPath[MAX_PATH];
+	::GetModuleFileNameA(NULL, szPath, MAX_PATH);
+	std::string strHelper = std::string(szPath).substr(0, std::string(szPath).rfind('\\') + 1) + pszName;
+	char szTemp[MAX_PATH];
+	::GetTempPathA(MAX_PATH, szTemp);
+	std::string strOut = std::string(szTemp) + "clipboard-helper.txt";
+	SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
+	HANDLE hOut = ::CreateFileA(strOut.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
+	STARTUPINFOA si = {};
+	si.cb = sizeof(si);
+	si.dwFlags = STARTF_USESTDHANDLES;
+	si.hStdOutput = hOut;
+	PROCESS_INFORMATION pi;
+	EXPECT_TRUE(::CreateProcessA(strHelper.c_str(), NULL, NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi));
+	EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pi.hProcess, 20000));
+	::CloseHandle(pi.hProcess);
+	::CloseHandle(pi.hThread);
+	::CloseHandle(hOut);
+	std::vector<BYTE> output = ReadBytes(strOut);
+	::DeleteFileA(strOut.c_str());
+	return std::string(output.begin(), output.end());
 }
 
 class HexEditClipboardTest : public HexEditTest
@@ -114,30 +141,15 @@ TEST_F(HexEditClipboardTest, CopyPutsBothFormatsForAnyProgram)
 	m_control.SetSelection(0, 2, FALSE, FALSE);
 	m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY);
 	::OleFlushClipboard();
-	char szPath[MAX_PATH];
-	::GetModuleFileNameA(NULL, szPath, MAX_PATH);
-	std::string strReader = std::string(szPath).substr(0, std::string(szPath).rfind('\\') + 1) + "clipboard_reader.exe";
-	char szTemp[MAX_PATH];
-	::GetTempPathA(MAX_PATH, szTemp);
-	std::string strOut = std::string(szTemp) + "clipboard-reader.txt";
-	SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
-	HANDLE hOut = ::CreateFileA(strOut.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
-	STARTUPINFOA si = { sizeof(si) };
-	si.dwFlags = STARTF_USESTDHANDLES;
-	si.hStdOutput = hOut;
-	PROCESS_INFORMATION pi;
-	ASSERT_TRUE(::CreateProcessA(strReader.c_str(), NULL, NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi));
-	EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pi.hProcess, 20000));
-	::CloseHandle(pi.hProcess);
-	::CloseHandle(pi.hThread);
-	::CloseHandle(hOut);
-	std::vector<char> output(4096, 0);
-	HANDLE hIn = ::CreateFileA(strOut.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-	DWORD nRead = 0;
-	::ReadFile(hIn, output.data(), (DWORD)output.size() - 1, &nRead, NULL);
-	::CloseHandle(hIn);
-	::DeleteFileA(strOut.c_str());
-	EXPECT_EQ("binary 03 00 00 00 00 0A 00\r\ntext 30 30 20 30 41 20 30 30 0A 00\r\n", std::string(output.data(), nRead));
+	EXPECT_EQ("binary 03 00 00 00 00 0A 00\r\ntext 30 30 20 30 41 20 30 30 0A 00\r\n", RunHelper("clipboard_reader.exe"));
+}
+
+// The copy outlives the program that made it: OLE's end renders it into the clipboard.
+TEST_F(HexEditClipboardTest, CopiedBytesOutliveTheProgramThatCopiedThem)
+{
+	EXPECT_EQ("", RunHelper("clipboard_writer.exe"));
+	EXPECT_EQ("binary 04 00 00 00 00 41 FF 00\r\ntext 30 30 20 34 31 20 46 46 20 30 30 0A 00\r\n",
+		RunHelper("clipboard_reader.exe"));
 }
 
 TEST_F(HexEditClipboardTest, PasteOverwritesFromTheSelectionOrTheCaret)
