@@ -1,0 +1,148 @@
+// Layout: the character cell, rows, columns, bytes per row and the scroll bars.
+#include "HexEditShared.h"
+#include <algorithm>
+#include <climits>
+
+// The largest column width or scroll range: every sum of two stays within an int, as window
+// coordinates and SCROLLINFO need, whatever bytes per row a caller asks for.
+static const long long MAX_EXTENT = 0x3FFFFFFF;
+
+static UINT Extent(long long nPixels)
+{
+	return (UINT)std::min(nPixels, MAX_EXTENT);
+}
+
+void CHexEditBase::CalcLayout(CDC* pDC)
+{
+	m_bLayoutDirty = false;
+	CFont* pOldFont = pDC->SelectObject(&m_font);
+	int nCharWidth = 0;
+	pDC->GetCharWidth('0', '0', &nCharWidth);
+	// A font without width or height would divide by zero below; one pixel keeps us safe.
+	m_nCharWidth = nCharWidth > 0 ? (UINT)nCharWidth : 1;
+	LONG nLineHeight = pDC->GetTextExtent(_T("0"), 1).cy;
+	m_nLineHeight = nLineHeight > 0 ? (UINT)nLineHeight : 1;
+
+	GetClientRect(&m_rcText);
+	const BOOL bMultiLine = IsMultiLine();
+	if (bMultiLine)
+	{
+		m_rcText.DeflateRect(GAP, GAP);
+		if (m_rcText.right < m_rcText.left)
+			m_rcText.right = m_rcText.left;
+		if (m_rcText.bottom < m_rcText.top)
+			m_rcText.bottom = m_rcText.top;
+	}
+
+	UINT nHeight = (UINT)m_rcText.Height();
+	m_nFullRows = nHeight / m_nLineHeight;
+	UINT nRemainder = nHeight % m_nLineHeight;
+	m_nLastRowHeight = nRemainder != 0 ? nRemainder : m_nLineHeight;
+	m_nVisibleRows = m_nFullRows + (nRemainder != 0 ? 1 : 0);
+
+	m_nAddressLeft = 0;
+	m_nAddressWidth = m_bShowAddress ? Extent((long long)m_nAddressDigits * m_nCharWidth + GAP) : 0;
+
+	UINT nBytesPerRow = m_nRequestedBytesPerRow;
+	if (m_bAutoBytesPerRow && bMultiLine)
+	{
+		// The largest count whose text fits: a byte takes four cells with the ASCII column and
+		// three without, less the last byte's trailing space; the ASCII gap counts once.
+		long long nAvailable = (long long)m_rcText.right - m_nAddressWidth - m_rcText.left;
+		UINT nCellsPerByte = m_bShowAscii ? 4 : 3;
+		if (m_bShowAscii)
+			nAvailable -= GAP;
+		if (nAvailable < 0)
+			nBytesPerRow = 1;
+		else
+		{
+			long long nUnit = (long long)nCellsPerByte * m_nCharWidth;
+			nBytesPerRow = (UINT)(nAvailable / nUnit);
+			if (nAvailable % nUnit >= (long long)(nCellsPerByte - 1) * m_nCharWidth)
+				++nBytesPerRow;
+		}
+	}
+	if (!bMultiLine)
+		nBytesPerRow = m_nLength;
+	m_nBytesPerRow = nBytesPerRow != 0 ? nBytesPerRow : 1;
+
+	m_nHexLeft = m_nAddressLeft + m_nAddressWidth;
+	m_nHexWidth = Extent((3LL * m_nBytesPerRow - 1) * m_nCharWidth + GAP);
+	m_nAsciiLeft = m_bShowAscii ? Extent((long long)m_nHexLeft + m_nHexWidth) : 0;
+	m_nAsciiWidth = m_bShowAscii ? Extent((long long)m_nBytesPerRow * m_nCharWidth) : 0;
+	long long nTextWidth = m_bShowAscii ? (long long)m_nAsciiLeft + m_nAsciiWidth
+		: (long long)m_nHexLeft + (3LL * m_nBytesPerRow - 1) * m_nCharWidth;
+
+	if (pOldFont != NULL)
+		pDC->SelectObject(pOldFont);
+
+	unsigned long long nTotalRows = ((unsigned long long)m_nLength + m_nBytesPerRow - 1) / m_nBytesPerRow;
+	m_nMaxTopRow = nTotalRows > m_nFullRows ? (UINT)(nTotalRows - m_nFullRows) : 0;
+	if (m_nTopRow > m_nMaxTopRow)
+		m_nTopRow = m_nMaxTopRow;
+
+	long long nOverhang = nTextWidth - m_rcText.Width();
+	m_nMaxHScrollPos = nOverhang > 0 ? Extent(nOverhang) : 0;
+	if (m_nHScrollPos > m_nMaxHScrollPos)
+		m_nHScrollPos = m_nMaxHScrollPos;
+
+	PostMessage(WM_HEXEDIT_UPDATESCROLLBARS, 0, 0);
+}
+
+// Lays the control out now if that is pending; FALSE while there is no window to measure.
+BOOL CHexEditBase::EnsureLayout()
+{
+	if (!::IsWindow(m_hWnd))
+		return FALSE;
+	if (m_bLayoutDirty)
+	{
+		CClientDC dc(this);
+		CalcLayout(&dc);
+	}
+	return TRUE;
+}
+
+void CHexEditBase::UpdateScrollBars()
+{
+	if (!IsMultiLine())
+		return;
+	// The bars are shown and hidden here alone: left to SetScrollInfo, a range that cannot scroll
+	// (a text area lower than one row) would hide a bar we just showed, and the resize that follows
+	// would show it again, for ever.
+	SCROLLINFO info = {};
+	info.cbSize = sizeof(info);
+	info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+	if (m_nMaxTopRow > 0)
+	{
+		ShowScrollBar(SB_VERT, TRUE);
+		EnableScrollBar(SB_VERT, ESB_ENABLE_BOTH);
+		info.nPage = m_nFullRows;
+		info.nMax = (int)std::min<long long>((long long)m_nMaxTopRow + m_nFullRows - 1, INT_MAX);
+		if (m_nTopRow > m_nMaxTopRow)
+			m_nTopRow = m_nMaxTopRow;
+		info.nPos = (int)std::min<UINT>(m_nTopRow, INT_MAX);
+		SetScrollInfo(SB_VERT, &info, TRUE);
+	}
+	else
+		ShowScrollBar(SB_VERT, FALSE);
+
+	if (m_nMaxHScrollPos > 0)
+	{
+		EnableScrollBar(SB_HORZ, ESB_ENABLE_BOTH);
+		ShowScrollBar(SB_HORZ, TRUE);
+		info.nPage = (UINT)m_rcText.Width();
+		info.nMax = (int)(m_nMaxHScrollPos + m_rcText.Width() - 1);
+		if (m_nHScrollPos > m_nMaxHScrollPos)
+			m_nHScrollPos = m_nMaxHScrollPos;
+		info.nPos = (int)m_nHScrollPos;
+		SetScrollInfo(SB_HORZ, &info, TRUE);
+	}
+	else
+		ShowScrollBar(SB_HORZ, FALSE);
+}
+
+LRESULT CHexEditBase::OnUpdateScrollBars(WPARAM, LPARAM)
+{
+	UpdateScrollBars();
+	return 0;
+}
