@@ -24,6 +24,9 @@ struct _AFX_THREAD_STATE
 
 _AFX_THREAD_STATE* AFXAPI AfxGetThreadState();
 
+// The entry of a message map for a message, notification code and identifier, or NULL.
+const AFX_MSGMAP_ENTRY* AFXAPI AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode, UINT nID);
+
 // The preallocated memory exception: reporting a failed allocation needs no memory.
 CMemoryException* AFXAPI AfxGetMemoryException();
 // The application handles what a handler let escape; without one, as a thread would.

@@ -1,23 +1,5 @@
+// The window procedure, the creation hook, CWnd and its modal loop.
 #include "afximpl.h"
-
-// ---------------------------------------------------------------------------------------------
-// Command targets
-
-IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
-
-CCmdTarget::CCmdTarget() : m_pModuleState(AfxGetModuleState()) {}
-
-const AFX_MSGMAP* PASCAL CCmdTarget::GetThisMessageMap()
-{
-	static const AFX_MSGMAP_ENTRY _messageEntries[] = { { 0, 0, 0, 0, AfxSig_end, (AFX_PMSG)0 } };
-	static const AFX_MSGMAP messageMap = { NULL, &_messageEntries[0] };
-	return &messageMap;
-}
-
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const
-{
-	return GetThisMessageMap();
-}
 
 union MessageMapFunctions
 {
@@ -37,85 +19,6 @@ union MessageMapFunctions
 	int (AFX_MSG_CALL CWnd::*pfn_is)(LPCREATESTRUCT);
 	void (AFX_MSG_CALL CWnd::*pfn_vWp)(CWnd*, CPoint);
 };
-
-static const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry,
-	UINT nMsg, UINT nCode, UINT nID)
-{
-	for (; lpEntry->nSig != AfxSig_end; ++lpEntry)
-	{
-		if (lpEntry->nMessage == nMsg && lpEntry->nCode == nCode &&
-			nID >= lpEntry->nID && nID <= lpEntry->nLastID)
-			return lpEntry;
-	}
-	return NULL;
-}
-
-BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void*, void*)
-{
-	for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != NULL;
-		pMap = pMap->pfnGetBaseMap == NULL ? NULL : (*pMap->pfnGetBaseMap)())
-	{
-		const AFX_MSGMAP_ENTRY* lpEntry = AfxFindMessageEntry(pMap->lpEntries, WM_COMMAND, (UINT)nCode, nID);
-		if (lpEntry != NULL)
-		{
-			(this->*lpEntry->pfn)();
-			return TRUE;
-		}
-	}
-	return FALSE;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Handle maps
-
-CWnd* PASCAL CWnd::FromHandlePermanent(HWND hWnd)
-{
-	auto& map = AfxGetThreadState()->m_permanentMap;
-	auto it = map.find(hWnd);
-	return it == map.end() ? NULL : it->second;
-}
-
-// Windows without an object get a temporary one, deleted at the next idle time.
-CWnd* PASCAL CWnd::FromHandle(HWND hWnd)
-{
-	if (hWnd == NULL)
-		return NULL;
-	CWnd* pWnd = FromHandlePermanent(hWnd);
-	if (pWnd != NULL)
-		return pWnd;
-	auto& temps = AfxGetThreadState()->m_temporaryMap;
-	auto it = temps.find(hWnd);
-	if (it != temps.end())
-		return it->second;
-	pWnd = new CWnd;
-	pWnd->m_hWnd = hWnd;
-	temps[hWnd] = pWnd;
-	return pWnd;
-}
-
-void AFXAPI AfxUnlockTempMaps()
-{
-	_AFX_THREAD_STATE* pThreadState = AfxGetThreadState();
-	for (auto& entry : pThreadState->m_temporaryMap)
-	{
-		entry.second->m_hWnd = NULL;
-		delete entry.second;
-	}
-	pThreadState->m_temporaryMap.clear();
-	// Temporary GDI objects wrap handles that belong to someone else: detach, never delete.
-	for (auto& entry : pThreadState->m_temporaryGdiMap)
-	{
-		entry.second->Detach();
-		delete entry.second;
-	}
-	pThreadState->m_temporaryGdiMap.clear();
-	for (auto& entry : pThreadState->m_temporaryDCMap)
-	{
-		entry.second->Detach();
-		delete entry.second;
-	}
-	pThreadState->m_temporaryDCMap.clear();
-}
 
 // ---------------------------------------------------------------------------------------------
 // Window procedure and creation hook
