@@ -216,7 +216,7 @@ TEST_F(HexEditClipboardTest, PasteRefusesWhatItCannotUse)
 TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 {
 	SetKeyDown(VK_CONTROL, true);
-	MSG msg = { m_control.m_hWnd, WM_KEYDOWN, 'A', 0 };
+	MSG msg = { m_control.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {} };
 	EXPECT_TRUE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
 	EXPECT_EQ(0u, m_control.m_nSelStart);
 	EXPECT_EQ(99u, m_control.m_nSelEnd);
