@@ -8,18 +8,26 @@ namespace {
 class CRandomDriver
 {
 public:
-	CRandomDriver(CHexEditProbe& control, CWnd& parent, unsigned nSeed)
-		: m_control(control), m_parent(parent), m_random(nSeed)
+	CRandomDriver(CHexEditProbe& control, CWnd& parent, unsigned nSeed, CSize size)
+		: m_control(control), m_parent(parent), m_random(nSeed), m_size(size), m_bShift(false)
 	{
+		SetKeyDown(VK_SHIFT, false);
 	}
 
 	int Next(int nMax) { return std::uniform_int_distribution<int>(0, nMax - 1)(m_random); }
 
+	// Around the window as the driver last sized it: asking the system would cost a round trip.
 	LPARAM RandomPoint()
 	{
-		CRect rc;
-		m_control.GetClientRect(&rc);
-		return MAKELPARAM(Next(rc.right + 80) - 40, Next(rc.bottom + 80) - 40);
+		return MAKELPARAM(Next(m_size.cx + 80) - 40, Next(m_size.cy + 80) - 40);
+	}
+
+	// The keyboard state is set only when Shift changes, for the same reason.
+	void SetShift(bool bDown)
+	{
+		if (bDown != m_bShift)
+			SetKeyDown(VK_SHIFT, bDown);
+		m_bShift = bDown;
 	}
 
 	// One random message, or a random SetData or resize.
@@ -31,7 +39,7 @@ public:
 		{
 		case 0:
 		case 1:
-			SetKeyDown(VK_SHIFT, Next(2) == 0);
+			SetShift(Next(2) == 0);
 			m_control.SendMessage(WM_KEYDOWN, s_anKeys[Next(_countof(s_anKeys))], 1);
 			return "key";
 		case 2:
@@ -68,7 +76,10 @@ public:
 		}
 		default:
 			if (Next(2) == 0)
-				m_control.MoveWindow(0, 0, Next(500), Next(300));
+			{
+				m_size = CSize(Next(500), Next(300));
+				m_control.MoveWindow(0, 0, m_size.cx, m_size.cy);
+			}
 			else
 				m_control.UpdateWindow();
 			return "resize or paint";
@@ -80,6 +91,8 @@ private:
 	CWnd& m_parent;
 	std::mt19937 m_random;
 	std::vector<BYTE> m_data;
+	CSize m_size;
+	bool m_bShift;
 };
 
 // Queued work is done, but real timer ticks are dropped: only the driver's own ticks count, so
@@ -104,7 +117,7 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 	control.SetShowAscii(TRUE, FALSE);
 	control.SetBytesPerRow(16, TRUE, FALSE);
 	control.SetFocus();
-	CRandomDriver driver(control, m_parent, nSeed);
+	CRandomDriver driver(control, m_parent, nSeed, CSize(400, 200));
 
 	for (int nStep = 0; nStep < kSteps; ++nStep)
 	{
