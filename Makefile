@@ -8,7 +8,7 @@ XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 # The Windows suites share one display and one Wine desktop, so they run one after another.
 ON_DISPLAY = if [ -n "$$DISPLAY" ]; then $(1); else $(XVFB) $(1); fi
 
-.PHONY: all setup build win64 win32 run test release bench clean
+.PHONY: all setup build win64 win32 run test release bench mutate clean
 
 all: build
 
@@ -38,6 +38,10 @@ release: win32
 
 bench: $(BUILD)
 	@$(call ON_DISPLAY,tools/winerun $(OUT)/$(BUILD)/bin/hexedit_bench.exe)
+
+# A developer's tool, not part of 'make test': each fault of tests/mutants.txt must fail a suite.
+mutate: win64
+	@$(call ON_DISPLAY,tools/mutate)
 
 clean:
 	rm -rf $(OUT) dist

@@ -10,6 +10,7 @@ struct CHostCall
 	WPARAM wParam;
 	LPARAM lParam;
 	bool bWaitCursor; // the wait cursor was up while the host worked
+	std::vector<BYTE> tail; // of a write: the 256 bytes of the image past the position
 };
 
 class CRecordingHostWnd : public CHostWnd
@@ -23,6 +24,8 @@ public:
 	// When set, replaces the magic field of every status record the host fills.
 	bool m_bOverrideMagic = false;
 	DWORD m_dwMagic = 0;
+	// When not 0, a read also fills the 256 bytes of the image past the position.
+	BYTE m_bTailFill = 0;
 
 protected:
 	LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -45,7 +45,7 @@ TEST_F(HexEditTest, HostileSettingsLeaveTheControlWorking)
 {
 	std::vector<BYTE> data(0x10000);
 	for (size_t i = 0; i < data.size(); ++i)
-		data[i] = (BYTE)(i * 7);
+		data[i] = (BYTE)(i * 7 + 0x35);
 	const HostileCase cases[] = {
 		{ "bytes per row 0", [](CHexEditProbe& c) { c.SetBytesPerRow(0, FALSE, TRUE); } },
 		{ "bytes per row 1", [](CHexEditProbe& c) { c.SetBytesPerRow(1, FALSE, TRUE); } },

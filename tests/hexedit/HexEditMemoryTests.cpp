@@ -280,7 +280,7 @@ TEST_F(HexEditMemoryTest, AFailedSetDataLeavesAnEmptyControl)
 	EXPECT_EQ(nullptr, m_control.m_pData);
 	EXPECT_EQ(0u, m_control.m_nLength);
 	EXPECT_FALSE(m_control.HasSelection());
-	m_parent.SetFocus();  // the caret is no data
+	m_control.HideCaret();  // the caret is no data
 	m_control.UpdateWindow();
 	const DWORD crBackground = RGB(GetBValue(m_control.m_crBackground), GetGValue(m_control.m_crBackground),
 		GetRValue(m_control.m_crBackground));

@@ -156,6 +156,11 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	EXPECT_EQ(Concat({ { HM_QUERYSTATUS }, Transfer(HM_READSAVE) }), m_page.m_host.Messages());
 	EXPECT_EQ(std::vector<LPARAM>({ 0 }), TransferPositions());
 	ExpectEnabling(true, false);
+
+	// Later transfers use Position 1 too.
+	m_page.m_host.m_calls.clear();
+	m_page.Click(IDC_FORMAT_SELECTED);
+	EXPECT_EQ(std::vector<LPARAM>({ 0, 0 }), TransferPositions());
 }
 
 TEST_F(PageTest, BlockedOrUnreadyCartridgeKeepsTheSelection)
@@ -171,12 +176,17 @@ TEST_F(PageTest, BlockedOrUnreadyCartridgeKeepsTheSelection)
 	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
 }
 
+// The whole image is cleared, the 256 bytes past the position included.
 TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 {
+	m_page.m_host.m_bTailFill = 0xEE;
+	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION2);
+	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(Transfer(HM_WRITESAVE), m_page.m_host.Messages());
-	EXPECT_EQ(std::vector<LPARAM>({ 1 }), TransferPositions());
+	EXPECT_EQ(Concat({ Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
+	EXPECT_EQ(std::vector<BYTE>(256, 0), m_page.m_host.m_calls[2].tail);
+	EXPECT_EQ(std::vector<LPARAM>({ 1, 1 }), TransferPositions());
 	const BYTE* pCleared = m_page.m_cartridge.GetPosition(1);
 	EXPECT_EQ(std::vector<BYTE>(SAVE_POSITION_SIZE, 0), std::vector<BYTE>(pCleared, pCleared + SAVE_POSITION_SIZE));
 	EXPECT_NE(0, m_page.m_cartridge.GetPosition(0)[0]);
