@@ -87,6 +87,8 @@ protected:
 
 TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 {
+	// The standard CRC-32 check value: files stay readable by any other CRC-32 tool.
+	EXPECT_EQ(0xCBF43926u, CCartridgeFile::Crc32((const BYTE*)"123456789", 9));
 	CCartridge cart;
 	cart.m_bMultiPosition = FALSE;
 	cart.m_bTrovesave = TRUE;
