@@ -1,6 +1,6 @@
 // Copy, paste, select all, the context menu and the view that fills a window with the control.
 #include "HexEditTest.h"
-#include "FileBytes.h"
+#include "RunProgram.h"
 #include "KeyState.h"
 #include "hexedit/HexEditBaseView.h"
 #include <afxres.h>
@@ -50,27 +50,9 @@ static void PutBinaryData(DWORD nStoredCount, const std::vector<BYTE>& bytes, bo
 // Runs a helper program from beside this one to its end; what it printed comes back.
 static std::string RunHelper(const char* pszName)
 {
-	char szPath[MAX_PATH];
-	::GetModuleFileNameA(NULL, szPath, MAX_PATH);
-	std::string strHelper = std::string(szPath).substr(0, std::string(szPath).rfind('\\') + 1) + pszName;
-	char szTemp[MAX_PATH];
-	::GetTempPathA(MAX_PATH, szTemp);
-	std::string strOut = std::string(szTemp) + "clipboard-helper.txt";
-	SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
-	HANDLE hOut = ::CreateFileA(strOut.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
-	STARTUPINFOA si = {};
-	si.cb = sizeof(si);
-	si.dwFlags = STARTF_USESTDHANDLES;
-	si.hStdOutput = hOut;
-	PROCESS_INFORMATION pi;
-	EXPECT_TRUE(::CreateProcessA(strHelper.c_str(), NULL, NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi));
-	EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pi.hProcess, 20000));
-	::CloseHandle(pi.hProcess);
-	::CloseHandle(pi.hThread);
-	::CloseHandle(hOut);
-	std::vector<BYTE> output = ReadBytes(strOut);
-	::DeleteFileA(strOut.c_str());
-	return std::string(output.begin(), output.end());
+	std::string strOut;
+	EXPECT_EQ(0, RunProgram("\"" + ProgramBesideThisOne(pszName) + "\"", &strOut));
+	return strOut;
 }
 
 class HexEditClipboardTest : public HexEditTest

@@ -1,5 +1,6 @@
 // Cartridge files, backups, verification and the command line, on real files.
 #include "FileBytes.h"
+#include "RunProgram.h"
 #include "PageHarness.h"
 #include "host/CartridgeFile.h"
 #include "host/CartridgeSession.h"
@@ -48,37 +49,8 @@ protected:
 	// Runs the host program as a script would, with what it wrote to each stream.
 	int RunHost(const std::string& strArgs, std::string* pstrOut = NULL, std::string* pstrErr = NULL)
 	{
-		std::string strHost = ModulePath().substr(0, ModulePath().rfind('\\') + 1) + "corvel.exe";
-		const std::string astrFiles[] = { m_strDir + "\\out.txt", m_strDir + "\\err.txt" };
-		SECURITY_ATTRIBUTES sa = { sizeof(sa), NULL, TRUE };
-		HANDLE ahFiles[2];
-		for (int i = 0; i < 2; ++i)
-			ahFiles[i] = ::CreateFileA(astrFiles[i].c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
-		STARTUPINFOA si = {};
-		si.cb = sizeof(si);
-		si.dwFlags = STARTF_USESTDHANDLES;
-		si.hStdOutput = ahFiles[0];
-		si.hStdError = ahFiles[1];
-		std::string strCommand = "\"" + strHost + "\" --cart \"" + m_strCart + "\" " + strArgs;
-		PROCESS_INFORMATION pi;
-		EXPECT_TRUE(::CreateProcessA(NULL, &strCommand[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi));
-		// A program that opened a window would not end: it is stopped and the test fails.
-		if (::WaitForSingleObject(pi.hProcess, 30000) == WAIT_TIMEOUT)
-			::TerminateProcess(pi.hProcess, 255);
-		DWORD dwExit = 255;
-		::GetExitCodeProcess(pi.hProcess, &dwExit);
-		::CloseHandle(pi.hProcess);
-		::CloseHandle(pi.hThread);
-		std::string* apstrOutputs[] = { pstrOut, pstrErr };
-		for (int i = 0; i < 2; ++i)
-		{
-			::CloseHandle(ahFiles[i]);
-			std::vector<BYTE> bytes = ReadBytes(astrFiles[i]);
-			if (apstrOutputs[i] != NULL)
-				*apstrOutputs[i] = std::string(bytes.begin(), bytes.end());
-			::DeleteFileA(astrFiles[i].c_str());
-		}
-		return (int)dwExit;
+		return RunProgram("\"" + ProgramBesideThisOne("corvel.exe") + "\" --cart \"" + m_strCart + "\" " + strArgs,
+			pstrOut, pstrErr);
 	}
 
 	std::string m_strDir;
