@@ -109,36 +109,41 @@ void CHexEditBase::UpdateScrollBars()
 	// The bars are shown and hidden here alone: left to SetScrollInfo, a range that cannot scroll
 	// (a text area lower than one row) would hide a bar we just showed, and the resize that follows
 	// would show it again, for ever.
+	if (m_nTopRow > m_nMaxTopRow)
+		m_nTopRow = m_nMaxTopRow;
+	if (m_nHScrollPos > m_nMaxHScrollPos)
+		m_nHScrollPos = m_nMaxHScrollPos;
+	UpdateScrollBar(SB_VERT, m_nMaxTopRow, m_nFullRows, m_nTopRow);
+	UpdateScrollBar(SB_HORZ, m_nMaxHScrollPos, (UINT)m_rcText.Width(), m_nHScrollPos);
+}
+
+// Each call to the system redraws the bar, so a bar already as wanted is left alone.
+void CHexEditBase::UpdateScrollBar(int nBar, UINT nMaxPos, UINT nPage, UINT nPos)
+{
+	const DWORD dwStyle = nBar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
+	const bool bShown = (GetStyle() & dwStyle) != 0;
+	if (nMaxPos == 0)
+	{
+		if (bShown)
+			ShowScrollBar(nBar, FALSE);
+		return;
+	}
 	SCROLLINFO info = {};
 	info.cbSize = sizeof(info);
 	info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-	if (m_nMaxTopRow > 0)
-	{
-		ShowScrollBar(SB_VERT, TRUE);
-		EnableScrollBar(SB_VERT, ESB_ENABLE_BOTH);
-		info.nPage = m_nFullRows;
-		info.nMax = (int)std::min<long long>((long long)m_nMaxTopRow + m_nFullRows - 1, INT_MAX);
-		if (m_nTopRow > m_nMaxTopRow)
-			m_nTopRow = m_nMaxTopRow;
-		info.nPos = (int)std::min<UINT>(m_nTopRow, INT_MAX);
-		SetScrollInfo(SB_VERT, &info, TRUE);
-	}
-	else
-		ShowScrollBar(SB_VERT, FALSE);
-
-	if (m_nMaxHScrollPos > 0)
-	{
-		EnableScrollBar(SB_HORZ, ESB_ENABLE_BOTH);
-		ShowScrollBar(SB_HORZ, TRUE);
-		info.nPage = (UINT)m_rcText.Width();
-		info.nMax = (int)(m_nMaxHScrollPos + m_rcText.Width() - 1);
-		if (m_nHScrollPos > m_nMaxHScrollPos)
-			m_nHScrollPos = m_nMaxHScrollPos;
-		info.nPos = (int)m_nHScrollPos;
-		SetScrollInfo(SB_HORZ, &info, TRUE);
-	}
-	else
-		ShowScrollBar(SB_HORZ, FALSE);
+	info.nPage = nPage;
+	info.nMax = (int)std::min<long long>((long long)nMaxPos + nPage - 1, INT_MAX);
+	info.nPos = (int)std::min<UINT>(nPos, INT_MAX);
+	SCROLLINFO current = {};
+	current.cbSize = sizeof(current);
+	current.fMask = SIF_ALL;
+	if (bShown && GetScrollInfo(nBar, &current, SIF_ALL) && current.nMin == 0 && current.nMax == info.nMax &&
+		current.nPage == info.nPage && current.nPos == info.nPos)
+		return;
+	if (!bShown)
+		ShowScrollBar(nBar, TRUE);
+	EnableScrollBar(nBar, ESB_ENABLE_BOTH);
+	SetScrollInfo(nBar, &info, TRUE);
 }
 
 LRESULT CHexEditBase::OnUpdateScrollBars(WPARAM, LPARAM)

@@ -178,7 +178,9 @@ void CHexEditBase::SetTopRow(UINT nRow, BOOL bRedraw)
 		return;
 	if (nRow > m_nMaxTopRow)
 		nRow = m_nMaxTopRow;
-	SetScrollPos(SB_VERT, (int)nRow, TRUE);
+	// The bar already shows the current row: moving it again would only redraw it.
+	if (nRow != m_nTopRow)
+		SetScrollPos(SB_VERT, (int)nRow, TRUE);
 	if (nRow != m_nTopRow && bRedraw && ::IsWindow(m_hWnd))
 	{
 		m_nTopRow = nRow;
@@ -193,7 +195,8 @@ void CHexEditBase::SetHScrollPos(UINT nPos, BOOL bRedraw)
 {
 	if (nPos > m_nMaxHScrollPos)
 		nPos = m_nMaxHScrollPos;
-	SetScrollPos(SB_HORZ, (int)nPos, TRUE);
+	if (nPos != m_nHScrollPos)
+		SetScrollPos(SB_HORZ, (int)nPos, TRUE);
 	if (nPos != m_nHScrollPos && bRedraw)
 	{
 		m_nHScrollPos = nPos;

@@ -4,6 +4,8 @@
 static const int IDC_MSGBOX_TEXT = 0xFFFF;
 static const int IDC_MSGBOX_ICON = 0x0440;
 static const int IDC_FILENAME = 0x047C;
+static const int IDC_FILETYPES = 0x0470;
+static const int IDC_READONLY = 0x0410;
 
 CModalDriver* CModalDriver::s_pCurrent = NULL;
 HWND CModalDriver::s_hDeferred = NULL;
@@ -45,7 +47,10 @@ LRESULT CALLBACK CModalDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
 		if (nCode == HCBT_ACTIVATE)
 			s_pCurrent->OnActivate((HWND)wParam);
 		else if (nCode == HCBT_DESTROYWND)
+		{
 			s_pCurrent->m_handled.erase((HWND)wParam);
+			s_pCurrent->m_deferred.erase((HWND)wParam);
+		}
 	}
 	return ::CallNextHookEx(NULL, nCode, wParam, lParam);
 }
@@ -54,23 +59,23 @@ static std::string ItemText(HWND hWnd, int nID);
 
 void CModalDriver::OnActivate(HWND hWnd)
 {
-	if (m_handled.count(hWnd) != 0)
+	const bool bBox = ::GetDlgItem(hWnd, IDC_MSGBOX_TEXT) != NULL && ::GetDlgItem(hWnd, IDC_MSGBOX_ICON) != NULL;
+	if (m_handled.count(hWnd) != 0 || (!bBox && ::GetDlgItem(hWnd, IDC_FILENAME) == NULL))
 		return;
-	if (::GetDlgItem(hWnd, IDC_MSGBOX_TEXT) != NULL && ::GetDlgItem(hWnd, IDC_MSGBOX_ICON) != NULL)
+	// A system-modal box is activated before it has its text, a file dialog before its file
+	// types: such a window is read once, when its own loop runs.
+	const bool bEmpty = bBox ? ItemText(hWnd, IDC_MSGBOX_TEXT).empty()
+		: ::SendDlgItemMessage(hWnd, IDC_FILETYPES, CB_GETCOUNT, 0, 0) <= 0;
+	if (bEmpty && s_hDeferred == NULL && m_deferred.insert(hWnd).second)
 	{
-		// A system-modal box is activated before it has its text: read it once its loop runs.
-		if (ItemText(hWnd, IDC_MSGBOX_TEXT).empty() && s_hDeferred == NULL)
-		{
-			s_hDeferred = hWnd;
-			::SetTimer(NULL, 0, USER_TIMER_MINIMUM, OnDeferredTimer);
-			return;
-		}
-		OnMessageBox(hWnd);
-	}
-	else if (::GetDlgItem(hWnd, IDC_FILENAME) != NULL)
-		OnFileDialog(hWnd);
-	else
+		s_hDeferred = hWnd;
+		::SetTimer(NULL, 0, USER_TIMER_MINIMUM, OnDeferredTimer);
 		return;
+	}
+	if (bBox)
+		OnMessageBox(hWnd);
+	else
+		OnFileDialog(hWnd);
 	m_handled.insert(hWnd);
 }
 
@@ -109,7 +114,7 @@ void CModalDriver::OnMessageBox(HWND hWnd)
 {
 	char szTitle[256] = "";
 	::GetWindowTextA(hWnd, szTitle, sizeof(szTitle));
-	CModalRecord record = { CModalRecord::messageBox, ItemText(hWnd, IDC_MSGBOX_TEXT), szTitle, 0, MB_OK, false };
+	CModalRecord record = { CModalRecord::messageBox, ItemText(hWnd, IDC_MSGBOX_TEXT), szTitle, 0, MB_OK, false, "", false };
 	HICON hIcon = (HICON)::SendDlgItemMessage(hWnd, IDC_MSGBOX_ICON, STM_GETICON, 0, 0);
 	if (hIcon == ::LoadIcon(NULL, IDI_EXCLAMATION))
 		record.nIcon = MB_ICONEXCLAMATION;
@@ -126,6 +131,8 @@ void CModalDriver::OnMessageBox(HWND hWnd)
 	record.bAnswered = PopAnswer(CModalRecord::messageBox, answer);
 	int nButton = record.bAnswered ? answer.nButton : (record.nButtons == MB_YESNO ? IDNO : IDOK);
 	m_records.push_back(record);
+	if (m_onMessageBox)
+		m_onMessageBox();
 	::PostMessage(hWnd, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED), (LPARAM)::GetDlgItem(hWnd, nButton));
 }
 
@@ -133,7 +140,14 @@ void CModalDriver::OnFileDialog(HWND hWnd)
 {
 	char szTitle[256] = "";
 	::GetWindowTextA(hWnd, szTitle, sizeof(szTitle));
-	CModalRecord record = { CModalRecord::fileDialog, szTitle, std::string(), 0, 0, false };
+	CModalRecord record = { CModalRecord::fileDialog, szTitle, std::string(), 0, 0, false, "", HasButton(hWnd, IDC_READONLY) };
+	HWND hTypes = ::GetDlgItem(hWnd, IDC_FILETYPES);
+	for (int i = 0, n = (int)::SendMessage(hTypes, CB_GETCOUNT, 0, 0); i < n; ++i)
+	{
+		char szType[256] = "";
+		::SendMessageA(hTypes, CB_GETLBTEXT, i, (LPARAM)szType);
+		record.strFilter += std::string(szType) + "|";
+	}
 	Answer answer;
 	record.bAnswered = PopAnswer(CModalRecord::fileDialog, answer);
 	int nButton = record.bAnswered ? answer.nButton : IDCANCEL;

@@ -4,6 +4,7 @@
 
 #include <afxwin.h>
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ struct CModalRecord
 	UINT nIcon;            // MB_ICONEXCLAMATION, MB_ICONINFORMATION, MB_ICONQUESTION or 0
 	UINT nButtons;         // MB_OK, MB_YESNO or MB_OKCANCEL
 	bool bAnswered;        // an answer was queued for it
+	std::string strFilter; // a file dialog's file types, each followed by '|'
+	bool bReadOnlyBox;     // a file dialog's "read-only" check box shows
 };
 
 class CModalDriver
@@ -32,6 +35,7 @@ public:
 	size_t UnusedAnswers() const { return m_answers.size(); }
 
 	std::vector<CModalRecord> m_records;
+	std::function<void()> m_onMessageBox;  // called while each message box is up
 
 private:
 	struct Answer
@@ -51,6 +55,7 @@ private:
 	HHOOK m_hHook;
 	std::deque<Answer> m_answers;
 	std::set<HWND> m_handled;
+	std::set<HWND> m_deferred;
 	static CModalDriver* s_pCurrent;
 	static HWND s_hDeferred;
 };

@@ -5,49 +5,14 @@
 #include "hexedit/HexEditBaseView.h"
 #include <afxres.h>
 #include <cstring>
-#include <string>
 
 static const UINT kBinaryData = ::RegisterClipboardFormat(_T("BinaryData"));
 
-// The bytes of one clipboard format, read through the system clipboard.
-static std::vector<BYTE> ClipboardBlock(UINT nFormat)
+static std::string Counted(DWORD nCount, const std::string& strBytes)
 {
-	std::vector<BYTE> bytes;
-	if (!::OpenClipboard(NULL))
-		return bytes;
-	HGLOBAL hBlock = ::GetClipboardData(nFormat);
-	if (hBlock != NULL)
-	{
-		const BYTE* p = (const BYTE*)::GlobalLock(hBlock);
-		bytes.assign(p, p + ::GlobalSize(hBlock));
-		::GlobalUnlock(hBlock);
-	}
-	::CloseClipboard();
-	return bytes;
+	return std::string((const char*)&nCount, 4) + strBytes;
 }
 
-static std::string ClipboardText()
-{
-	std::vector<BYTE> bytes = ClipboardBlock(CF_TEXT);
-	return std::string(bytes.begin(), bytes.end());
-}
-
-// Puts a "BinaryData" block on the clipboard as another program would.
-static void PutBinaryData(DWORD nStoredCount, const std::vector<BYTE>& bytes, bool bText = false)
-{
-	::OleSetClipboard(NULL);
-	ASSERT_TRUE(::OpenClipboard(NULL));
-	::EmptyClipboard();
-	HGLOBAL hBlock = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 4);
-	BYTE* p = (BYTE*)::GlobalLock(hBlock);
-	std::memcpy(p, &nStoredCount, 4);
-	std::memcpy(p + 4, bytes.data(), bytes.size());
-	::GlobalUnlock(hBlock);
-	::SetClipboardData(bText ? CF_TEXT : kBinaryData, hBlock);
-	::CloseClipboard();
-}
-
-// Runs a helper program from beside this one to its end; what it printed comes back.
 static std::string RunHelper(const char* pszName)
 {
 	std::string strOut;
@@ -55,27 +20,21 @@ static std::string RunHelper(const char* pszName)
 	return strOut;
 }
 
+// 100 bytes 0x00, 0x01, ... at 16 a row.
 class HexEditClipboardTest : public HexEditTest
 {
 protected:
 	void SetUp() override
 	{
 		HexEditTest::SetUp();
-		CreateControl(m_control, 1023, 800, 200);
-		m_data.resize(100);
-		for (size_t i = 0; i < m_data.size(); ++i)
-			m_data[i] = (BYTE)i;
-		m_control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
-		m_control.SetBytesPerRow(16, FALSE, FALSE);
-		m_control.Layout();
+		Create(m_control, 800, 200, 100);
 	}
 
 	std::string CopyText(UINT nStart, UINT nEnd)
 	{
 		m_control.SetSelection(nStart, nEnd, FALSE, FALSE);
 		m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY);
-		std::string strText = ClipboardText();
-		return strText.substr(0, strText.find('\0'));
+		return ClipboardBlock(CF_TEXT).c_str();
 	}
 
 	static std::string Pairs(UINT nFirst, UINT nLast)
@@ -91,118 +50,99 @@ protected:
 	}
 
 	CHexEditProbe m_control;
-	std::vector<BYTE> m_data;
 };
 
+// Lines break where the rows do; a selection of more than a row keeps its first line's column.
 TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreak)
 {
-	EXPECT_EQ(Pairs(3, 10) + "\n", CopyText(3, 10));                             // shorter than a row
-	EXPECT_EQ(Pairs(16, 31) + "\n", CopyText(16, 31));                           // exactly a row
-	EXPECT_EQ(Pairs(14, 29) + "\n" + Pairs(30, 30) + "\n", CopyText(14, 30));     // one more: no indent
-	EXPECT_EQ(std::string(42, ' ') + Pairs(14, 15) + "\n" + Pairs(16, 31) + "\n" + Pairs(32, 33) + "\n",
-		CopyText(14, 33));
-	EXPECT_EQ(std::string(15, ' ') + Pairs(5, 15) + "\n" + Pairs(16, 22) + "\n", CopyText(5, 22));  // two more
-
-	// Selection, edit position and data stay as they were.
-	EXPECT_EQ(5u, m_control.m_nSelStart);
-	EXPECT_EQ(22u, m_control.m_nSelEnd);
+	struct Case { UINT nStart, nEnd; std::string strText; } cases[] = {
+		{ 3, 10, "03 04 05 06 07 08 09 0A\n" },
+		{ 16, 31, Pairs(16, 31) + "\n" },
+		{ 14, 30, Pairs(14, 29) + "\n" + Pairs(30, 30) + "\n" },
+		{ 14, 33, std::string(42, ' ') + Pairs(14, 15) + "\n" + Pairs(16, 31) + "\n" + Pairs(32, 33) + "\n" },
+		{ 5, 22, std::string(15, ' ') + Pairs(5, 15) + "\n" + Pairs(16, 22) + "\n" },
+	};
+	for (const Case& c : cases)
+		EXPECT_EQ(c.strText, CopyText(c.nStart, c.nEnd)) << c.nStart << ".." << c.nEnd;
+	EXPECT_EQ(std::vector<UINT>({ 5, 22, 0 }),
+		std::vector<UINT>({ m_control.m_nSelStart, m_control.m_nSelEnd, m_control.m_nEditPos }));
 	EXPECT_TRUE(m_parent.m_commands.empty());
+
+	// Without a selection nothing is copied.
+	PutBlock(CF_TEXT, std::string("before", 7));
+	m_control.SetSelection(NONE, NONE, FALSE, FALSE);
+	m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY);
+	EXPECT_EQ(std::string("before", 7), ClipboardBlock(CF_TEXT));
 }
 
-TEST_F(HexEditClipboardTest, CopyPutsBothFormatsForAnyProgram)
+// Both formats reach another process, zero bytes included, also once the copying program has ended.
+TEST_F(HexEditClipboardTest, CopiesReachOtherPrograms)
 {
 	m_data.assign(4, 0);
 	m_data[1] = 0x0A;
 	m_control.SetData(m_data.data(), 4, FALSE);
-	m_control.SetSelection(1, 1, FALSE, FALSE);
-	m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY);
-	EXPECT_EQ(std::vector<BYTE>({ '0', 'A', '\n', 0 }), ClipboardBlock(CF_TEXT));
-	EXPECT_EQ(std::vector<BYTE>({ 1, 0, 0, 0, 0x0A }), ClipboardBlock(kBinaryData));
-
-	// Zero bytes survive the round trip; another process reads both blocks.
 	m_control.SetSelection(0, 2, FALSE, FALSE);
 	m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY);
 	::OleFlushClipboard();
 	EXPECT_EQ("binary 03 00 00 00 00 0A 00\r\ntext 30 30 20 30 41 20 30 30 0A 00\r\n", RunHelper("clipboard_reader.exe"));
-}
-
-// The copy outlives the program that made it: OLE's end renders it into the clipboard.
-TEST_F(HexEditClipboardTest, CopiedBytesOutliveTheProgramThatCopiedThem)
-{
 	EXPECT_EQ("", RunHelper("clipboard_writer.exe"));
 	EXPECT_EQ("binary 04 00 00 00 00 41 FF 00\r\ntext 30 30 20 34 31 20 46 46 20 30 30 0A 00\r\n",
 		RunHelper("clipboard_reader.exe"));
 }
 
-TEST_F(HexEditClipboardTest, PasteOverwritesFromTheSelectionOrTheCaret)
+// Pasting overwrites from the selection's start or the edit position, never past either end.
+TEST_F(HexEditClipboardTest, PasteOverwritesWhatTheBlockHolds)
 {
-	m_control.SetFocus();
-	struct Case { const char* pszName; UINT nSelStart, nSelEnd, nEdit; DWORD nStored; size_t nBytes;
-		UINT nFirst; UINT nPasted; } cases[] = {
-		{ "at the start", NONE, NONE, 0, 10, 10, 0, 10 },
-		{ "mid-data", NONE, NONE, 40, 10, 10, 40, 10 },
-		{ "past the end", NONE, NONE, 96, 10, 10, 96, 4 },
-		{ "shorter selection", 20, 21, 0, 8, 8, 20, 8 },
-		{ "longer selection", 20, 60, 0, 8, 8, 20, 8 },
-		{ "count beyond the block", NONE, NONE, 50, 1000, 6, 50, 6 },
-		{ "count that overflows", NONE, NONE, 50, 0xFFFFFFF0, 6, 50, 6 },
+	struct Case { const char* pszName; UINT nSelStart, nSelEnd, nEdit; std::string strBlock; UINT nFirst, nPasted; } cases[] = {
+		{ "at the caret", NONE, NONE, 40, Counted(10, std::string(10, '\xEE')), 40, 10 },
+		{ "past the end", NONE, NONE, 96, Counted(10, std::string(10, '\xEE')), 96, 4 },
+		{ "shorter selection", 20, 21, 0, Counted(8, std::string(8, '\xEE')), 20, 8 },
+		{ "longer selection", 20, 60, 0, Counted(8, std::string(8, '\xEE')), 20, 8 },
+		{ "count beyond the block", NONE, NONE, 50, Counted(1000, std::string(6, '\xEE')), 50, 6 },
+		{ "count that overflows", NONE, NONE, 50, Counted(0xFFFFFFF0, std::string(6, '\xEE')), 50, 6 },
+		{ "count of 0", NONE, NONE, 7, Counted(0, std::string(4, '\xEE')), 7, 0 },
+		{ "shorter than a count", NONE, NONE, 7, std::string(3, '\xEE'), 7, 0 },
 	};
+	m_control.SetFocus();
 	for (const Case& c : cases)
 	{
 		SCOPED_TRACE(c.pszName);
-		m_control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
+		m_control.SetData(m_data.data(), 100, FALSE);
 		m_control.SetSelection(c.nSelStart, c.nSelEnd, FALSE, FALSE);
 		m_control.m_nEditPos = c.nEdit;
 		m_parent.m_commands.clear();
-		PutBinaryData(c.nStored, std::vector<BYTE>(c.nBytes, 0xEE));
+		PutBlock(kBinaryData, c.strBlock);
 		m_control.SendMessage(WM_COMMAND, ID_EDIT_PASTE);
-		for (UINT i = 0; i < 100; ++i)
-		{
-			bool bPasted = i >= c.nFirst && i < c.nFirst + c.nPasted;
-			ASSERT_EQ(bPasted ? 0xEE : i, m_control.m_pData[i]) << "byte " << i;
-		}
-		EXPECT_EQ(c.nFirst, m_control.m_nSelStart);
-		EXPECT_EQ(c.nFirst + c.nPasted - 1, m_control.m_nSelEnd);
-		EXPECT_EQ(c.nFirst + c.nPasted - 1, m_control.m_nEditPos);
-		EXPECT_FALSE(m_control.m_bHighNibble);
-		EXPECT_EQ(1u, m_parent.m_commands.size());
-		EXPECT_EQ(100u, m_control.m_nLength);
+		std::vector<BYTE> expected = m_data;
+		std::fill(expected.begin() + c.nFirst, expected.begin() + c.nFirst + c.nPasted, 0xEE);
+		EXPECT_EQ(expected, std::vector<BYTE>(m_control.m_pData, m_control.m_pData + m_control.m_nLength));
+		const UINT nLast = c.nFirst + c.nPasted - 1;
+		EXPECT_EQ(c.nPasted ? std::vector<UINT>({ c.nFirst, nLast, nLast, 0 }) : std::vector<UINT>({ c.nSelStart, c.nSelEnd, c.nEdit, 1 }),
+			std::vector<UINT>({ m_control.m_nSelStart, m_control.m_nSelEnd, m_control.m_nEditPos, (UINT)m_control.m_bHighNibble }));
+		EXPECT_EQ(c.nPasted ? 1u : 0u, m_parent.m_commands.size());
 	}
-}
 
-TEST_F(HexEditClipboardTest, PasteRefusesWhatItCannotUse)
-{
-	struct Case { const char* pszName; DWORD nStored; bool bText; bool bReadOnly; } cases[] = {
-		{ "count of 0", 0, false, false }, { "text only", 4, true, false }, { "read-only", 4, false, true },
-	};
-	for (const Case& c : cases)
+	// Text alone and a read-only control take nothing.
+	for (bool bReadOnly : { false, true })
 	{
-		SCOPED_TRACE(c.pszName);
-		m_control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
-		m_control.SetReadOnly(c.bReadOnly, FALSE);
-		m_control.m_nEditPos = 7;
-		m_parent.m_commands.clear();
-		PutBinaryData(c.nStored, { 1, 2, 3, 4 }, c.bText);
+		m_control.SetData(m_data.data(), 100, FALSE);
+		m_control.SetReadOnly(bReadOnly, FALSE);
+		PutBlock(bReadOnly ? kBinaryData : CF_TEXT, Counted(4, "\x01\x02\x03\x04"));
 		m_control.SendMessage(WM_COMMAND, ID_EDIT_PASTE);
-		EXPECT_EQ(m_data, std::vector<BYTE>(m_control.m_pData, m_control.m_pData + 100));
-		EXPECT_EQ(7u, m_control.m_nEditPos);
-		EXPECT_FALSE(m_control.HasSelection());
-		EXPECT_TRUE(m_parent.m_commands.empty());
+		EXPECT_EQ(m_data, std::vector<BYTE>(m_control.m_pData, m_control.m_pData + 100)) << bReadOnly;
 	}
-	m_control.SetData(NULL, 0, FALSE);
-	PutBinaryData(4, { 1, 2, 3, 4 });
-	m_control.SendMessage(WM_COMMAND, ID_EDIT_PASTE);
-	EXPECT_EQ(0u, m_control.m_nLength);
+	EXPECT_TRUE(m_parent.m_commands.empty());
 }
 
+// Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select all keeps the caret.
 TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 {
+	m_control.SendMessage(WM_KEYDOWN, VK_DOWN, 1);
 	SetKeyDown(VK_CONTROL, true);
 	MSG msg = { m_control.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {} };
 	EXPECT_TRUE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
-	EXPECT_EQ(0u, m_control.m_nSelStart);
-	EXPECT_EQ(99u, m_control.m_nSelEnd);
-	EXPECT_EQ(0u, m_control.m_nTopRow);
+	EXPECT_EQ(std::vector<UINT>({ 0, 99, 16 }),
+		std::vector<UINT>({ m_control.m_nSelStart, m_control.m_nSelEnd, m_control.m_nEditPos }));
 	msg.wParam = 'C';
 	EXPECT_TRUE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
 	EXPECT_EQ(104u, ClipboardBlock(kBinaryData).size());
@@ -215,18 +155,16 @@ TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 	SetKeyDown(VK_CONTROL, false);
 	msg.wParam = 'A';
 	EXPECT_FALSE(CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg));
-
 	m_control.SetData(NULL, 0, FALSE);
 	m_control.SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL);
 	EXPECT_FALSE(m_control.HasSelection());
 }
 
-// The context menu, inspected just before it shows, then closed from a timer inside its loop.
+// The context menu, read just before it shows, then closed (or its first item chosen) from a timer.
 class CMenuProbe : public CHexEditProbe
 {
 public:
-	struct Item { UINT nID; std::string strText; bool bEnabled; };
-	std::vector<Item> m_items;
+	std::vector<std::string> m_items;  // text, then "+" when enabled
 	static CRect s_rcMenu;
 	static bool s_bChooseFirst;
 
@@ -238,8 +176,8 @@ protected:
 		{
 			char szText[32] = "";
 			::GetMenuStringA(pMenu->m_hMenu, i, szText, sizeof(szText), MF_BYPOSITION);
-			UINT nState = pMenu->GetMenuState(i, MF_BYPOSITION);
-			m_items.push_back({ pMenu->GetMenuItemID(i), szText, (nState & (MF_GRAYED | MF_DISABLED)) == 0 });
+			bool bEnabled = (pMenu->GetMenuState(i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
+			m_items.push_back(std::to_string(pMenu->GetMenuItemID(i)) + szText + (bEnabled ? "+" : ""));
 		}
 		::SetTimer(NULL, 0, 50, CloseMenu);
 	}
@@ -266,106 +204,72 @@ bool CMenuProbe::s_bChooseFirst = false;
 TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 {
 	CMenuProbe control;
-	CreateControl(control, 5, 600, 200);
+	Create(control, 600, 200, 100);
 	::SetWindowPos(control.m_hWnd, NULL, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-	control.SetData(m_data.data(), 100, FALSE);
-	control.SetBytesPerRow(16, FALSE, FALSE);
-	control.Layout();
 	auto ScreenPointOf = [&](UINT nByte) {
-		CPoint pt(5 + (int)control.m_nHexLeft + 3 * (int)(nByte % 16) * (int)control.m_nCharWidth,
-			5 + (int)(nByte / 16) * (int)control.m_nLineHeight + 2);
+		CPoint pt(5 + (int)control.m_nHexLeft + 3 * (int)(nByte % 16) * m_cell.cx, 5 + (int)(nByte / 16) * m_cell.cy + 2);
 		control.ClientToScreen(&pt);
 		return pt;
 	};
+	auto Menu = [&](CPoint pt) { control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y)); };
 
-	// Inside the selection: kept, Copy enabled; text on the clipboard does not enable Paste.
-	PutBinaryData(2, { 1, 2 }, true);
+	// Inside the selection: kept; text on the clipboard does not enable Paste.
+	PutBlock(CF_TEXT, Counted(2, "\x01\x02"));
 	control.SetSelection(20, 30, FALSE, FALSE);
 	control.m_nEditPos = 25;
-	CPoint pt = ScreenPointOf(30);
-	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y));
-	ASSERT_EQ(2u, control.m_items.size());
-	EXPECT_EQ((UINT)ID_EDIT_COPY, control.m_items[0].nID);
-	EXPECT_EQ("Copy", control.m_items[0].strText);
-	EXPECT_TRUE(control.m_items[0].bEnabled);
-	EXPECT_EQ((UINT)ID_EDIT_PASTE, control.m_items[1].nID);
-	EXPECT_EQ("Paste", control.m_items[1].strText);
-	EXPECT_FALSE(control.m_items[1].bEnabled);
-	EXPECT_EQ(pt, CMenuProbe::s_rcMenu.TopLeft());
-	EXPECT_EQ(20u, control.m_nSelStart);
-	EXPECT_EQ(25u, control.m_nEditPos);
+	Menu(ScreenPointOf(30));
+	EXPECT_EQ(std::vector<std::string>({ "57634Copy+", "57637Paste" }), control.m_items);
+	EXPECT_EQ(ScreenPointOf(30), CMenuProbe::s_rcMenu.TopLeft());
+	EXPECT_EQ(std::vector<UINT>({ 20, 25 }), std::vector<UINT>({ control.m_nSelStart, control.m_nEditPos }));
 
-	// Outside it: the selection goes, the caret moves to the byte's high digit; Paste follows the clipboard.
-	PutBinaryData(2, { 1, 2 });
-	pt = ScreenPointOf(50);
-	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y));
-	EXPECT_FALSE(control.HasSelection());
-	EXPECT_EQ(50u, control.m_nEditPos);
-	EXPECT_TRUE(control.m_bHighNibble);
-	EXPECT_FALSE(control.m_items[0].bEnabled);
-	EXPECT_TRUE(control.m_items[1].bEnabled);
+	// Outside it: the selection goes and the caret moves to the byte's high digit.
+	PutBlock(kBinaryData, Counted(2, "\x01\x02"));
+	control.m_bHighNibble = false;
+	Menu(ScreenPointOf(50));
+	EXPECT_EQ(std::vector<std::string>({ "57634Copy", "57637Paste+" }), control.m_items);
+	EXPECT_EQ(std::vector<UINT>({ NONE, 50, 1 }), std::vector<UINT>({ control.m_nSelStart, control.m_nEditPos, (UINT)control.m_bHighNibble }));
 
+	// From the keyboard: beside the corner; read-only takes Paste away.
 	control.SetReadOnly(TRUE, FALSE);
-	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(-1, -1));
-	EXPECT_FALSE(control.m_items[1].bEnabled);
+	Menu(CPoint(-1, -1));
+	EXPECT_EQ(std::vector<std::string>({ "57634Copy", "57637Paste" }), control.m_items);
 	CPoint ptCorner(5, 5);
 	control.ClientToScreen(&ptCorner);
 	EXPECT_EQ(ptCorner, CMenuProbe::s_rcMenu.TopLeft());
-	EXPECT_EQ(50u, control.m_nEditPos);
 
-	// Choosing Copy from the menu copies the selection.
+	// Choosing Copy copies the selection.
 	control.SetSelection(1, 2, FALSE, FALSE);
 	CMenuProbe::s_bChooseFirst = true;
-	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(-1, -1));
+	Menu(CPoint(-1, -1));
 	CMenuProbe::s_bChooseFirst = false;
 	Pump();
-	EXPECT_EQ(std::vector<BYTE>({ 2, 0, 0, 0, 1, 2 }), ClipboardBlock(kBinaryData));
+	EXPECT_EQ(Counted(2, "\x01\x02"), ClipboardBlock(kBinaryData));
 }
 
-TEST_F(HexEditClipboardTest, ViewFillsItsWindowWithTheControl)
+TEST_F(HexEditClipboardTest, ViewFillsItsWindowWithTheControlAndDeletesItself)
 {
-	CObject* pObject = RUNTIME_CLASS(CHexEditBaseView)->CreateObject();
-	CHexEditBaseView* pView = DYNAMIC_DOWNCAST(CHexEditBaseView, pObject);
+	auto pView = DYNAMIC_DOWNCAST(CHexEditBaseView, RUNTIME_CLASS(CHexEditBaseView)->CreateObject());
 	ASSERT_NE(nullptr, pView);
-	CRect rc(0, 0, 300, 200);
-	ASSERT_TRUE(pView->Create(NULL, NULL, WS_CHILD | WS_VISIBLE, rc, &m_parent, AFX_IDW_PANE_FIRST));
+	ASSERT_TRUE(pView->Create(NULL, NULL, WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200), &m_parent, AFX_IDW_PANE_FIRST));
 	HWND hChild = ::GetWindow(pView->m_hWnd, GW_CHILD);
 	ASSERT_EQ(pView->m_wndHexEdit.m_hWnd, hChild);
-	EXPECT_EQ(NULL, ::GetWindow(hChild, GW_HWNDNEXT));
-	char szClass[32];
-	::GetClassNameA(hChild, szClass, sizeof(szClass));
-	EXPECT_STREQ("CHexEditBase", szClass);
 	EXPECT_EQ(256, ::GetDlgCtrlID(hChild));
 	EXPECT_EQ(0x50000004u, (DWORD)::GetWindowLong(hChild, GWL_STYLE) & ~(WS_VSCROLL | WS_HSCROLL));
+	pView->MoveWindow(0, 0, 640, 480);
 	CRect rcChild;
 	::GetWindowRect(hChild, &rcChild);
 	::MapWindowPoints(NULL, pView->m_hWnd, (LPPOINT)&rcChild, 2);
-	EXPECT_EQ(CRect(0, 0, 300, 200), rcChild);
-
-	pView->MoveWindow(0, 0, 640, 480);
-	CRect rcClient;
-	pView->GetClientRect(&rcClient);
-	::GetWindowRect(hChild, &rcChild);
-	::MapWindowPoints(NULL, pView->m_hWnd, (LPPOINT)&rcChild, 2);
-	EXPECT_EQ(rcClient, rcChild);
-
-	// The view deletes itself with its window.
+	EXPECT_EQ(CRect(0, 0, 640, 480), rcChild);
 	HWND hView = pView->m_hWnd;
 	::DestroyWindow(hView);
 	EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hView));
 	EXPECT_FALSE(::IsWindow(hChild));
-}
 
-TEST_F(HexEditClipboardTest, ViewFailsWhenItsControlCannotBeCreated)
-{
-	CObject* pObject = RUNTIME_CLASS(CHexEditBaseView)->CreateObject();
-	CHexEditBaseView* pView = DYNAMIC_DOWNCAST(CHexEditBaseView, pObject);
-	ASSERT_NE(nullptr, pView);
-	// Without its window class the control cannot be made; the next control registers it again.
+	// Without its window class the control cannot be made, nor the view.
+	pView = DYNAMIC_DOWNCAST(CHexEditBaseView, RUNTIME_CLASS(CHexEditBaseView)->CreateObject());
 	m_control.DestroyWindow();
 	ASSERT_TRUE(::UnregisterClass(_T("CHexEditBase"), AfxGetInstanceHandle()));
-	CRect rc(0, 0, 300, 200);
-	EXPECT_FALSE(pView->Create(NULL, NULL, WS_CHILD | WS_VISIBLE, rc, &m_parent, AFX_IDW_PANE_FIRST));
+	EXPECT_FALSE(pView->Create(NULL, NULL, WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200), &m_parent, AFX_IDW_PANE_FIRST));
 	EXPECT_EQ(NULL, ::GetWindow(m_parent.m_hWnd, GW_CHILD));
 	CHexEditBase::RegisterWindowClasses();
 }

@@ -1,8 +1,11 @@
-// A hex control with its members in reach, and a parent window that records commands.
+// A hex control with its members in reach, in a parent that records commands, and what a test
+// reads back from it: painted text, scroll bars, caret.
 #pragma once
 
 #include "hexedit/HexEditBase.h"
+#include "Readback.h"
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 inline const UINT NONE = 0xFFFFFFFF;
@@ -10,57 +13,19 @@ inline const UINT NONE = 0xFFFFFFFF;
 class CHexEditProbe : public CHexEditBase
 {
 public:
-	using CHexEditBase::m_pData;
-	using CHexEditBase::m_nLength;
-	using CHexEditBase::m_bFreeData;
-	using CHexEditBase::m_nSelStart;
-	using CHexEditBase::m_nSelEnd;
-	using CHexEditBase::m_nSelAnchor;
-	using CHexEditBase::m_nEditPos;
-	using CHexEditBase::m_bHighNibble;
-	using CHexEditBase::m_bLayoutDirty;
-	using CHexEditBase::m_nAddressDigits;
-	using CHexEditBase::m_nRequestedBytesPerRow;
-	using CHexEditBase::m_bAutoBytesPerRow;
-	using CHexEditBase::m_bShowAddress;
-	using CHexEditBase::m_bShowAscii;
-	using CHexEditBase::m_bReadOnly;
-	using CHexEditBase::m_bAutoDelete;
-	using CHexEditBase::m_cfBinaryData;
-	using CHexEditBase::m_crBackground;
-	using CHexEditBase::m_crSelBkFocus;
-	using CHexEditBase::m_crSelBkNoFocus;
-	using CHexEditBase::m_strCopy;
-	using CHexEditBase::m_strPaste;
-	using CHexEditBase::m_crAddressBk;
-	using CHexEditBase::m_crAddressText;
-	using CHexEditBase::m_crHexBk;
-	using CHexEditBase::m_crHexText;
-	using CHexEditBase::m_crAsciiBk;
-	using CHexEditBase::m_crAsciiText;
-	using CHexEditBase::m_crSelTextFocus;
-	using CHexEditBase::m_nBytesPerRow;
-	using CHexEditBase::m_nCharWidth;
-	using CHexEditBase::m_nLineHeight;
-	using CHexEditBase::m_nFullRows;
-	using CHexEditBase::m_nLastRowHeight;
-	using CHexEditBase::m_nVisibleRows;
-	using CHexEditBase::m_nAddressWidth;
-	using CHexEditBase::m_nHexLeft;
-	using CHexEditBase::m_nHexWidth;
-	using CHexEditBase::m_nAsciiLeft;
-	using CHexEditBase::m_nAsciiWidth;
-	using CHexEditBase::m_rcText;
-	using CHexEditBase::m_nTopRow;
-	using CHexEditBase::m_nMaxTopRow;
-	using CHexEditBase::m_nHScrollPos;
-	using CHexEditBase::m_nMaxHScrollPos;
-	using CHexEditBase::m_bAutoScrolling;
-	using CHexEditBase::m_bCaretCreated;
-	using CHexEditBase::NotifyParent;
-	using CHexEditBase::CalcLayout;
-	using CHexEditBase::PositionFromPoint;
-	using CHexEditBase::SetTopRow;
+	using CHexEditBase::m_pData, CHexEditBase::m_nLength, CHexEditBase::m_bFreeData, CHexEditBase::m_nSelStart,
+		CHexEditBase::m_nSelEnd, CHexEditBase::m_nSelAnchor, CHexEditBase::m_nEditPos, CHexEditBase::m_bHighNibble,
+		CHexEditBase::m_bLayoutDirty, CHexEditBase::m_nRequestedBytesPerRow, CHexEditBase::m_bAutoBytesPerRow,
+		CHexEditBase::m_bShowAddress, CHexEditBase::m_bShowAscii, CHexEditBase::m_bReadOnly,
+		CHexEditBase::m_bAutoDelete, CHexEditBase::m_cfBinaryData, CHexEditBase::m_crBackground,
+		CHexEditBase::m_crAddressText, CHexEditBase::m_crHexText, CHexEditBase::m_crAsciiText,
+		CHexEditBase::m_crSelTextFocus, CHexEditBase::m_nBytesPerRow, CHexEditBase::m_nCharWidth,
+		CHexEditBase::m_nLineHeight, CHexEditBase::m_nFullRows, CHexEditBase::m_nLastRowHeight,
+		CHexEditBase::m_nVisibleRows, CHexEditBase::m_nAddressWidth, CHexEditBase::m_nHexLeft,
+		CHexEditBase::m_nHexWidth, CHexEditBase::m_nAsciiLeft, CHexEditBase::m_nAsciiWidth, CHexEditBase::m_rcText,
+		CHexEditBase::m_nTopRow, CHexEditBase::m_nMaxTopRow, CHexEditBase::m_nHScrollPos,
+		CHexEditBase::m_nMaxHScrollPos, CHexEditBase::m_bAutoScrolling, CHexEditBase::NotifyParent,
+		CHexEditBase::PositionFromPoint, CHexEditBase::SetTopRow;
 
 	void Layout()
 	{
@@ -69,7 +34,6 @@ public:
 	}
 };
 
-// A parent that records the commands its children send.
 class CCommandParent : public CWnd
 {
 public:
@@ -87,17 +51,7 @@ protected:
 // The stock font's cell, measured as the control measures it.
 struct CFontCell
 {
-	CFontCell()
-	{
-		HDC hDC = ::GetDC(NULL);
-		HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
-		::GetCharWidth(hDC, '0', '0', &cx);
-		SIZE size;
-		::GetTextExtentPoint32(hDC, _T("0"), 1, &size);
-		cy = size.cy;
-		::SelectObject(hDC, hOld);
-		::ReleaseDC(NULL, hDC);
-	}
+	CFontCell();
 	int cx = 0;
 	int cy = 0;
 };
@@ -105,38 +59,20 @@ struct CFontCell
 class HexEditTest : public testing::Test
 {
 protected:
-	void SetUp() override
-	{
-		ASSERT_TRUE(m_parent.CreateEx(0, _T("Static"), _T("parent"), WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700,
-			NULL, NULL));
-	}
+	void SetUp() override;
+	void TearDown() override { m_parent.DestroyWindow(); }
 
-	void TearDown() override
-	{
-		m_parent.DestroyWindow();
-	}
-
-	void CreateControl(CHexEditProbe& control, UINT nID = 77, int cx = 300, int cy = 200,
-		DWORD dwStyle = WS_CHILD | WS_VISIBLE | ES_MULTILINE)
-	{
-		RECT rc = { 0, 0, cx, cy };
-		ASSERT_TRUE(control.Create(NULL, dwStyle, rc, &m_parent, nID));
-	}
+	// A control over 0x00, 0x01, ... with four address digits and the ASCII column; its text
+	// rectangle (inside the 5-pixel margin) is cx by cy.
+	void Create(CHexEditProbe& control, int cx, int cy, UINT nLength, DWORD dwStyle = WS_CHILD | WS_VISIBLE | ES_MULTILINE);
 
 	// Drops what is queued for this thread: scroll-bar updates, timer ticks, paints.
-	static void Pump()
-	{
-		MSG msg;
-		while (::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
-			::DispatchMessage(&msg);
-	}
-
-	// Whether part of the window has been invalidated since the last validation.
-	static bool IsInvalid(HWND hWnd)
-	{
-		RECT rc;
-		return ::GetUpdateRect(hWnd, &rc, FALSE) && !::IsRectEmpty(&rc);
-	}
+	static void Pump();
+	static bool IsInvalid(HWND hWnd);
+	static CPoint CaretPos();
+	static SCROLLINFO ScrollInfo(HWND hWnd, int nBar);
 
 	CCommandParent m_parent;
+	CFontCell m_cell;
+	std::vector<BYTE> m_data;
 };

@@ -33,187 +33,152 @@ protected:
 		::RemoveDirectoryA(m_strDir.c_str());
 	}
 
-	std::string Path(const char* pszName)
+	std::string Path(const char* pszName, const std::string& strBytes = std::string())
 	{
 		m_created.push_back(m_strDir + "\\" + pszName);
+		if (!strBytes.empty())
+			WriteBytes(m_created.back(), std::vector<BYTE>(strBytes.begin(), strBytes.end()));
 		return m_created.back();
 	}
 
-
-	std::vector<BYTE> Position(int nPosition) const
+	CBytes FileText(const std::string& strPath)
 	{
-		const BYTE* p = m_page.m_cartridge.GetPosition(nPosition);
-		return std::vector<BYTE>(p, p + SAVE_POSITION_SIZE);
+		std::vector<BYTE> bytes = ReadBytes(strPath);
+		return CBytes(bytes.begin(), bytes.end());
+	}
+
+	// Clicks the button with a file dialog answered, then the message boxes answered in turn.
+	void ClickWithFile(int nID, const std::string& strPath, std::initializer_list<int> answers = { IDOK })
+	{
+		m_modals.m_records.clear();
+		m_page.m_host.m_calls.clear();
+		m_modals.AnswerFileDialog(strPath);
+		for (int nAnswer : answers)
+			m_modals.AnswerMessageBox(nAnswer);
+		m_page.Click(nID);
+		EXPECT_EQ(0u, m_modals.UnusedAnswers());
 	}
 
 	std::string m_strDir;
 	std::vector<std::string> m_created;
 };
 
+// The dialogs offer save files and all files and no read-only box; a name typed without an
+// extension gets the chosen type's. An existing file is replaced whole once the prompt agrees.
 TEST_F(PageFileTest, ReadToDiskWritesThePositionsBytes)
 {
 	std::string strPath = Path("two.sav");
 	m_page.Click(IDC_POSITION2);
-	m_modals.AnswerFileDialog(strPath);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-
+	ClickWithFile(IDC_READ_TO_DISK, m_strDir + "\\two");
 	EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
 	EXPECT_EQ(std::vector<LPARAM>({ 1 }), TransferPositions());
-	EXPECT_EQ(Position(1), ReadBytes(strPath));
-	ASSERT_EQ(2u, m_modals.m_records.size());
-	EXPECT_EQ(CModalRecord::fileDialog, m_modals.m_records[0].nKind);
-	EXPECT_EQ(kSaved, m_modals.m_records[1].strText);
+	EXPECT_EQ(Position(1), FileText(strPath));
+	ASSERT_EQ(Texts({ "<file dialog>", kSaved }), m_modals.MessageTexts());
+	EXPECT_EQ("Save games (*.sav)|All files (*.*)|", m_modals.m_records[0].strFilter);
+	EXPECT_FALSE(m_modals.m_records[0].bReadOnlyBox);
 	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nIcon);
 
-	// An existing file is replaced whole once the prompt is confirmed.
-	m_modals.m_records.clear();
-	WriteBytes(strPath, std::vector<BYTE>(70000, 0x5A));
+	strPath = Path("three.sav", std::string(70000, 'Z'));
 	m_page.Click(IDC_POSITION3);
-	m_modals.AnswerFileDialog(strPath);
-	m_modals.AnswerMessageBox(IDYES);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-	EXPECT_EQ(Position(2), ReadBytes(strPath));
-	EXPECT_EQ(3u, m_modals.m_records.size());
+	ClickWithFile(IDC_READ_TO_DISK, strPath, { IDYES, IDOK });
+	EXPECT_EQ(Position(2), FileText(strPath));
 	EXPECT_EQ(kSaved, m_modals.m_records.back().strText);
-	EXPECT_EQ(0u, m_modals.UnusedAnswers());
+	const std::string strSaveTitle = m_modals.m_records[0].strText;
+
+	ClickWithFile(IDC_WRITE_FROM_DISK, strPath);
+	EXPECT_NE(strSaveTitle, m_modals.m_records[0].strText);
+	EXPECT_EQ("Save games (*.sav)|All files (*.*)|", m_modals.m_records[0].strFilter);
+	EXPECT_FALSE(m_modals.m_records[0].bReadOnlyBox);
 }
 
 TEST_F(PageFileTest, ReadToDiskWithoutCartridgeSavesTheImageAsItIs)
 {
-	std::string strPath = Path("zero.sav");
+	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.m_cartridge.m_bPresent = FALSE;
-	m_modals.AnswerFileDialog(strPath);
-	m_modals.AnswerMessageBox(IDOK);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-	EXPECT_EQ(std::vector<BYTE>(SAVE_POSITION_SIZE, 0), ReadBytes(strPath));
-	EXPECT_EQ(std::vector<std::string>({ "<file dialog>", kNoCartridge, kSaved }), m_modals.MessageTexts());
+	std::string strPath = Path("image.sav");
+	ClickWithFile(IDC_READ_TO_DISK, strPath, { IDOK, IDOK });
+	EXPECT_EQ(Position(0), FileText(strPath));
+	EXPECT_EQ(Texts({ "<file dialog>", kNoCartridge, kSaved }), m_modals.MessageTexts());
 }
 
-TEST_F(PageFileTest, WriteFromDiskReplacesOnlyTheBytesTheFileHolds)
+// Only the bytes the file holds replace the image; of a longer file the first 65,536 count.
+// With the snapshot shown, the position is read back into it; without a cartridge both
+// transfers warn and success is reported all the same.
+TEST_F(PageFileTest, WriteFromDiskReplacesTheBytesTheFileHolds)
 {
-	// The image holds position 1 after this read.
-	m_modals.AnswerFileDialog(Path("one.sav"));
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-
-	std::string strShort = Path("short.sav");
-	WriteBytes(strShort, std::vector<BYTE>(100, 0xA5));
-	std::vector<BYTE> expected = Position(0);
-	std::fill(expected.begin(), expected.begin() + 100, 0xA5);
+	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION2);
-	m_page.m_host.m_calls.clear();
-	m_modals.m_records.clear();
-	m_modals.AnswerFileDialog(strShort);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_WRITE_FROM_DISK);
-
-	EXPECT_EQ(Transfer(HM_WRITESAVE), m_page.m_host.Messages());
-	EXPECT_EQ(std::vector<LPARAM>({ 1 }), TransferPositions());
-	EXPECT_EQ(expected, Position(1));
-	EXPECT_EQ(std::vector<std::string>({ "<file dialog>", kWritten }), m_modals.MessageTexts());
+	CBytes strExpected = Position(1).replace(0, 100, 100, '\xA5');
+	ClickWithFile(IDC_WRITE_FROM_DISK, Path("short.sav", std::string(100, '\xA5')));
+	EXPECT_EQ(Concat({ Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
+	EXPECT_EQ(std::vector<LPARAM>({ 1, 1 }), TransferPositions());
+	EXPECT_EQ(strExpected, Position(1));
+	EXPECT_EQ(strExpected, Snapshot());
+	EXPECT_EQ(Texts({ "<file dialog>", kWritten }), m_modals.MessageTexts());
 	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nIcon);
 
-	// Of a longer file only the first 65,536 bytes count.
-	std::string strLong = Path("long.sav");
-	std::vector<BYTE> abLong(SAVE_POSITION_SIZE + 1000);
-	for (size_t i = 0; i < abLong.size(); ++i)
-		abLong[i] = (BYTE)(i * 7);
-	WriteBytes(strLong, abLong);
-	m_modals.AnswerFileDialog(strLong);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_WRITE_FROM_DISK);
-	EXPECT_EQ(std::vector<BYTE>(abLong.begin(), abLong.begin() + SAVE_POSITION_SIZE), Position(1));
-}
+	std::string strLong(SAVE_POSITION_SIZE + 1000, 0);
+	for (size_t i = 0; i < strLong.size(); ++i)
+		strLong[i] = (char)(i * 7);
+	ClickWithFile(IDC_WRITE_FROM_DISK, Path("long.sav", strLong));
+	EXPECT_EQ(CBytes(strLong.substr(0, SAVE_POSITION_SIZE)), Position(1));
 
-TEST_F(PageFileTest, WriteFromDiskWithSnapshotReadsThePositionBack)
-{
-	std::string strPath = Path("image.sav");
-	WriteBytes(strPath, std::vector<BYTE>(SAVE_POSITION_SIZE, 0x33));
-	m_page.Click(IDC_SHOW_SNAPSHOT);
-	m_page.m_host.m_calls.clear();
-	m_modals.AnswerFileDialog(strPath);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_WRITE_FROM_DISK);
-	EXPECT_EQ(Concat({ Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
-
-	// Without a cartridge both transfers warn, and success is still reported.
 	m_page.m_cartridge.m_bPresent = FALSE;
-	m_modals.m_records.clear();
-	m_modals.AnswerFileDialog(strPath);
-	for (int i = 0; i < 3; ++i)
-		m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_WRITE_FROM_DISK);
-	EXPECT_EQ(std::vector<std::string>({ "<file dialog>", kNoCartridge, kNoCartridge, kWritten }),
-		m_modals.MessageTexts());
+	ClickWithFile(IDC_WRITE_FROM_DISK, Path("none.sav", "x"), { IDOK, IDOK, IDOK });
+	EXPECT_EQ(Texts({ "<file dialog>", kNoCartridge, kNoCartridge, kWritten }), m_modals.MessageTexts());
 }
 
-// A target that another program holds open cannot be opened for writing.
-TEST_F(PageFileTest, LockedTargetIsReportedAndLeavesOnlyPositionOne)
+// A target another program holds open, or a read-only one, is reported and left as it was;
+// the page then offers Position 1 alone.
+TEST_F(PageFileTest, TargetsThatCannotBeWrittenAreReported)
 {
-	std::string strLocked = Path("locked.sav");
-	WriteBytes(strLocked, std::vector<BYTE>(10, 0x11));
-	HANDLE hLock = ::CreateFileA(strLocked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
-	ASSERT_NE(INVALID_HANDLE_VALUE, hLock);
-	m_modals.AnswerFileDialog(strLocked);
-	m_modals.AnswerMessageBox(IDYES);  // replace the existing file
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-	::CloseHandle(hLock);
-
-	EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
-	ASSERT_EQ(3u, m_modals.m_records.size());
-	EXPECT_EQ(kCannotWrite, m_modals.m_records[2].strText);
-	EXPECT_EQ((UINT)MB_ICONEXCLAMATION, m_modals.m_records[2].nIcon);
-	EXPECT_EQ(std::vector<BYTE>(10, 0x11), ReadBytes(strLocked));
-	ExpectEnabling(true, false);
-}
-
-// Root may write read-only files, so this runs where the system refuses.
-TEST_F(PageFileTest, ReadOnlyTargetIsReported)
-{
-	std::string strReadOnly = Path("readonly.sav");
-	WriteBytes(strReadOnly, std::vector<BYTE>(10, 0x22));
-	ASSERT_TRUE(::SetFileAttributesA(strReadOnly.c_str(), FILE_ATTRIBUTE_READONLY));
-	HANDLE hProbe = ::CreateFileA(strReadOnly.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-	if (hProbe != INVALID_HANDLE_VALUE)
+	for (bool bLocked : { true, false })
 	{
-		::CloseHandle(hProbe);
-		GTEST_SKIP() << "this system lets us write read-only files (running as root)";
+		SCOPED_TRACE(bLocked ? "locked" : "read-only");
+		std::string strPath = Path(bLocked ? "locked.sav" : "readonly.sav", "old bytes");
+		HANDLE hLock = INVALID_HANDLE_VALUE;
+		if (bLocked)
+			hLock = ::CreateFileA(strPath.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+		else
+		{
+			::SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_READONLY);
+			HANDLE hProbe = ::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+			// Root may write read-only files.
+			if (hProbe != INVALID_HANDLE_VALUE && ::CloseHandle(hProbe))
+				continue;
+		}
+		SetStatus(TRUE, TRUE, TRUE, FALSE);
+		ClickWithFile(IDC_READ_TO_DISK, strPath, { IDYES, IDOK });
+		::CloseHandle(hLock);
+		EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
+		ASSERT_EQ(3u, m_modals.m_records.size());
+		EXPECT_EQ(kCannotWrite, m_modals.m_records[2].strText);
+		EXPECT_EQ((UINT)MB_ICONEXCLAMATION, m_modals.m_records[2].nIcon);
+		EXPECT_EQ(CBytes("old bytes"), FileText(strPath));
+		ExpectEnabling(true, false);
 	}
-	m_modals.AnswerFileDialog(strReadOnly);
-	m_modals.AnswerMessageBox(IDYES);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-	ASSERT_EQ(3u, m_modals.m_records.size());
-	EXPECT_EQ(kCannotWrite, m_modals.m_records[2].strText);
-	EXPECT_EQ(std::vector<BYTE>(10, 0x22), ReadBytes(strReadOnly));
 }
 
-TEST_F(PageFileTest, MissingSourceIsReportedWithoutTransfer)
+// A missing source, one that opens but cannot be read (this process's memory from address 0), a
+// cancelled dialog: no transfer; after an error the page offers Position 1 alone.
+TEST_F(PageFileTest, SourcesThatCannotBeReadAreReported)
 {
-	m_modals.AnswerFileDialog(m_strDir + "\\missing.sav");
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_WRITE_FROM_DISK);
-	EXPECT_TRUE(m_page.m_host.m_calls.empty());
-	EXPECT_EQ(std::vector<std::string>({ "<file dialog>", kCannotLoad }), m_modals.MessageTexts());
-	EXPECT_EQ((UINT)MB_ICONEXCLAMATION, m_modals.m_records[1].nIcon);
-	ExpectEnabling(true, false);
-}
-
-TEST_F(PageFileTest, CancelledDialogsDoNothing)
-{
-	std::vector<BYTE> before = Position(0);
-	m_modals.AnswerFileDialog("");
-	m_page.Click(IDC_READ_TO_DISK);
-	m_modals.AnswerFileDialog("");
-	m_page.Click(IDC_WRITE_FROM_DISK);
-	EXPECT_TRUE(m_page.m_host.m_calls.empty());
-	EXPECT_EQ(std::vector<std::string>({ "<file dialog>", "<file dialog>" }), m_modals.MessageTexts());
-	EXPECT_EQ(before, Position(0));
-	ExpectEnabling(true, true);
+	struct Case { std::string strPath; Texts texts; } cases[] = {
+		{ m_strDir + "\\missing.sav", { "<file dialog>", kCannotLoad } },
+		{ WindowsPath("/proc/self/mem"), { "<file dialog>", kFileError } },
+		{ "", { "<file dialog>" } },
+	};
+	for (const Case& c : cases)
+	{
+		SetStatus(TRUE, TRUE, TRUE, FALSE);
+		if (c.texts.size() > 1)
+			ClickWithFile(IDC_WRITE_FROM_DISK, c.strPath);
+		else
+			ClickWithFile(IDC_WRITE_FROM_DISK, c.strPath, {});
+		EXPECT_EQ(c.texts, m_modals.MessageTexts()) << c.strPath;
+		EXPECT_TRUE(m_page.m_host.m_calls.empty());
+		ExpectEnabling(true, c.texts.size() == 1);
+	}
 }
 
 TEST_F(PageFileTest, FullDiskIsReported)
@@ -224,41 +189,29 @@ TEST_F(PageFileTest, FullDiskIsReported)
 	if (strDir.empty() || !::GetDiskFreeSpaceExA((strDir + "\\").c_str(), NULL, &total, NULL) ||
 		total.QuadPart >= SAVE_POSITION_SIZE)
 		GTEST_SKIP() << "no file system smaller than a save file is mounted (mounting needs root)";
-
 	std::string strPath = strDir + "\\full.sav";
 	m_created.push_back(strPath);
-	m_modals.AnswerFileDialog(strPath);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-	EXPECT_EQ(std::vector<std::string>({ "<file dialog>", kFileError }), m_modals.MessageTexts());
+	ClickWithFile(IDC_READ_TO_DISK, strPath);
+	EXPECT_EQ(Texts({ "<file dialog>", kFileError }), m_modals.MessageTexts());
 	EXPECT_LT(ReadBytes(strPath).size(), (size_t)SAVE_POSITION_SIZE);
 	ExpectEnabling(true, false);
 }
 
-// Typing in the snapshot changes the control's copy only: the page's image saves as it was.
-TEST_F(PageFileTest, TypingInTheSnapshotLeavesTheSaveImageAlone)
+// Typing changes the snapshot's own copy only; Ctrl+A and Ctrl+C reach it through the host's
+// message loop, before the dialog manager.
+TEST_F(PageFileTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 {
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
 	::SetFocus(hSnapshot);
 	for (char ch : std::string("00112233"))
 		EXPECT_EQ(0, ::SendMessage(hSnapshot, WM_CHAR, ch, 0));
-
-	std::string strPath = Path("image.sav");
 	m_page.m_cartridge.m_bPresent = FALSE;
-	m_modals.AnswerFileDialog(strPath);
-	m_modals.AnswerMessageBox(IDOK);
-	m_modals.AnswerMessageBox(IDOK);
-	m_page.Click(IDC_READ_TO_DISK);
-	EXPECT_EQ(Position(0), ReadBytes(strPath));
-}
+	std::string strPath = Path("image.sav");
+	ClickWithFile(IDC_READ_TO_DISK, strPath, { IDOK, IDOK });
+	EXPECT_EQ(Position(0), FileText(strPath));
 
-// Ctrl+A and Ctrl+C reach the snapshot through the host's message loop, before the dialog manager.
-TEST_F(PageFileTest, ShortcutsWorkInTheSnapshotOnThePage)
-{
-	m_page.Click(IDC_SHOW_SNAPSHOT);
-	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
-	::SetFocus(hSnapshot);
+	PutBlock(CF_TEXT, "-");
 	SetKeyDown(VK_CONTROL, true);
 	::PostMessage(hSnapshot, WM_KEYDOWN, 'A', 0);
 	::PostMessage(hSnapshot, WM_KEYDOWN, 'C', 0);
@@ -266,13 +219,7 @@ TEST_F(PageFileTest, ShortcutsWorkInTheSnapshotOnThePage)
 	while (::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE))
 		AfxGetApp()->PumpMessage();
 	SetKeyDown(VK_CONTROL, false);
-
-	ASSERT_TRUE(::OpenClipboard(NULL));
-	HGLOBAL hBlock = ::GetClipboardData(::RegisterClipboardFormat(_T("BinaryData")));
-	ASSERT_NE((HGLOBAL)NULL, hBlock);
-	const BYTE* p = (const BYTE*)::GlobalLock(hBlock);
-	EXPECT_EQ((DWORD)SAVE_POSITION_SIZE, *(const DWORD*)p);
-	EXPECT_EQ(Position(0), std::vector<BYTE>(p + 4, p + 4 + SAVE_POSITION_SIZE));
-	::GlobalUnlock(hBlock);
-	::CloseClipboard();
+	CBytes strCopied = ClipboardBlock(::RegisterClipboardFormat(_T("BinaryData")));
+	ASSERT_EQ(4u + SAVE_POSITION_SIZE, strCopied.size());
+	EXPECT_EQ(CBytes(std::string("\x00\x11\x22\x33", 4) + Position(0).substr(4)), CBytes(strCopied.substr(4)));
 }

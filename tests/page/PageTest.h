@@ -3,26 +3,20 @@
 
 #include "PageHarness.h"
 #include "ModalDriver.h"
+#include "Readback.h"
 #include "res/resource.h"
+#include <afxres.h>
 #include <gtest/gtest.h>
 
 using Messages = std::vector<UINT>;
+using Texts = std::vector<std::string>;
 
 inline const char kNoCartridge[] = "No cartridge detected!";
-inline const char kTrovesaveWarning[] = "This cartridge uses Trovesave!\n\nIt is strongly recommended to not make "
-	"any changes to the cartridge's save RAM area with this tool if using Trovesave!";
-
-inline const int kFiveButtons[] = { IDC_READ_TO_DISK, IDC_WRITE_FROM_DISK, IDC_SHOW_SNAPSHOT, IDC_FORMAT_ALL,
-	IDC_FORMAT_SELECTED, IDC_POSITION1 };
-inline const int kMorePositions[] = { IDC_POSITION2, IDC_POSITION3, IDC_POSITION4 };
 
 class PageTest : public testing::Test
 {
 protected:
-	void SetUp() override
-	{
-		m_page.m_host.m_calls.clear();
-	}
+	void SetUp() override { m_page.m_host.m_calls.clear(); }
 
 	void SetStatus(BOOL bLinkReady, BOOL bPresent, BOOL bMulti, BOOL bBlocked)
 	{
@@ -31,15 +25,16 @@ protected:
 		cart.m_bPresent = bPresent;
 		cart.m_bMultiPosition = bMulti;
 		cart.m_bBlocked = bBlocked;
+		m_page.StatusChanged();
 	}
 
+	// Read, write, snapshot, format all, format selected and Position 1; then Positions 2 to 4.
 	void ExpectEnabling(bool bEnable, bool bMore)
 	{
-		for (int nID : kFiveButtons)
+		for (int nID : { IDC_READ_TO_DISK, IDC_WRITE_FROM_DISK, IDC_SHOW_SNAPSHOT, IDC_FORMAT_ALL, IDC_FORMAT_SELECTED, IDC_POSITION1 })
 			EXPECT_EQ(bEnable, m_page.IsEnabled(nID)) << "control " << nID;
-		for (int nID : kMorePositions)
+		for (int nID : { IDC_POSITION2, IDC_POSITION3, IDC_POSITION4 })
 			EXPECT_EQ(bMore, m_page.IsEnabled(nID)) << "control " << nID;
-		EXPECT_TRUE(m_page.IsEnabled(IDC_SNAPSHOT));
 	}
 
 	void ExpectPosition(int nChecked)
@@ -49,10 +44,7 @@ protected:
 	}
 
 	// The transfer of one position as the page performs it.
-	static Messages Transfer(UINT nMsg)
-	{
-		return { HM_PREPARETRANSFER, HM_QUERYSTATUS, nMsg };
-	}
+	static Messages Transfer(UINT nMsg) { return { HM_PREPARETRANSFER, HM_QUERYSTATUS, nMsg }; }
 
 	static Messages Concat(std::initializer_list<Messages> parts)
 	{
@@ -62,7 +54,6 @@ protected:
 		return all;
 	}
 
-	// Positions of the transfer messages recorded, in order.
 	std::vector<LPARAM> TransferPositions() const
 	{
 		std::vector<LPARAM> positions;
@@ -70,6 +61,22 @@ protected:
 			if (call.nMsg == HM_READSAVE || call.nMsg == HM_WRITESAVE)
 				positions.push_back(call.lParam);
 		return positions;
+	}
+
+	CBytes Position(int nPosition) const
+	{
+		return CBytes((const char*)m_page.m_cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE);
+	}
+
+	// The bytes the snapshot holds, copied out of it as a user would.
+	CBytes Snapshot()
+	{
+		HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
+		PutBlock(CF_TEXT, "-");
+		::SendMessage(hSnapshot, WM_COMMAND, ID_EDIT_SELECT_ALL, 0);
+		::SendMessage(hSnapshot, WM_COMMAND, ID_EDIT_COPY, 0);
+		CBytes block = ClipboardBlock(::RegisterClipboardFormat(_T("BinaryData")));
+		return block.size() > 4 ? block.substr(4) : CBytes();
 	}
 
 	CModalDriver m_modals;
