@@ -3,12 +3,10 @@
 #include <afxpriv.h>
 #include "ModalDriver.h"
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 TEST(AfxCore, ModuleStateIsSwitchedForTheLengthOfAScope)
 {
@@ -19,7 +17,6 @@ TEST(AfxCore, ModuleStateIsSwitchedForTheLengthOfAScope)
 	other.m_hCurrentInstanceHandle = (HINSTANCE)0x1234;
 	{
 		AFX_MANAGE_STATE(&other);
-		EXPECT_EQ(&other, AfxGetModuleState());
 		EXPECT_EQ((HINSTANCE)0x1234, AfxGetInstanceHandle());
 		EXPECT_EQ(nullptr, AfxGetApp());
 	}
@@ -27,71 +24,52 @@ TEST(AfxCore, ModuleStateIsSwitchedForTheLengthOfAScope)
 	EXPECT_STREQ("Mendle tests", AfxGetAppName());
 }
 
+// Open reports through its exception argument; the constructor, Read and Write throw.
 TEST(AfxCore, FilesReportFailuresAsFileExceptions)
 {
 	char szTemp[MAX_PATH];
 	::GetTempPathA(MAX_PATH, szTemp);
-	std::string strPath = std::string(szTemp) + "afx-file-test.bin";
-
-	CFileException error;
-	CFile missing;
-	EXPECT_FALSE(missing.Open((strPath + ".missing").c_str(), CFile::modeRead, &error));
-	EXPECT_EQ(CFileException::fileNotFound, error.m_cause);
-	EXPECT_EQ(CFile::hFileNull, missing.m_hFile);
-
-	{
-		CFile file;
-		ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
-		file.Write("abcdef", 6);
-		EXPECT_EQ(6u, file.GetLength());
-		char ch;
-		bool bThrown = false;
+	const std::string strPath = std::string(szTemp) + "afx-file-test.bin";
+	auto Cause = [](const std::function<void()>& action) {
 		try
 		{
-			file.Read(&ch, 1);
+			action();
 		}
 		catch (CFileException* e)
 		{
-			bThrown = true;
-			EXPECT_EQ(CFileException::accessDenied, e->m_cause);
-			EXPECT_STREQ(strPath.c_str(), e->m_strFileName);
+			int nCause = e->m_cause;
 			e->Delete();
+			return nCause;
 		}
-		EXPECT_TRUE(bThrown);
-		file.Close();
-	}
+		return -1;
+	};
+	CFileException error;
+	CFile file;
+	EXPECT_FALSE(file.Open((strPath + ".missing").c_str(), CFile::modeRead, &error));
+	EXPECT_EQ(CFileException::fileNotFound, error.m_cause);
+	EXPECT_EQ(CFile::hFileNull, file.m_hFile);
+	EXPECT_EQ((int)CFileException::fileNotFound, Cause([&]() { CFile absent((strPath + ".missing").c_str(), CFile::modeRead); }));
 
-	CFile file(strPath.c_str(), CFile::modeRead);
+	ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
+	file.Write("abcdef", 6);
+	EXPECT_EQ(6u, file.GetLength());
 	char szBuffer[16] = "";
+	EXPECT_EQ((int)CFileException::accessDenied, Cause([&]() { file.Read(szBuffer, 1); }));
+	file.Close();
+	ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeRead));
 	EXPECT_EQ(6u, file.Read(szBuffer, sizeof(szBuffer)));
 	EXPECT_STREQ("abcdef", szBuffer);
+	EXPECT_EQ((int)CFileException::accessDenied, Cause([&]() { file.Write("x", 1); }));
 	file.Close();
 	::DeleteFileA(strPath.c_str());
-
-	bool bThrown = false;
-	try
-	{
-		CFile absent((strPath + ".absent").c_str(), CFile::modeRead);
-	}
-	catch (CFileException* e)
-	{
-		bThrown = e->m_cause == CFileException::fileNotFound;
-		e->Delete();
-	}
-	EXPECT_TRUE(bThrown);
 }
 
-// A window class with its own map chained to a base map.
 class CBaseProbeWnd : public CWnd
 {
 public:
 	std::vector<std::string> m_log;
 	afx_msg LRESULT OnProbe(WPARAM wParam, LPARAM) { m_log.push_back("base " + std::to_string(wParam)); return 7; }
-	afx_msg void OnShowWindow(BOOL bShow, UINT nStatus)
-	{
-		m_log.push_back(bShow ? "shown" : "hidden");
-		CWnd::OnShowWindow(bShow, nStatus);
-	}
+	afx_msg void OnShowWindow(BOOL bShow, UINT) { m_log.push_back(bShow ? "shown" : "hidden"); }
 	DECLARE_MESSAGE_MAP()
 };
 
@@ -113,6 +91,7 @@ BEGIN_MESSAGE_MAP(CDerivedProbeWnd, CBaseProbeWnd)
 	ON_COMMAND(5, &CDerivedProbeWnd::OnCommand5)
 END_MESSAGE_MAP()
 
+// A derived map first, then its base's, then the window's own procedure.
 TEST(AfxWindows, MessagesDispatchThroughChainedMaps)
 {
 	CDerivedProbeWnd wnd;
@@ -123,34 +102,17 @@ TEST(AfxWindows, MessagesDispatchThroughChainedMaps)
 	EXPECT_EQ(1, wnd.SendMessage(WM_COMMAND, MAKEWPARAM(5, 0), 0));
 	EXPECT_EQ(0, wnd.SendMessage(WM_COMMAND, MAKEWPARAM(43, BN_CLICKED), 0));
 	wnd.ShowWindow(SW_SHOW);
-	EXPECT_TRUE(wnd.IsWindowVisible());
-	// Unhandled messages reach the window's own procedure.
 	wnd.SetWindowText(_T("renamed"));
 	CString strText;
 	wnd.GetWindowText(strText);
 	EXPECT_STREQ("renamed", strText);
 	EXPECT_EQ(std::vector<std::string>({ "base 3", "clicked", "command", "shown" }), wnd.m_log);
-
 	HWND hWnd = wnd.m_hWnd;
 	EXPECT_TRUE(wnd.DestroyWindow());
 	EXPECT_EQ(NULL, wnd.m_hWnd);
 	EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
 }
 
-TEST(AfxWindows, TemporaryObjectsWrapForeignWindows)
-{
-	HWND hWnd = ::CreateWindowEx(0, _T("Static"), _T("foreign"), WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-	CWnd* pTemp = CWnd::FromHandle(hWnd);
-	ASSERT_NE(nullptr, pTemp);
-	EXPECT_EQ(pTemp, CWnd::FromHandle(hWnd));
-	EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
-	EXPECT_EQ(nullptr, CWnd::FromHandle(NULL));
-	AfxUnlockTempMaps();
-	EXPECT_TRUE(::IsWindow(hWnd));
-	::DestroyWindow(hWnd);
-}
-
-// A window whose handlers let an exception escape.
 class CThrowingWnd : public CWnd
 {
 public:
@@ -196,28 +158,23 @@ TEST(AfxWindows, ExceptionsLeavingHandlersAreTheApplicationsToHandle)
 	CThrowingWnd wnd;
 	ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
 	wnd.UpdateWindow();
-
-	struct Case { CThrowingWnd::Kind nThrow; UINT nMsg; WPARAM wParam; LPARAM lParam; LRESULT lResult;
-		const char* pszText; UINT nIcon; };
-	const Case cases[] = {
-		{ CThrowingWnd::memory, WM_COMMAND, 5, 0, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
-		{ CThrowingWnd::badAlloc, WM_COMMAND, 5, 0, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
-		{ CThrowingWnd::badAlloc, WM_APP + 1, 0, 0, 0, "Out of memory.", MB_ICONEXCLAMATION },
-		{ CThrowingWnd::other, WM_COMMAND, 5, 0, TRUE, "Command failed.", 0 },
-		{ CThrowingWnd::other, WM_APP + 1, 0, 0, 0, "Internal application error.", 0 },
-		{ CThrowingWnd::file, WM_APP + 1, 0, 0, 0, "An error occurred with x.sav: the disk is full.", 0 },
+	struct Case { CThrowingWnd::Kind nThrow; UINT nMsg; LRESULT lResult; const char* pszText; UINT nIcon; } cases[] = {
+		{ CThrowingWnd::memory, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ CThrowingWnd::badAlloc, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ CThrowingWnd::badAlloc, WM_APP + 1, 0, "Out of memory.", MB_ICONEXCLAMATION },
+		{ CThrowingWnd::other, WM_COMMAND, TRUE, "Command failed.", 0 },
+		{ CThrowingWnd::other, WM_APP + 1, 0, "Internal application error.", 0 },
+		{ CThrowingWnd::file, WM_APP + 1, 0, "An error occurred with x.sav: the disk is full.", 0 },
 	};
 	for (const Case& c : cases)
 	{
-		SCOPED_TRACE(c.pszText);
 		modals.m_records.clear();
 		wnd.m_nThrow = c.nThrow;
-		EXPECT_EQ(c.lResult, wnd.SendMessage(c.nMsg, c.wParam, c.lParam));
-		ASSERT_EQ(1u, modals.m_records.size());
+		EXPECT_EQ(c.lResult, wnd.SendMessage(c.nMsg, c.nMsg == WM_COMMAND ? 5 : 0, 0)) << c.pszText;
+		ASSERT_EQ(1u, modals.m_records.size()) << c.pszText;
 		EXPECT_EQ(c.pszText, modals.m_records[0].strText);
-		EXPECT_EQ(c.nIcon, modals.m_records[0].nIcon);
+		EXPECT_EQ(c.nIcon, modals.m_records[0].nStyle) << c.pszText;
 	}
-
 	// Last: a paint that failed again and again would keep any later message loop busy.
 	modals.m_records.clear();
 	wnd.m_nThrow = CThrowingWnd::memory;
@@ -226,7 +183,6 @@ TEST(AfxWindows, ExceptionsLeavingHandlersAreTheApplicationsToHandle)
 	RECT rc;
 	EXPECT_FALSE(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE));
 	EXPECT_TRUE(modals.m_records.empty());
-	wnd.DestroyWindow();
 }
 
 // A page that logs its notifications and presses the sheet button queued for each step.
@@ -234,33 +190,19 @@ class CLogPage : public CPropertyPage
 {
 public:
 	CLogPage() : CPropertyPage(100) {}
+	BOOL OnSetActive() override { return Log("setactive") && CPropertyPage::OnSetActive(); }
+	BOOL OnKillActive() override { return Log("killactive") && (m_bRefuseKill ? (m_bRefuseKill = false) : CPropertyPage::OnKillActive()); }
+	BOOL OnApply() override { return Log("apply") && CPropertyPage::OnApply(); }
 
-	BOOL OnSetActive() override
+	bool Log(const char* pszStep)
 	{
-		m_log.push_back("setactive");
-		PressNext();
-		return CPropertyPage::OnSetActive();
-	}
-	BOOL OnKillActive() override
-	{
-		m_log.push_back("killactive");
-		if (!m_bRefuseKill)
-			return CPropertyPage::OnKillActive();
-		m_bRefuseKill = false;
-		PressNext();
-		return FALSE;
-	}
-	BOOL OnApply() override
-	{
-		m_log.push_back("apply");
-		return CPropertyPage::OnApply();
-	}
-	void PressNext()
-	{
-		if (m_presses.empty())
-			return;
-		::PostMessage(::GetParent(m_hWnd), PSM_PRESSBUTTON, m_presses.front(), 0);
-		m_presses.erase(m_presses.begin());
+		m_log.push_back(pszStep);
+		if (!m_presses.empty() && (m_log.size() == 1 || m_bRefuseKill))
+		{
+			::PostMessage(::GetParent(m_hWnd), PSM_PRESSBUTTON, m_presses.front(), 0);
+			m_presses.erase(m_presses.begin());
+		}
+		return true;
 	}
 
 	std::vector<std::string> m_log;
@@ -271,15 +213,13 @@ public:
 // DoModal answers the button that closed the sheet; the page hears each step as MFC reports it.
 TEST(AfxDialogs, PropertySheetReportsItsButtonsAndNotifiesItsPages)
 {
-	struct Case { std::vector<int> presses; bool bRefuseKill; INT_PTR nResult; std::vector<std::string> log; };
-	const Case cases[] = {
+	struct Case { std::vector<int> presses; bool bRefuseKill; INT_PTR nResult; std::vector<std::string> log; } cases[] = {
 		{ { PSBTN_OK }, false, IDOK, { "setactive", "killactive", "apply" } },
 		{ { PSBTN_CANCEL }, false, IDCANCEL, { "setactive" } },
 		{ { PSBTN_OK, PSBTN_CANCEL }, true, IDCANCEL, { "setactive", "killactive" } },
 	};
 	for (const Case& c : cases)
 	{
-		SCOPED_TRACE(c.nResult);
 		CLogPage page;
 		page.m_presses = c.presses;
 		page.m_bRefuseKill = c.bRefuseKill;
@@ -309,6 +249,7 @@ public:
 	std::vector<LONG> m_counts;
 };
 
+// Temporary objects wrap foreign windows until the application's second idle call.
 TEST(AfxCore, IdleTimeCountsUpAndTemporaryObjectsGoAtTheSecondCall)
 {
 	CIdleThread thread;
@@ -320,11 +261,15 @@ TEST(AfxCore, IdleTimeCountsUpAndTemporaryObjectsGoAtTheSecondCall)
 	CWinApp* pApp = AfxGetApp();
 	EXPECT_TRUE(pApp->OnIdle(0));
 	EXPECT_EQ(pTemp, CWnd::FromHandle(hWnd));
+	// Gone: its memory is handed out again, and a new temporary object wraps the window.
 	EXPECT_FALSE(pApp->OnIdle(1));
-	// Gone: a new temporary object wraps the window, made while the old one's memory is taken.
-	std::unique_ptr<CWnd> pBlocker(new CWnd);
+	std::vector<std::unique_ptr<CWnd>> blockers;
+	while (blockers.size() < 64 && (blockers.empty() || blockers.back().get() != pTemp))
+		blockers.emplace_back(new CWnd);
+	EXPECT_EQ(pTemp, blockers.back().get());
 	EXPECT_NE(pTemp, CWnd::FromHandle(hWnd));
 	EXPECT_FALSE(pApp->OnIdle(2));
+	EXPECT_TRUE(::IsWindow(hWnd));
 	::DestroyWindow(hWnd);
 }
 
@@ -343,94 +288,71 @@ public:
 		m_pTempDuringLoop = CWnd::FromHandle(m_hWndForeign);
 		EndModalLoop(7);
 	}
+	afx_msg LRESULT OnEnterIdle(WPARAM, LPARAM) { ++m_nEnterIdle; return 0; }
 	std::vector<LONG> m_kicks;
 	HWND m_hWndForeign = NULL;
 	CWnd* m_pTempDuringLoop = NULL;
+	int m_nEnterIdle = 0;
 	DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CModalProbeWnd, CWnd)
 	ON_MESSAGE(WM_KICKIDLE, &CModalProbeWnd::OnKickIdle)
+	ON_MESSAGE(WM_ENTERIDLE, &CModalProbeWnd::OnEnterIdle)
 	ON_WM_TIMER()
-END_MESSAGE_MAP()
-
-class CIdleParentWnd : public CWnd
-{
-public:
-	afx_msg LRESULT OnEnterIdle(WPARAM, LPARAM) { ++m_nEnterIdle; return 0; }
-	int m_nEnterIdle = 0;
-	DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CIdleParentWnd, CWnd)
-	ON_MESSAGE(WM_ENTERIDLE, &CIdleParentWnd::OnEnterIdle)
 END_MESSAGE_MAP()
 
 // RunModalLoop honours its flags, and a temporary object held by its caller survives it.
 TEST(AfxWindows, ModalLoopsKickTheirWindowAndKeepTemporaryObjects)
 {
 	HWND hForeign = ::CreateWindowEx(0, _T("Static"), _T("foreign"), WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-	struct Case { DWORD dwFlags; bool bKicked; int nEnterIdle; bool bShown; };
-	const Case cases[] = {
-		{ 0, true, 1, false },
-		{ MLF_NOKICKIDLE, false, 1, false },
-		{ MLF_NOIDLEMSG, true, 0, false },
-		{ MLF_SHOWONIDLE, true, 1, true },
+	struct Case { DWORD dwFlags; bool bKicked; bool bEnterIdle; bool bShown; } cases[] = {
+		{ 0, true, true, false }, { MLF_NOKICKIDLE, false, true, false }, { MLF_NOIDLEMSG, true, false, false },
+		{ MLF_SHOWONIDLE, true, true, true },
 	};
 	for (const Case& c : cases)
 	{
-		SCOPED_TRACE(c.dwFlags);
-		CIdleParentWnd parent;
+		CModalProbeWnd parent, wnd;
 		ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), _T("parent"), WS_POPUP, 0, 0, 50, 50, NULL, NULL));
-		CModalProbeWnd wnd;
 		ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("modal"), WS_CHILD, 0, 0, 20, 20, parent.m_hWnd, NULL));
 		wnd.m_hWndForeign = hForeign;
 		CWnd* pTemp = CWnd::FromHandle(hForeign);
 		wnd.SetTimer(1, 50, NULL);
 		EXPECT_EQ(7, wnd.RunModalLoop(c.dwFlags));
 		EXPECT_EQ(pTemp, wnd.m_pTempDuringLoop);
-		if (c.bKicked)
-			EXPECT_EQ(std::vector<LONG>({ 0, 1, 2 }),
-				std::vector<LONG>(wnd.m_kicks.begin(), wnd.m_kicks.begin() + std::min<size_t>(3, wnd.m_kicks.size())));
-		else
-			EXPECT_TRUE(wnd.m_kicks.empty());
-		EXPECT_EQ(c.nEnterIdle > 0, parent.m_nEnterIdle > 0);
-		EXPECT_EQ(c.bShown, (wnd.GetStyle() & WS_VISIBLE) != 0);
-		wnd.DestroyWindow();
-		parent.DestroyWindow();
+		wnd.m_kicks.resize(std::min<size_t>(3, wnd.m_kicks.size()));
+		EXPECT_EQ(c.bKicked ? std::vector<LONG>({ 0, 1, 2 }) : std::vector<LONG>(), wnd.m_kicks) << c.dwFlags;
+		EXPECT_EQ(c.bEnterIdle, parent.m_nEnterIdle > 0) << c.dwFlags;
+		EXPECT_EQ(c.bShown, (wnd.GetStyle() & WS_VISIBLE) != 0) << c.dwFlags;
 	}
 	::DestroyWindow(hForeign);
 }
 
-TEST(AfxWindows, AWindowWithoutAClassNameGetsTheDefaultClass)
+// A window without a class name gets the default class; the application's name may be replaced
+// on the heap, as MFC documents, and message boxes bear it.
+TEST(AfxWindows, DefaultClassAndApplicationName)
 {
 	CWnd wnd;
 	ASSERT_TRUE(wnd.CreateEx(0, NULL, _T("classless"), WS_POPUP, 0, 0, 20, 20, NULL, NULL));
 	EXPECT_NE(0u, ::GetClassLongPtr(wnd.m_hWnd, GCL_STYLE) & CS_DBLCLKS);
-	wnd.DestroyWindow();
-}
 
-// As MFC documents it: free the name, set one of your own with _tcsdup; the runtime frees it.
-TEST(AfxCore, TheApplicationNameMayBeReplacedOnTheHeap)
-{
 	CWinApp* pApp = AfxGetApp();
-	std::string strOld = pApp->m_pszAppName;
 	std::free((void*)pApp->m_pszAppName);
 	pApp->m_pszAppName = _tcsdup(_T("Renamed tests"));
 	EXPECT_STREQ("Renamed tests", AfxGetAppName());
 	CModalDriver modals;
 	AfxMessageBox(_T("named"));
+	std::free((void*)pApp->m_pszAppName);
+	pApp->m_pszAppName = _tcsdup(_T("Mendle tests"));
 	ASSERT_EQ(1u, modals.m_records.size());
 	EXPECT_EQ("Renamed tests", modals.m_records[0].strTitle);
-	std::free((void*)pApp->m_pszAppName);
-	pApp->m_pszAppName = _tcsdup(strOld.c_str());
 }
 
-static bool s_bLoopTimedOut;
+static bool s_bTimedOut = false;
 
 static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
 {
-	s_bLoopTimedOut = true;
+	s_bTimedOut = true;
 	::PostQuitMessage(1);
 }
 
@@ -443,10 +365,9 @@ TEST(AfxWindows, ClosingTheMainWindowEndsTheMessageLoop)
 	pApp->m_pMainWnd = pFrame;
 	pFrame->PostMessage(WM_CLOSE);
 	// A loop that did not end would be stopped here, and the test fail.
-	s_bLoopTimedOut = false;
 	UINT_PTR nTimer = ::SetTimer(NULL, 0, 5000, OnLoopTimeout);
 	pApp->Run();
 	::KillTimer(NULL, nTimer);
-	EXPECT_FALSE(s_bLoopTimedOut);
+	EXPECT_FALSE(s_bTimedOut);
 	EXPECT_EQ(nullptr, pApp->m_pMainWnd);
 }

@@ -1,5 +1,5 @@
-// Answers the modal windows a test provokes: message boxes and file dialogs, recorded as they
-// appear. Unexpected ones are recorded too and closed, so that no test waits for a person.
+// Answers the modal windows a test provokes, message boxes and file dialogs, and records them as
+// they appear; unexpected ones are recorded too and closed, so that no test waits for a person.
 #pragma once
 
 #include <afxwin.h>
@@ -11,15 +11,12 @@
 
 struct CModalRecord
 {
-	enum Kind { messageBox, fileDialog };
-	Kind nKind;
-	std::string strText;   // a message box's text, a file dialog's title
-	std::string strTitle;  // a message box's title
-	UINT nIcon;            // MB_ICONEXCLAMATION, MB_ICONINFORMATION, MB_ICONQUESTION or 0
-	UINT nButtons;         // MB_OK, MB_YESNO or MB_OKCANCEL
-	bool bAnswered;        // an answer was queued for it
-	std::string strFilter; // a file dialog's file types, each followed by '|'
-	bool bReadOnlyBox;     // a file dialog's "read-only" check box shows
+	bool bFileDialog;
+	std::string strText;    // a message box's text, "<file dialog>" for a file dialog
+	std::string strTitle;
+	UINT nStyle;            // a box's icon and buttons, as MessageBox takes them
+	std::string strFilter;  // a file dialog's file types, each followed by '|'
+	bool bReadOnlyBox;      // a file dialog's "read-only" check box shows
 };
 
 class CModalDriver
@@ -28,9 +25,8 @@ public:
 	CModalDriver();
 	~CModalDriver();
 
-	void AnswerMessageBox(int nAnswer);
-	void AnswerFileDialog(const std::string& strPath); // an empty path cancels the dialog
-
+	void AnswerMessageBox(int nButton) { m_answers.push_back({ false, nButton, std::string() }); }
+	void AnswerFileDialog(const std::string& strPath) { m_answers.push_back({ true, strPath.empty() ? IDCANCEL : IDOK, strPath }); }
 	std::vector<std::string> MessageTexts() const;
 	size_t UnusedAnswers() const { return m_answers.size(); }
 
@@ -40,7 +36,7 @@ public:
 private:
 	struct Answer
 	{
-		CModalRecord::Kind nKind;
+		bool bFileDialog;
 		int nButton;
 		std::string strPath;
 	};
@@ -48,9 +44,7 @@ private:
 	static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
 	static void CALLBACK OnDeferredTimer(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime);
 	void OnActivate(HWND hWnd);
-	void OnMessageBox(HWND hWnd);
-	void OnFileDialog(HWND hWnd);
-	bool PopAnswer(CModalRecord::Kind nKind, Answer& answer);
+	void Respond(HWND hWnd, CModalRecord record, int nDefault);
 
 	HHOOK m_hHook;
 	std::deque<Answer> m_answers;

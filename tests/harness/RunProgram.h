@@ -1,7 +1,7 @@
 // Runs a program to its end, its output streams caught in files, as a script would run it.
 #pragma once
 
-#include "FileBytes.h"
+#include "Harness.h"
 #include <windows.h>
 #include <string>
 
@@ -36,9 +36,8 @@ inline int RunProgram(const std::string& strCommand, std::string* pstrOut = NULL
 	for (int i = 0; i < 2; ++i)
 	{
 		::CloseHandle(ahFiles[i]);
-		std::vector<BYTE> bytes = ReadBytes(astrFiles[i]);
 		if (apstrOutputs[i] != NULL)
-			*apstrOutputs[i] = std::string(bytes.begin(), bytes.end());
+			*apstrOutputs[i] = ReadBytes(astrFiles[i]);
 		::DeleteFileA(astrFiles[i].c_str());
 	}
 	return (int)dwExit;

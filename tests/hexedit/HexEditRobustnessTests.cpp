@@ -1,6 +1,5 @@
 // Hostile settings, memory running out and seeded random input leave the control consistent.
 #include "HexEditTest.h"
-#include "KeyState.h"
 #include "ModalDriver.h"
 #include <afxole.h>
 #include <climits>
@@ -19,8 +18,7 @@ struct CAllocatorHook
 	long nCount = 0;
 	bool bFailed = false;
 	bool bTracking = false;
-	void* apBlocks[4096] = {};
-	size_t anSizes[4096] = {};
+	std::pair<void*, size_t> aBlocks[4096] = {};
 
 	void FailAt(long n)
 	{
@@ -29,16 +27,13 @@ struct CAllocatorHook
 		bTracking = true;
 	}
 
-	// The blocks still live, and their bytes.
-	size_t Live(size_t* pnBytes = NULL) const
+	std::pair<size_t, size_t> Live() const  // blocks and bytes
 	{
-		size_t nLive = 0, nBytes = 0;
-		for (size_t i = 0; i < 4096; ++i)
-			if (apBlocks[i] != NULL)
-				++nLive, nBytes += anSizes[i];
-		if (pnBytes != NULL)
-			*pnBytes = nBytes;
-		return nLive;
+		std::pair<size_t, size_t> live(0, 0);
+		for (const auto& block : aBlocks)
+			if (block.first != NULL)
+				live = std::make_pair(live.first + 1, live.second + block.second);
+		return live;
 	}
 } g_hook;
 
@@ -52,11 +47,10 @@ void* HookedAlloc(size_t nSize) noexcept
 		return NULL;
 	}
 	void* p = std::malloc(nSize != 0 ? nSize : 1);
-	for (size_t i = 0; g_hook.bTracking && p != NULL && i < 4096; ++i)
-		if (g_hook.apBlocks[i] == NULL)
+	for (auto& block : g_hook.aBlocks)
+		if (g_hook.bTracking && block.first == NULL)
 		{
-			g_hook.apBlocks[i] = p;
-			g_hook.anSizes[i] = nSize;
+			block = std::make_pair(p, nSize);
 			break;
 		}
 	return p;
@@ -66,9 +60,9 @@ void* HookedAlloc(size_t nSize) noexcept
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void HookedFree(void* p) noexcept
 {
-	for (size_t i = 0; p != NULL && i < 4096; ++i)
-		if (g_hook.apBlocks[i] == p)
-			g_hook.apBlocks[i] = NULL;
+	for (auto& block : g_hook.aBlocks)
+		if (p != NULL && block.first == p)
+			block.first = NULL;
 	std::free(p);
 }
 #pragma GCC diagnostic pop
@@ -77,9 +71,7 @@ void HookedFree(void* p) noexcept
 void* operator new(size_t n)
 {
 	void* p = HookedAlloc(n);
-	if (p == NULL)
-		throw std::bad_alloc();
-	return p;
+	return p != NULL ? p : throw std::bad_alloc();
 }
 void* operator new[](size_t n) { return operator new(n); }
 void* operator new(size_t n, const std::nothrow_t&) noexcept { return HookedAlloc(n); }
@@ -93,37 +85,28 @@ void operator delete[](void* p, size_t) noexcept { HookedFree(p); }
 // pages to its ends within bars an int can hold, and a digit still overwrites the high half.
 TEST_F(HexEditTest, HostileSettingsLeaveTheControlWorking)
 {
-	std::vector<BYTE> data(0x10000);
-	for (size_t i = 0; i < data.size(); ++i)
-		data[i] = (BYTE)(i * 7 + 0x35);
-	const std::pair<const char*, std::function<void(CHexEditProbe&)>> cases[] = {
-		{ "bytes per row 0", [](CHexEditProbe& c) { c.SetBytesPerRow(0, FALSE, TRUE); } },
-		{ "bytes per row 0x55555556", [](CHexEditProbe& c) { c.SetBytesPerRow(0x55555556, FALSE, TRUE); } },
-		{ "bytes per row 0x80000000", [](CHexEditProbe& c) { c.SetBytesPerRow(0x80000000, FALSE, TRUE); } },
-		{ "bytes per row 0xFFFFFFFF", [](CHexEditProbe& c) { c.SetBytesPerRow(0xFFFFFFFF, FALSE, TRUE); } },
-		{ "address digits 0", [](CHexEditProbe& c) { c.SetAddressSize(0, TRUE); } },
-		{ "address digits 255", [](CHexEditProbe& c) { c.SetAddressSize(255, TRUE); } },
-		{ "selection out of order", [](CHexEditProbe& c) { c.SetSelection(0x9000, 5, TRUE, TRUE); } },
-		{ "selection out of range", [](CHexEditProbe& c) { c.SetSelection(0xFFFFFFFE, 0x7FFFFFFF, TRUE, TRUE); } },
-		{ "data of length 0", [&](CHexEditProbe& c) { c.SetData(data.data(), 0, TRUE); } },
-		{ "null data with a length", [](CHexEditProbe& c) { c.SetData(NULL, 1000, TRUE); } },
-		{ "window 0x0", [](CHexEditProbe& c) { c.MoveWindow(0, 0, 0, 0); } },
-		{ "window 7000x20", [](CHexEditProbe& c) { c.MoveWindow(0, 0, 7000, 20); } },
+	std::vector<BYTE> data(0x10000, 0x5A);
+	const std::function<void(CHexEditProbe&)> cases[] = {
+		[](CHexEditProbe& c) { c.SetBytesPerRow(0, FALSE, TRUE); }, [](CHexEditProbe& c) { c.SetBytesPerRow(0x55555556, FALSE, TRUE); },
+		[](CHexEditProbe& c) { c.SetBytesPerRow(0x80000000, FALSE, TRUE); }, [](CHexEditProbe& c) { c.SetBytesPerRow(UINT_MAX, FALSE, TRUE); },
+		[](CHexEditProbe& c) { c.SetAddressSize(0, TRUE); }, [](CHexEditProbe& c) { c.SetAddressSize(255, TRUE); },
+		[](CHexEditProbe& c) { c.SetSelection(0x9000, 5, TRUE, TRUE); }, [](CHexEditProbe& c) { c.SetSelection(UINT_MAX - 1, INT_MAX, TRUE, TRUE); },
+		[&](CHexEditProbe& c) { c.SetData(data.data(), 0, TRUE); }, [](CHexEditProbe& c) { c.SetData(NULL, 1000, TRUE); },
+		[](CHexEditProbe& c) { c.MoveWindow(0, 0, 0, 0); }, [](CHexEditProbe& c) { c.MoveWindow(0, 0, 7000, 20); },
 	};
 	for (DWORD dwStyle : { WS_CHILD | WS_VISIBLE | ES_MULTILINE, WS_CHILD | WS_VISIBLE })
 	{
-		for (const auto& c : cases)
+		for (const auto& apply : cases)
 		{
-			SCOPED_TRACE(testing::Message() << c.first << (dwStyle & ES_MULTILINE ? ", multi-line" : ", single line"));
+			SCOPED_TRACE(testing::Message() << "case " << &apply - cases << ", style " << dwStyle);
 			CHexEditProbe control;
 			Create(control, 290, 190, 0, dwStyle);
 			control.SetData(data.data(), (UINT)data.size(), FALSE);
 			control.SetFocus();
-			c.second(control);
+			apply(control);
 			control.UpdateWindow();
 			Pump();
 			EXPECT_FALSE(IsInvalid(control.m_hWnd));
-
 			const bool bRows = (dwStyle & ES_MULTILINE) != 0;
 			const unsigned long long nExpected = bRows ? control.m_nTopRow + 3ULL * control.m_nFullRows : 0;
 			for (int i = 0; i < 3; ++i)
@@ -139,19 +122,15 @@ TEST_F(HexEditTest, HostileSettingsLeaveTheControlWorking)
 			control.UpdateWindow();
 			for (int nBar : { SB_VERT, SB_HORZ })
 			{
-				SCROLLINFO info = ScrollInfo(control.m_hWnd, nBar);
-				EXPECT_LE(info.nPos, info.nMax) << nBar;
-				EXPECT_LE(info.nPage, (UINT)INT_MAX) << nBar;
+				SCROLLINFO info = { sizeof(info), SIF_ALL, 0, 0, 0, 0, 0 };
+				control.GetScrollInfo(nBar, &info);
+				EXPECT_TRUE(info.nPos <= info.nMax && info.nPage <= (UINT)INT_MAX) << nBar;
 			}
-
 			m_parent.m_commands.clear();
-			const UINT nPos = control.m_nEditPos;
-			const bool bHasByte = control.m_pData != NULL && nPos < control.m_nLength;
-			const BYTE bBefore = bHasByte ? control.m_pData[nPos] : 0;
+			const bool bHasByte = control.m_pData != NULL && control.m_nEditPos < control.m_nLength;
 			control.SendMessage(WM_CHAR, 'c', 0);
-			EXPECT_EQ((BYTE)(0xC0 | (bBefore & 0x0F)), bHasByte ? control.m_pData[nPos] : 0xC0 | (bBefore & 0x0F));
+			EXPECT_EQ(bHasByte ? 0xCA : 0, bHasByte ? control.m_pData[control.m_nEditPos] : 0);
 			EXPECT_EQ(bHasByte ? 1u : 0u, m_parent.m_commands.size());
-			control.DestroyWindow();
 		}
 	}
 }
@@ -173,39 +152,36 @@ protected:
 	{
 		g_hook.FailAt(0);
 		g_hook.bTracking = false;
-		m_control.DestroyWindow();
 		HexEditTest::TearDown();
 	}
 
-	// Fails each allocation of the action in turn until it runs through; checks each failure.
+	// Fails each allocation of the action in turn until it runs through, and checks each failure.
 	void FailEachAllocation(const std::function<void()>& action, const std::function<void()>& check)
 	{
-		long nFailures = 0;
-		for (long n = 1; n < 100; ++n)
+		long n = 1;
+		for (; n < 100; ++n)
 		{
-			SCOPED_TRACE(n);
 			m_modals.m_records.clear();
 			g_hook.FailAt(n);
 			action();
 			g_hook.nFailAt = 0;
 			if (!g_hook.bFailed)
 				break;
-			++nFailures;
+			SCOPED_TRACE(n);
 			check();
 		}
-		EXPECT_GE(nFailures, 2);
+		EXPECT_GE(n, 3);
 	}
 
-	std::vector<DWORD> Snapshot()
+	std::vector<COLORREF> Snapshot()
 	{
+		CClientDC dc(&m_control);
 		CRect rc;
 		m_control.GetClientRect(&rc);
-		HDC hDC = ::GetDC(m_control.m_hWnd);
-		std::vector<DWORD> pixels;
+		std::vector<COLORREF> pixels;
 		for (int y = 0; y < rc.bottom; y += 3)
 			for (int x = 0; x < rc.right; ++x)
-				pixels.push_back(::GetPixel(hDC, x, y));
-		::ReleaseDC(m_control.m_hWnd, hDC);
+				pixels.push_back(::GetPixel(dc.m_hDC, x, y));
 		return pixels;
 	}
 
@@ -217,58 +193,47 @@ protected:
 // nothing behind, and the next paint shows the same picture.
 TEST_F(HexEditMemoryTest, AFailedPaintIsValidatedAndLeavesNothingBehind)
 {
-	const std::vector<DWORD> painted = Snapshot();
+	const std::vector<COLORREF> painted = Snapshot();
 	FailEachAllocation([&]() {
 		m_control.InvalidateRect(NULL, FALSE);
 		m_control.UpdateWindow();
-	}, [&]() {
-		EXPECT_EQ(0u, g_hook.Live());
-		EXPECT_FALSE(IsInvalid(m_control.m_hWnd));
-	});
+	}, [&]() { EXPECT_TRUE(g_hook.Live().first == 0 && !IsInvalid(m_control.m_hWnd)); });
 	EXPECT_TRUE(m_modals.m_records.empty());
 	m_control.InvalidateRect(NULL, FALSE);
 	m_control.UpdateWindow();
 	EXPECT_TRUE(painted == Snapshot());
 }
 
-// A failed copy says so, leaves the clipboard as it was and frees its blocks; the data source
-// alone is the runtime's to free.
+// A failed copy says so, leaves the clipboard empty and frees its blocks; the data source alone
+// is the runtime's to free.
 TEST_F(HexEditMemoryTest, AFailedCopyIsReportedAndFreesItsBlocks)
 {
-	ASSERT_TRUE(::OpenClipboard(m_control.m_hWnd));
-	::EmptyClipboard();
-	::CloseClipboard();
+	PutBlock(CF_TEXT, "-");
 	LRESULT lResult = 0;
 	FailEachAllocation([&]() { lResult = m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY, 0); }, [&]() {
-		size_t nBytes = 0;
-		const size_t nLive = g_hook.Live(&nBytes);
-		EXPECT_TRUE(nLive == 0 || (nLive == 1 && nBytes == sizeof(COleDataSource))) << nLive << " " << nBytes;
+		const auto live = g_hook.Live();
+		EXPECT_TRUE(live.first == 0 || live == std::make_pair((size_t)1, sizeof(COleDataSource))) << live.first;
 		EXPECT_EQ(TRUE, lResult);
 		EXPECT_EQ(std::vector<std::string>({ "Out of memory." }), m_modals.MessageTexts());
-		EXPECT_EQ(0, ::CountClipboardFormats());
+		EXPECT_FALSE(::IsClipboardFormatAvailable(m_control.m_cfBinaryData));
 	});
-	EXPECT_NE(0, ::IsClipboardFormatAvailable(m_control.m_cfBinaryData));
+	EXPECT_TRUE(::IsClipboardFormatAvailable(m_control.m_cfBinaryData));
 }
 
-// SetData that cannot copy throws the memory exception and leaves an empty control.
+// SetData that cannot copy frees the old copy, throws the memory exception and leaves an empty
+// control that paints its background alone.
 TEST_F(HexEditMemoryTest, AFailedSetDataLeavesAnEmptyControl)
 {
-	std::vector<BYTE> more(0x800, 0x5A);
 	g_hook.FailAt(0);
 	m_control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
-	ASSERT_EQ(1u, g_hook.Live());
+	ASSERT_EQ(1u, g_hook.Live().first);
 	g_hook.nFailAt = 1;
-	EXPECT_THROW(m_control.SetData(more.data(), (UINT)more.size(), FALSE), CMemoryException*);
-	g_hook.nFailAt = 0;
-	EXPECT_EQ(0u, g_hook.Live());
-	EXPECT_EQ(std::vector<UINT>({ 0, NONE }), std::vector<UINT>({ m_control.m_nLength, m_control.m_nSelStart }));
+	EXPECT_THROW(m_control.SetData(m_data.data(), 0x300, FALSE), CMemoryException*);
+	EXPECT_EQ(0u, g_hook.Live().first);
+	EXPECT_EQ(std::make_pair(0u, false), std::make_pair(m_control.m_nLength, m_control.HasSelection() != FALSE));
 	m_control.HideCaret();
 	m_control.UpdateWindow();
-	const DWORD crBackground = m_control.m_crBackground;
-	for (DWORD cr : Snapshot())
-		ASSERT_EQ(crBackground, cr);
-	m_control.SetData(more.data(), (UINT)more.size(), TRUE);
-	EXPECT_EQ(0x5A, m_control.m_pData[0x7FF]);
+	EXPECT_TRUE(Snapshot() == std::vector<COLORREF>(Snapshot().size(), m_control.m_crBackground));
 }
 
 // Random input against the invariants: seeded, so any failure can be replayed.
@@ -294,7 +259,7 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 		{
 		case 0:
 		case 1:
-			// The keyboard state changes only with Shift: each change is a round trip.
+			// The keyboard state is set only when Shift changes: each change is a round trip.
 			if (bShift != (Next(2) == 0))
 				SetKeyDown(VK_SHIFT, bShift = !bShift);
 			control.SendMessage(WM_KEYDOWN, s_anKeys[Next(_countof(s_anKeys))], 1);
@@ -330,18 +295,18 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 		while (nStep % 64 == 0 && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
 			if (msg.message != WM_TIMER)
 				::DispatchMessage(&msg);
+		const State state = control.State();
 		const bool bData = control.m_pData != NULL && control.m_nLength != 0;
-		const bool bEdit = bData ? control.m_nEditPos < control.m_nLength : control.m_nEditPos == 0;
-		const bool bSelection = control.m_nSelStart == NONE || control.m_nSelEnd == NONE ||
-			(control.m_nSelStart <= control.m_nSelEnd && control.m_nSelEnd < control.m_nLength);
+		const bool bEdit = bData ? state[0] < control.m_nLength : state[0] == 0;
+		const bool bSelection = state[2] == NONE || state[3] == NONE || (state[2] <= state[3] && state[3] < control.m_nLength);
 		const bool bScroll = control.m_bLayoutDirty ||
 			(control.m_nTopRow <= control.m_nMaxTopRow && control.m_nHScrollPos <= control.m_nMaxHScrollPos);
 		if (!bEdit || !bSelection || !bScroll)
 		{
-			ADD_FAILURE() << "seed " << nSeed << ", step " << nStep << " (action " << nAction << "): edit "
-				<< control.m_nEditPos << " of " << control.m_nLength << ", selection " << control.m_nSelStart << ".."
-				<< control.m_nSelEnd << ", top row " << control.m_nTopRow << "/" << control.m_nMaxTopRow << ", offset "
-				<< control.m_nHScrollPos << "/" << control.m_nMaxHScrollPos;
+			ADD_FAILURE() << "seed " << nSeed << ", step " << nStep << " (action " << nAction << "): edit " << state[0]
+				<< " of " << control.m_nLength << ", selection " << state[2] << ".." << state[3] << ", top row "
+				<< control.m_nTopRow << "/" << control.m_nMaxTopRow << ", offset " << control.m_nHScrollPos << "/"
+				<< control.m_nMaxHScrollPos;
 			break;
 		}
 	}

@@ -1,20 +1,13 @@
 #include "HexEditTest.h"
 
-CFontCell::CFontCell()
-{
-	HDC hDC = ::GetDC(NULL);
-	HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
-	::GetCharWidth(hDC, '0', '0', &cx);
-	SIZE size;
-	::GetTextExtentPoint32(hDC, _T("0"), 1, &size);
-	cy = size.cy;
-	::SelectObject(hDC, hOld);
-	::ReleaseDC(NULL, hDC);
-}
-
 void HexEditTest::SetUp()
 {
 	ASSERT_TRUE(m_parent.CreateEx(0, _T("Static"), _T("parent"), WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, NULL, NULL));
+	HDC hDC = ::GetDC(NULL);
+	HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
+	::GetTextExtentPoint32(hDC, _T("0"), 1, &m_cell);
+	::SelectObject(hDC, hOld);
+	::ReleaseDC(NULL, hDC);
 }
 
 void HexEditTest::Create(CHexEditProbe& control, int cx, int cy, UINT nLength, DWORD dwStyle)
@@ -42,20 +35,4 @@ bool HexEditTest::IsInvalid(HWND hWnd)
 {
 	RECT rc;
 	return ::GetUpdateRect(hWnd, &rc, FALSE) && !::IsRectEmpty(&rc);
-}
-
-CPoint HexEditTest::CaretPos()
-{
-	CPoint pt(-1, -1);
-	::GetCaretPos(&pt);
-	return pt;
-}
-
-SCROLLINFO HexEditTest::ScrollInfo(HWND hWnd, int nBar)
-{
-	SCROLLINFO info = {};
-	info.cbSize = sizeof(info);
-	info.fMask = SIF_ALL;
-	::GetScrollInfo(hWnd, nBar, &info);
-	return info;
 }

@@ -1,37 +1,32 @@
-// A hex control with its members in reach, in a parent that records commands, and what a test
-// reads back from it: painted text, scroll bars, caret.
+// A hex control with its members in reach, in a parent that records the commands it gets.
 #pragma once
 
 #include "hexedit/HexEditBase.h"
-#include "Readback.h"
-#include <gtest/gtest.h>
-#include <string>
+#include "Harness.h"
 #include <vector>
 
 inline const UINT NONE = 0xFFFFFFFF;
+using State = std::vector<UINT>;
 
 class CHexEditProbe : public CHexEditBase
 {
 public:
-	using CHexEditBase::m_pData, CHexEditBase::m_nLength, CHexEditBase::m_bFreeData, CHexEditBase::m_nSelStart,
-		CHexEditBase::m_nSelEnd, CHexEditBase::m_nSelAnchor, CHexEditBase::m_nEditPos, CHexEditBase::m_bHighNibble,
-		CHexEditBase::m_bLayoutDirty, CHexEditBase::m_nRequestedBytesPerRow, CHexEditBase::m_bAutoBytesPerRow,
-		CHexEditBase::m_bShowAddress, CHexEditBase::m_bShowAscii, CHexEditBase::m_bReadOnly,
-		CHexEditBase::m_bAutoDelete, CHexEditBase::m_cfBinaryData, CHexEditBase::m_crBackground,
-		CHexEditBase::m_crAddressText, CHexEditBase::m_crHexText, CHexEditBase::m_crAsciiText,
-		CHexEditBase::m_crSelTextFocus, CHexEditBase::m_nBytesPerRow, CHexEditBase::m_nCharWidth,
-		CHexEditBase::m_nLineHeight, CHexEditBase::m_nFullRows, CHexEditBase::m_nLastRowHeight,
-		CHexEditBase::m_nVisibleRows, CHexEditBase::m_nAddressWidth, CHexEditBase::m_nHexLeft,
-		CHexEditBase::m_nHexWidth, CHexEditBase::m_nAsciiLeft, CHexEditBase::m_nAsciiWidth, CHexEditBase::m_rcText,
-		CHexEditBase::m_nTopRow, CHexEditBase::m_nMaxTopRow, CHexEditBase::m_nHScrollPos,
-		CHexEditBase::m_nMaxHScrollPos, CHexEditBase::m_bAutoScrolling, CHexEditBase::NotifyParent,
-		CHexEditBase::PositionFromPoint, CHexEditBase::SetTopRow;
+	using CHexEditBase::m_pData, CHexEditBase::m_nLength, CHexEditBase::m_nSelAnchor, CHexEditBase::m_nEditPos,
+		CHexEditBase::m_bHighNibble, CHexEditBase::m_bLayoutDirty, CHexEditBase::m_bAutoDelete,
+		CHexEditBase::m_cfBinaryData, CHexEditBase::m_crBackground, CHexEditBase::m_nBytesPerRow,
+		CHexEditBase::m_nFullRows, CHexEditBase::m_nVisibleRows, CHexEditBase::m_nHexLeft, CHexEditBase::m_nHexWidth,
+		CHexEditBase::m_nAsciiLeft, CHexEditBase::m_nAsciiWidth, CHexEditBase::m_rcText, CHexEditBase::m_nTopRow,
+		CHexEditBase::m_nMaxTopRow, CHexEditBase::m_nHScrollPos, CHexEditBase::m_nMaxHScrollPos,
+		CHexEditBase::m_bAutoScrolling, CHexEditBase::PositionFromPoint, CHexEditBase::SetTopRow;
 
 	void Layout()
 	{
 		CClientDC dc(this);
 		CalcLayout(&dc);
 	}
+
+	// The edit position, its half (1 high), the selection's start and end.
+	::State State() const { return { m_nEditPos, m_bHighNibble, m_nSelStart, m_nSelEnd }; }
 };
 
 class CCommandParent : public CWnd
@@ -48,31 +43,19 @@ protected:
 	}
 };
 
-// The stock font's cell, measured as the control measures it.
-struct CFontCell
-{
-	CFontCell();
-	int cx = 0;
-	int cy = 0;
-};
-
 class HexEditTest : public testing::Test
 {
 protected:
 	void SetUp() override;
 	void TearDown() override { m_parent.DestroyWindow(); }
 
-	// A control over 0x00, 0x01, ... with four address digits and the ASCII column; its text
-	// rectangle (inside the 5-pixel margin) is cx by cy.
+	// A control over the bytes 0, 1, 2, ... with four address digits and the ASCII column, 16
+	// bytes a row; multi-line, its text rectangle is cx by cy inside a margin of 5.
 	void Create(CHexEditProbe& control, int cx, int cy, UINT nLength, DWORD dwStyle = WS_CHILD | WS_VISIBLE | ES_MULTILINE);
-
-	// Drops what is queued for this thread: scroll-bar updates, timer ticks, paints.
 	static void Pump();
 	static bool IsInvalid(HWND hWnd);
-	static CPoint CaretPos();
-	static SCROLLINFO ScrollInfo(HWND hWnd, int nBar);
 
 	CCommandParent m_parent;
-	CFontCell m_cell;
+	CSize m_cell;  // of the stock font, as the control measures it
 	std::vector<BYTE> m_data;
 };

@@ -1,7 +1,7 @@
 // Reading positions into save files and writing save files into positions, with real files.
 #include "PageTest.h"
-#include "FileBytes.h"
-#include "KeyState.h"
+#include "Harness.h"
+#include "Harness.h"
 #include <cstdlib>
 
 static const char kSaved[] = "Save game successfully saved!";
@@ -37,14 +37,8 @@ protected:
 	{
 		m_created.push_back(m_strDir + "\\" + pszName);
 		if (!strBytes.empty())
-			WriteBytes(m_created.back(), std::vector<BYTE>(strBytes.begin(), strBytes.end()));
+			WriteBytes(m_created.back(), strBytes);
 		return m_created.back();
-	}
-
-	CBytes FileText(const std::string& strPath)
-	{
-		std::vector<BYTE> bytes = ReadBytes(strPath);
-		return CBytes(bytes.begin(), bytes.end());
 	}
 
 	// Clicks the button with a file dialog answered, then the message boxes answered in turn.
@@ -72,21 +66,21 @@ TEST_F(PageFileTest, ReadToDiskWritesThePositionsBytes)
 	ClickWithFile(IDC_READ_TO_DISK, m_strDir + "\\two");
 	EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
 	EXPECT_EQ(std::vector<LPARAM>({ 1 }), TransferPositions());
-	EXPECT_EQ(Position(1), FileText(strPath));
+	EXPECT_EQ(Position(1), ReadBytes(strPath));
 	ASSERT_EQ(Texts({ "<file dialog>", kSaved }), m_modals.MessageTexts());
 	EXPECT_EQ("Save games (*.sav)|All files (*.*)|", m_modals.m_records[0].strFilter);
 	EXPECT_FALSE(m_modals.m_records[0].bReadOnlyBox);
-	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nIcon);
+	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nStyle);
 
 	strPath = Path("three.sav", std::string(70000, 'Z'));
 	m_page.Click(IDC_POSITION3);
 	ClickWithFile(IDC_READ_TO_DISK, strPath, { IDYES, IDOK });
-	EXPECT_EQ(Position(2), FileText(strPath));
+	EXPECT_EQ(Position(2), ReadBytes(strPath));
 	EXPECT_EQ(kSaved, m_modals.m_records.back().strText);
-	const std::string strSaveTitle = m_modals.m_records[0].strText;
+	const std::string strSaveTitle = m_modals.m_records[0].strTitle;
 
 	ClickWithFile(IDC_WRITE_FROM_DISK, strPath);
-	EXPECT_NE(strSaveTitle, m_modals.m_records[0].strText);
+	EXPECT_NE(strSaveTitle, m_modals.m_records[0].strTitle);
 	EXPECT_EQ("Save games (*.sav)|All files (*.*)|", m_modals.m_records[0].strFilter);
 	EXPECT_FALSE(m_modals.m_records[0].bReadOnlyBox);
 }
@@ -97,7 +91,7 @@ TEST_F(PageFileTest, ReadToDiskWithoutCartridgeSavesTheImageAsItIs)
 	m_page.m_cartridge.m_bPresent = FALSE;
 	std::string strPath = Path("image.sav");
 	ClickWithFile(IDC_READ_TO_DISK, strPath, { IDOK, IDOK });
-	EXPECT_EQ(Position(0), FileText(strPath));
+	EXPECT_EQ(Position(0), ReadBytes(strPath));
 	EXPECT_EQ(Texts({ "<file dialog>", kNoCartridge, kSaved }), m_modals.MessageTexts());
 }
 
@@ -115,7 +109,7 @@ TEST_F(PageFileTest, WriteFromDiskReplacesTheBytesTheFileHolds)
 	EXPECT_EQ(strExpected, Position(1));
 	EXPECT_EQ(strExpected, Snapshot());
 	EXPECT_EQ(Texts({ "<file dialog>", kWritten }), m_modals.MessageTexts());
-	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nIcon);
+	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nStyle);
 
 	std::string strLong(SAVE_POSITION_SIZE + 1000, 0);
 	for (size_t i = 0; i < strLong.size(); ++i)
@@ -153,8 +147,8 @@ TEST_F(PageFileTest, TargetsThatCannotBeWrittenAreReported)
 		EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
 		ASSERT_EQ(3u, m_modals.m_records.size());
 		EXPECT_EQ(kCannotWrite, m_modals.m_records[2].strText);
-		EXPECT_EQ((UINT)MB_ICONEXCLAMATION, m_modals.m_records[2].nIcon);
-		EXPECT_EQ(CBytes("old bytes"), FileText(strPath));
+		EXPECT_EQ((UINT)MB_ICONEXCLAMATION, m_modals.m_records[2].nStyle);
+		EXPECT_EQ(CBytes("old bytes"), ReadBytes(strPath));
 		ExpectEnabling(true, false);
 	}
 }
@@ -209,7 +203,7 @@ TEST_F(PageFileTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 	m_page.m_cartridge.m_bPresent = FALSE;
 	std::string strPath = Path("image.sav");
 	ClickWithFile(IDC_READ_TO_DISK, strPath, { IDOK, IDOK });
-	EXPECT_EQ(Position(0), FileText(strPath));
+	EXPECT_EQ(Position(0), ReadBytes(strPath));
 
 	PutBlock(CF_TEXT, "-");
 	SetKeyDown(VK_CONTROL, true);

@@ -3,7 +3,7 @@
 
 #include "PageHarness.h"
 #include "ModalDriver.h"
-#include "Readback.h"
+#include "Harness.h"
 #include "res/resource.h"
 #include <afxres.h>
 #include <gtest/gtest.h>

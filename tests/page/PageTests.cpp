@@ -37,8 +37,7 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 		{
 			EXPECT_EQ("This cartridge uses Trovesave!\n\nIt is strongly recommended to not make any changes to the "
 				"cartridge's save RAM area with this tool if using Trovesave!", m_modals.m_records[0].strText);
-			EXPECT_EQ((UINT)MB_ICONEXCLAMATION, m_modals.m_records[0].nIcon);
-			EXPECT_EQ((UINT)MB_OK, m_modals.m_records[0].nButtons);
+			EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[0].nStyle);
 			// Host events run in the host's module state: the box bears the host's name.
 			EXPECT_EQ("Mendle tests", m_modals.m_records[0].strTitle);
 		}
@@ -226,8 +225,7 @@ TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 	m_page.Click(IDC_FORMAT_ALL);
 	ASSERT_EQ(1u, m_modals.m_records.size());
 	EXPECT_EQ("Are you sure to format all save positions?", m_modals.m_records[0].strText);
-	EXPECT_EQ((UINT)MB_ICONQUESTION, m_modals.m_records[0].nIcon);
-	EXPECT_EQ((UINT)MB_YESNO, m_modals.m_records[0].nButtons);
+	EXPECT_EQ((UINT)(MB_ICONQUESTION | MB_YESNO), m_modals.m_records[0].nStyle);
 	EXPECT_TRUE(m_page.m_host.m_calls.empty());
 	EXPECT_EQ(strFourth, Position(3));
 
@@ -256,8 +254,7 @@ TEST_F(PageTest, TransfersWithoutCartridgeWarnAndSendNoTransfer)
 	EXPECT_EQ(Concat({ prepared, prepared, prepared, prepared }), m_page.m_host.Messages());
 	EXPECT_EQ(Texts({ "Are you sure to format all save positions?", kNoCartridge, kNoCartridge, kNoCartridge,
 		kNoCartridge }), m_modals.MessageTexts());
-	EXPECT_EQ((UINT)MB_ICONEXCLAMATION, m_modals.m_records[1].nIcon);
-	EXPECT_EQ((UINT)MB_OK, m_modals.m_records[1].nButtons);
+	EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[1].nStyle);
 	// Clicks run in the module's state: the box bears the module's name.
 	EXPECT_EQ("Mendle", m_modals.m_records[1].strTitle);
 }

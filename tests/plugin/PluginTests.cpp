@@ -1,115 +1,166 @@
-// The module as a host sees it: exports, resources, module state and the module-wide values.
+// The module as a host sees it: exports, resources, the page's layout and module state.
 #include "PageHarness.h"
 #include "ModalDriver.h"
 #include "res/resource.h"
 #include <gtest/gtest.h>
+#include <cstring>
 
-static HMODULE LoadModule()
+struct CExports
 {
-	HMODULE hModule = ::LoadLibraryA(ModulePath().c_str());
-	EXPECT_NE((HMODULE)NULL, hModule);
-	return hModule;
-}
+	CExports()
+		: hModule(::LoadLibraryA(ModulePath().c_str())),
+		  pfnPage((PFN_GETPROPERTYPAGE)(void*)::GetProcAddress(hModule, "GetPropertyPage")),
+		  pfnReceive((PFN_RECEIVEMESSAGE)(void*)::GetProcAddress(hModule, "ReceiveMessage")),
+		  pfnVersion((PFN_GETCOMPILEVERSION)(void*)::GetProcAddress(hModule, "GetCompileVersion"))
+	{
+	}
+	HMODULE hModule;
+	PFN_GETPROPERTYPAGE pfnPage;
+	PFN_RECEIVEMESSAGE pfnReceive;
+	PFN_GETCOMPILEVERSION pfnVersion;
+};
 
-static std::string ModuleString(HMODULE hModule, UINT nID)
+// Kept first: no page exists yet in this process. Then a page without a window yet.
+TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
 {
-	char szText[512] = "";
-	int nLen = ::LoadStringA(hModule, nID, szText, sizeof(szText));
-	return std::string(szText, nLen > 0 ? nLen : 0);
-}
-
-// Kept first: no page exists yet in this process.
-TEST(PluginModule, AnswersBeforeAnyPageExists)
-{
-	HMODULE hModule = LoadModule();
-	auto pfnReceive = (PFN_RECEIVEMESSAGE)(void*)::GetProcAddress(hModule, "ReceiveMessage");
-	auto pfnVersion = (PFN_GETCOMPILEVERSION)(void*)::GetProcAddress(hModule, "GetCompileVersion");
-	ASSERT_NE(nullptr, pfnReceive);
-	ASSERT_NE(nullptr, pfnVersion);
-	EXPECT_EQ(261u, pfnVersion());
+	CExports exports;
+	ASSERT_TRUE(exports.pfnPage != NULL && exports.pfnReceive != NULL && exports.pfnVersion != NULL);
+	EXPECT_EQ(261u, exports.pfnVersion());
 	for (UINT nMsg : { 0x0010u, 0x8000u, 0x8001u, (UINT)HM_STATUSCHANGED, 0x811Du, 0x811Eu })
-		EXPECT_EQ(1, pfnReceive(nMsg, 0, 0));
-	EXPECT_NE(nullptr, (void*)::GetProcAddress(hModule, "GetPropertyPage"));
+		EXPECT_EQ(1, exports.pfnReceive(nMsg, 0, 0));
+
+	CCartridgeSession session;
+	CRecordingHostWnd host(session);
+	ASSERT_TRUE(host.Create());
+	CPropertyPage* pPage = exports.pfnPage(&host);
+	EXPECT_EQ(1, exports.pfnReceive(HM_STATUSCHANGED, 0, 0));
+	EXPECT_TRUE(host.m_calls.empty());
+	delete pPage;
+	host.DestroyWindow();
 }
 
 TEST(PluginModule, ResourcesDescribeThePlugin)
 {
-	HMODULE hModule = LoadModule();
-	EXPECT_EQ("Save games", ModuleString(hModule, 1));
-	EXPECT_EQ("", ModuleString(hModule, 2));
-	EXPECT_NE("", ModuleString(hModule, 3));
-	EXPECT_EQ("basic_cellar", ModuleString(hModule, 4));
-	EXPECT_NE("", ModuleString(hModule, 5));
-	EXPECT_EQ(0u, ModuleString(hModule, 6).find("Basic save game tool\r\n"));
-	EXPECT_LT(std::string("Basic save game tool\r\n").size(), ModuleString(hModule, 6).size());
-	EXPECT_EQ("1.2", ModuleString(hModule, 7));
+	CExports exports;
+	char szText[512];
+	const char* const apszStrings[] = { "Save games", "", NULL, "basic_cellar", NULL, NULL, "1.2" };
+	for (UINT nID = 1; nID <= 7; ++nID)
+	{
+		szText[::LoadStringA(exports.hModule, nID, szText, sizeof(szText))] = 0;
+		if (apszStrings[nID - 1] != NULL)
+			EXPECT_STREQ(apszStrings[nID - 1], szText) << nID;
+		else
+			EXPECT_NE(0u, std::strlen(szText)) << nID;
+	}
+	::LoadStringA(exports.hModule, 6, szText, sizeof(szText));
+	EXPECT_EQ(0, std::strncmp(szText, "Basic save game tool\r\n", 22));
+	EXPECT_LT(22u, std::strlen(szText));
 
-	HMENU hMenu = ::LoadMenu(hModule, MAKEINTRESOURCE(1005));
-	ASSERT_NE((HMENU)NULL, hMenu);
-	EXPECT_EQ(1, ::GetMenuItemCount(hMenu));
+	HMENU hMenu = ::LoadMenu(exports.hModule, MAKEINTRESOURCE(1005));
+	ASSERT_EQ(1, ::GetMenuItemCount(hMenu));
 	EXPECT_EQ(65535u, ::GetMenuItemID(hMenu, 0));
-	char szItem[32] = "";
-	::GetMenuStringA(hMenu, 0, szItem, sizeof(szItem), MF_BYPOSITION);
-	EXPECT_STREQ("Display", szItem);
+	::GetMenuStringA(hMenu, 0, szText, sizeof(szText), MF_BYPOSITION);
+	EXPECT_STREQ("Display", szText);
 	::DestroyMenu(hMenu);
 
 	// Icon 143: one 32x32 image of 16 colours.
-	HRSRC hGroup = ::FindResource(hModule, MAKEINTRESOURCE(143), RT_GROUP_ICON);
+	HRSRC hGroup = ::FindResource(exports.hModule, MAKEINTRESOURCE(143), RT_GROUP_ICON);
 	ASSERT_NE((HRSRC)NULL, hGroup);
-	const BYTE* pGroup = (const BYTE*)::LockResource(::LoadResource(hModule, hGroup));
-	EXPECT_EQ(1, *(const WORD*)(pGroup + 4));
-	EXPECT_EQ(32, pGroup[6]);
-	EXPECT_EQ(32, pGroup[7]);
-	EXPECT_EQ(16, pGroup[8]);
+	const BYTE* pGroup = (const BYTE*)::LockResource(::LoadResource(exports.hModule, hGroup));
+	EXPECT_EQ(std::vector<int>({ 1, 32, 32, 16 }), std::vector<int>({ *(const WORD*)(pGroup + 4), pGroup[6], pGroup[7], pGroup[8] }));
 
-	char szPath[MAX_PATH];
-	::GetModuleFileNameA(hModule, szPath, MAX_PATH);
-	DWORD dwHandle = 0;
-	std::vector<BYTE> info(::GetFileVersionInfoSizeA(szPath, &dwHandle));
-	ASSERT_FALSE(info.empty());
-	ASSERT_TRUE(::GetFileVersionInfoA(szPath, 0, (DWORD)info.size(), info.data()));
+	::GetModuleFileNameA(exports.hModule, szText, MAX_PATH);
+	std::vector<BYTE> info(::GetFileVersionInfoSizeA(szText, NULL));
+	ASSERT_TRUE(::GetFileVersionInfoA(szText, 0, (DWORD)info.size(), info.data()));
 	VS_FIXEDFILEINFO* pFixed = NULL;
+	char* pszName = NULL;
 	UINT nLen = 0;
 	ASSERT_TRUE(::VerQueryValueA(info.data(), "\\", (void**)&pFixed, &nLen));
-	EXPECT_EQ(MAKELONG(0, 1), pFixed->dwFileVersionMS);
-	EXPECT_EQ(MAKELONG(1, 0), pFixed->dwFileVersionLS);
-	EXPECT_EQ(MAKELONG(0, 1), pFixed->dwProductVersionMS);
-	char* pszName = NULL;
+	EXPECT_EQ(std::vector<DWORD>({ MAKELONG(0, 1), MAKELONG(1, 0), MAKELONG(0, 1) }),
+		std::vector<DWORD>({ pFixed->dwFileVersionMS, pFixed->dwFileVersionLS, pFixed->dwProductVersionMS }));
 	ASSERT_TRUE(::VerQueryValueA(info.data(), "\\StringFileInfo\\040904b0\\InternalName", (void**)&pszName, &nLen));
 	EXPECT_STREQ("Mendle", pszName);
 }
 
-// The host has a dialog 1000 and a string 1 of its own; the page still takes the module's.
+// The host has a dialog 1000 and a string 1 of its own: the page takes the module's, laid out
+// as its template says (in dialog units, through the page's own font).
 TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 {
 	CModalDriver modals;
 	CPageHarness page;
-	HWND hTab = (HWND)page.m_sheet.SendMessage(PSM_GETTABCONTROL);
-	char szCaption[64] = "";
+	char szText[512] = "";
 	TCITEMA item = {};
 	item.mask = TCIF_TEXT;
-	item.pszText = szCaption;
-	item.cchTextMax = sizeof(szCaption);
-	ASSERT_TRUE(::SendMessage(hTab, TCM_GETITEMA, 0, (LPARAM)&item));
-	EXPECT_STREQ("Save games", szCaption);
-	EXPECT_EQ(NULL, page.Item(1999));
-	EXPECT_NE((HWND)NULL, page.Item(IDC_SNAPSHOT));
+	item.pszText = szText;
+	item.cchTextMax = sizeof(szText);
+	ASSERT_TRUE(::SendMessage((HWND)page.m_sheet.SendMessage(PSM_GETTABCONTROL), TCM_GETITEMA, 0, (LPARAM)&item));
+	EXPECT_STREQ("Save games", szText);
 
-	// The page's handlers run with the module's state: its message boxes bear the module's name.
-	page.m_cartridge.m_bPresent = FALSE;
-	page.Click(IDC_FORMAT_SELECTED);
-	ASSERT_EQ(1u, modals.m_records.size());
-	EXPECT_EQ("Mendle", modals.m_records[0].strTitle);
+	struct Item { DWORD dwStyle; int x, y, cx, cy, nID; const char* pszClass; const char* pszText; };
+	const DWORD C = WS_CHILD, B = WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON;
+	const Item items[] = {
+		{ C | BS_GROUPBOX, 5, 5, 400, 183, -1, "Button", "Save game transfer" },
+		{ C | BS_AUTORADIOBUTTON, 14, 21, 47, 10, 1019, "Button", "Position &1" },
+		{ C | BS_AUTORADIOBUTTON, 14, 36, 47, 10, 1020, "Button", "Position &2" },
+		{ C | BS_AUTORADIOBUTTON, 14, 51, 47, 10, 1021, "Button", "Position &3" },
+		{ C | BS_AUTORADIOBUTTON, 14, 66, 47, 10, 1022, "Button", "Position &4" },
+		{ C | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY, 14, 104, 383, 58, 1023, "Edit", "" },
+		{ B, 82, 21, 104, 26, 1002, "Button", "&Read from flash cart to disk..." },
+		{ B, 82, 50, 104, 26, 1003, "Button", "&Write from disk to cartridge..." },
+		{ C | WS_TABSTOP | BS_AUTOCHECKBOX, 14, 87, 161, 10, 1000, "Button", "&Show snapshot of the save game on cartridge" },
+		{ C | SS_LEFT | WS_GROUP, 198, 21, 199, 35, -1, "Static", "Save positions 1-3 usually will be used by the games "
+		  "1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put the games onto "
+		  "the cartridge in the desired order." },
+		{ C | SS_ICON, 198, 68, 20, 20, 1024, "Static", "\xFF\x8F" },
+		{ C | SS_LEFT | WS_GROUP, 226, 63, 171, 32, 1025, "Static", "You don't need to use this plugin as the cartridge "
+		  "you are accessing uses Trovesave. Please note that the saved games could be lost if you take any action on "
+		  "this page." },
+		{ B, 14, 167, 123, 14, 1001, "Button", "Format &selected save position" },
+		{ B, 147, 167, 103, 14, 1026, "Button", "Format &all save positions..." },
+	};
+	HWND hChild = ::GetWindow(page.m_pPage->m_hWnd, GW_CHILD);
+	for (const Item& expected : items)
+	{
+		SCOPED_TRACE(expected.nID);
+		ASSERT_NE((HWND)NULL, hChild);
+		// An icon sizes itself to its image.
+		CRect rc(expected.x, expected.y, expected.cx, expected.cy), rcChild;
+		::MapDialogRect(page.m_pPage->m_hWnd, &rc);
+		::GetWindowRect(hChild, &rcChild);
+		::MapWindowPoints(NULL, page.m_pPage->m_hWnd, (LPPOINT)&rcChild, 2);
+		const bool bIcon = (expected.dwStyle & SS_TYPEMASK) == SS_ICON && expected.pszClass[0] == 'S';
+		EXPECT_EQ(std::vector<LONG>({ rc.left, rc.top, bIcon ? 0 : rc.right, bIcon ? 0 : rc.bottom }),
+			std::vector<LONG>({ rcChild.left, rcChild.top, bIcon ? 0 : rcChild.Width(), bIcon ? 0 : rcChild.Height() }));
+		EXPECT_EQ(expected.nID, (short)::GetDlgCtrlID(hChild));
+		// Each style of the template, the control's kind exactly; the system adds some of its own.
+		const DWORD dwStyle = (DWORD)::GetWindowLong(hChild, GWL_STYLE);
+		EXPECT_EQ(expected.dwStyle, (dwStyle & expected.dwStyle) | (expected.dwStyle & 0x0F));
+		EXPECT_EQ(expected.dwStyle & 0x0F, dwStyle & 0x0F);
+		::GetClassNameA(hChild, szText, sizeof(szText));
+		EXPECT_STREQ(expected.pszClass, szText);
+		::GetWindowTextA(hChild, szText, sizeof(szText));
+		EXPECT_STREQ(expected.pszText, szText);
+		hChild = ::GetWindow(hChild, GW_HWNDNEXT);
+	}
+	EXPECT_EQ(NULL, hChild);
+	EXPECT_EQ((LONG)(WS_CHILD | DS_SETFONT), ::GetWindowLong(page.m_pPage->m_hWnd, GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT));
+	EXPECT_NE(0, ::GetWindowLong(page.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+	LOGFONTA lf = {};
+	::GetObjectA((HFONT)page.m_pPage->SendMessage(WM_GETFONT), sizeof(lf), &lf);
+	EXPECT_STREQ("MS Sans Serif", lf.lfFaceName);
 }
 
-TEST(PluginModule, SecondPageReplacesHostWindowAndPage)
+// A page made through the host's interface takes over the host window and the host's events.
+TEST(PluginModule, SecondPageTakesOverHostWindowAndEvents)
 {
 	CModalDriver modals;
 	CPageHarness first;
 	CCartridgeSession secondSession;
 	CRecordingHostWnd secondHost(secondSession);
 	ASSERT_TRUE(secondHost.Create());
-	CPropertyPage* pSecond = first.m_plugin.GetPropertyPage(&secondHost);
+	ITavPropertyPage* pInterface = dynamic_cast<ITavPropertyPage*>(first.m_pPage);
+	ASSERT_NE(nullptr, pInterface);
+	CPropertyPage* pSecond = pInterface->GetPropertyPage(&secondHost);
 	ASSERT_NE(first.m_pPage, pSecond);
 	CPropertySheet sheet(_T("Second"));
 	sheet.AddPage(pSecond);
@@ -126,131 +177,9 @@ TEST(PluginModule, SecondPageReplacesHostWindowAndPage)
 	first.Click(IDC_FORMAT_SELECTED);
 	EXPECT_EQ(std::vector<UINT>({ HM_PREPARETRANSFER, HM_QUERYSTATUS, HM_WRITESAVE }), secondHost.Messages());
 	EXPECT_TRUE(first.m_host.m_calls.empty());
-	EXPECT_EQ(261u, first.m_plugin.GetCompileVersion());
-
 	sheet.DestroyWindow();
-	delete pSecond;
+	delete dynamic_cast<ITavPropertyPage*>(pSecond);
 	secondHost.DestroyWindow();
-}
-
-// Reads a DIALOGEX template: the header, then one item per control.
-struct CDialogItem
-{
-	DWORD dwStyle;
-	short x, y, cx, cy;
-	int nID;
-	std::string strClass;
-	std::string strText;
-};
-
-static const WORD* SkipString(const WORD* p, std::string* pstrOut)
-{
-	if (*p == 0xFFFF)
-	{
-		if (pstrOut != NULL)
-			*pstrOut = "#" + std::to_string(p[1]);
-		return p + 2;
-	}
-	std::string str;
-	for (; *p != 0; ++p)
-		str += (char)*p;
-	if (pstrOut != NULL)
-		*pstrOut = str;
-	return p + 1;
-}
-
-static std::vector<CDialogItem> ReadDialog(HMODULE hModule, UINT nID, DWORD& dwStyle, DWORD& dwExStyle,
-	short& cx, short& cy, std::string& strFont, WORD& wPointSize)
-{
-	HRSRC hRes = ::FindResource(hModule, MAKEINTRESOURCE(nID), RT_DIALOG);
-	const WORD* p = (const WORD*)::LockResource(::LoadResource(hModule, hRes));
-	EXPECT_EQ(1, p[0]);
-	EXPECT_EQ(0xFFFF, p[1]);
-	dwExStyle = *(const DWORD*)(p + 4);
-	dwStyle = *(const DWORD*)(p + 6);
-	WORD nItems = p[8];
-	cx = (short)p[11];
-	cy = (short)p[12];
-	p = SkipString(p + 13, NULL);          // menu
-	p = SkipString(p, NULL);               // class
-	p = SkipString(p, NULL);               // caption
-	wPointSize = p[0];
-	p = SkipString(p + 3, &strFont);
-	std::vector<CDialogItem> items;
-	for (WORD i = 0; i < nItems; ++i)
-	{
-		p = (const WORD*)(((UINT_PTR)p + 3) & ~(UINT_PTR)3);
-		CDialogItem item;
-		item.dwStyle = *(const DWORD*)(p + 4);
-		item.x = (short)p[6];
-		item.y = (short)p[7];
-		item.cx = (short)p[8];
-		item.cy = (short)p[9];
-		item.nID = *(const int*)(p + 10);
-		p = SkipString(p + 12, &item.strClass);
-		// Predefined classes may be stored by ordinal or by name.
-		static const char* const s_apszClasses[] = { "BUTTON", "EDIT", "STATIC" };
-		if (item.strClass == "#128" || item.strClass == "#129" || item.strClass == "#130")
-			item.strClass = s_apszClasses[std::stoi(item.strClass.substr(1)) - 128];
-		for (char& ch : item.strClass)
-			ch = (char)toupper((unsigned char)ch);
-		p = SkipString(p, &item.strText);
-		p += 1 + (*p + 1) / 2;               // creation data
-		items.push_back(item);
-	}
-	return items;
-}
-
-TEST(PluginModule, DialogTemplateLaysOutThePage)
-{
-	DWORD dwStyle, dwExStyle;
-	short cx, cy;
-	std::string strFont;
-	WORD wPointSize;
-	std::vector<CDialogItem> items = ReadDialog(LoadModule(), IDD_MENDLE_PAGE, dwStyle, dwExStyle, cx, cy,
-		strFont, wPointSize);
-	EXPECT_EQ((DWORD)(WS_CHILD | DS_SETFONT), dwStyle);
-	EXPECT_EQ((DWORD)WS_EX_CONTROLPARENT, dwExStyle);
-	EXPECT_EQ(410, cx);
-	EXPECT_EQ(193, cy);
-	EXPECT_EQ("MS Sans Serif", strFont);
-	EXPECT_EQ(8, wPointSize);
-
-	const DWORD CV = WS_CHILD | WS_VISIBLE;
-	const std::vector<CDialogItem> expected = {
-		{ CV | BS_GROUPBOX, 5, 5, 400, 183, -1, "BUTTON", "Save game transfer" },
-		{ CV | BS_AUTORADIOBUTTON, 14, 21, 47, 10, 1019, "BUTTON", "Position &1" },
-		{ CV | BS_AUTORADIOBUTTON, 14, 36, 47, 10, 1020, "BUTTON", "Position &2" },
-		{ CV | BS_AUTORADIOBUTTON, 14, 51, 47, 10, 1021, "BUTTON", "Position &3" },
-		{ CV | BS_AUTORADIOBUTTON, 14, 66, 47, 10, 1022, "BUTTON", "Position &4" },
-		{ 0x50810884, 14, 104, 383, 58, 1023, "EDIT", "" },
-		{ CV | BS_PUSHBUTTON | WS_TABSTOP, 82, 21, 104, 26, 1002, "BUTTON", "&Read from flash cart to disk..." },
-		{ CV | BS_PUSHBUTTON | WS_TABSTOP, 82, 50, 104, 26, 1003, "BUTTON", "&Write from disk to cartridge..." },
-		{ CV | BS_AUTOCHECKBOX | WS_TABSTOP, 14, 87, 161, 10, 1000, "BUTTON",
-		  "&Show snapshot of the save game on cartridge" },
-		{ CV | SS_LEFT | WS_GROUP, 198, 21, 199, 35, -1, "STATIC", "Save positions 1-3 usually will be used by the "
-		  "games 1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put "
-		  "the games onto the cartridge in the desired order." },
-		{ CV | SS_ICON, 198, 68, 20, 20, 1024, "STATIC", "#143" },
-		{ CV | SS_LEFT | WS_GROUP, 226, 63, 171, 32, 1025, "STATIC", "You don't need to use this plugin as the "
-		  "cartridge you are accessing uses Trovesave. Please note that the saved games could be lost if you "
-		  "take any action on this page." },
-		{ CV | BS_PUSHBUTTON | WS_TABSTOP, 14, 167, 123, 14, 1001, "BUTTON", "Format &selected save position" },
-		{ CV | BS_PUSHBUTTON | WS_TABSTOP, 147, 167, 103, 14, 1026, "BUTTON", "Format &all save positions..." },
-	};
-	ASSERT_EQ(expected.size(), items.size());
-	for (size_t i = 0; i < items.size(); ++i)
-	{
-		SCOPED_TRACE(testing::Message() << "item " << i << " (" << expected[i].nID << ")");
-		EXPECT_EQ(expected[i].nID, items[i].nID);
-		EXPECT_EQ(expected[i].dwStyle, items[i].dwStyle);
-		EXPECT_EQ(expected[i].strClass, items[i].strClass);
-		EXPECT_EQ(expected[i].strText, items[i].strText);
-		EXPECT_EQ(expected[i].x, items[i].x);
-		EXPECT_EQ(expected[i].y, items[i].y);
-		EXPECT_EQ(expected[i].cx, items[i].cx);
-		EXPECT_EQ(expected[i].cy, items[i].cy);
-	}
 }
 
 static UINT_PTR StackPointer()
@@ -269,21 +198,17 @@ static UINT_PTR StackPointer()
 // Kept last: it leaves the module's last page deleted.
 TEST(PluginModule, ExportsKeepTheCallersStackBalanced)
 {
-	HMODULE hModule = LoadModule();
-	auto pfnPage = (PFN_GETPROPERTYPAGE)(void*)::GetProcAddress(hModule, "GetPropertyPage");
-	auto pfnReceive = (PFN_RECEIVEMESSAGE)(void*)::GetProcAddress(hModule, "ReceiveMessage");
-	auto pfnVersion = (PFN_GETCOMPILEVERSION)(void*)::GetProcAddress(hModule, "GetCompileVersion");
-	ASSERT_TRUE(pfnPage != NULL && pfnReceive != NULL && pfnVersion != NULL);
+	CExports exports;
 	std::vector<CPropertyPage*> pages;
 	UINT nVersions = 0;
 	LRESULT nAnswers = 0;
 	UINT_PTR spBefore = StackPointer();
 	for (int i = 0; i < 1000; ++i)
 	{
-		nVersions += pfnVersion();
-		nAnswers += pfnReceive(0x8001, (WPARAM)i, (LPARAM)i);
+		nVersions += exports.pfnVersion();
+		nAnswers += exports.pfnReceive(0x8001, (WPARAM)i, (LPARAM)i);
 		if (i % 20 == 0)
-			pages.push_back(pfnPage(NULL));
+			pages.push_back(exports.pfnPage(NULL));
 	}
 	UINT_PTR spAfter = StackPointer();
 	EXPECT_EQ(spBefore, spAfter);

@@ -1,4 +1,4 @@
-#include "Readback.h"
+#include "Harness.h"
 
 bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText)
 {

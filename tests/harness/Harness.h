@@ -1,0 +1,71 @@
+// What tests feed in and read back: keyboard state, files, the clipboard and painted text.
+#pragma once
+
+#include <afxwin.h>
+#include <gtest/gtest.h>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+// A block of bytes: compared whole, printed as its size and first bytes.
+struct CBytes : std::string
+{
+	using std::string::string;
+	CBytes(const std::string& str) : std::string(str) {}
+};
+
+inline void PrintTo(const CBytes& bytes, std::ostream* pOut)
+{
+	*pOut << bytes.size() << " bytes from " << testing::PrintToString(bytes.substr(0, 24));
+}
+
+// Holds a key down, as far as GetKeyState on this thread can tell, without real input.
+inline void SetKeyDown(int nVirtKey, bool bDown)
+{
+	BYTE abKeys[256];
+	::GetKeyboardState(abKeys);
+	abKeys[nVirtKey] = bDown ? 0x80 : 0;
+	::SetKeyboardState(abKeys);
+}
+
+inline CBytes ReadBytes(const std::string& strPath)
+{
+	std::ifstream file(strPath, std::ios::binary);
+	return CBytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& strPath, const std::string& strBytes)
+{
+	std::ofstream(strPath, std::ios::binary).write(strBytes.data(), (std::streamsize)strBytes.size());
+}
+
+inline CBytes ClipboardBlock(UINT nFormat)
+{
+	CBytes bytes;
+	HGLOBAL hBlock = ::OpenClipboard(NULL) ? ::GetClipboardData(nFormat) : NULL;
+	if (hBlock != NULL)
+	{
+		bytes.assign((const char*)::GlobalLock(hBlock), ::GlobalSize(hBlock));
+		::GlobalUnlock(hBlock);
+	}
+	::CloseClipboard();
+	return bytes;
+}
+
+// Puts one block on the clipboard as another program would.
+inline void PutBlock(UINT nFormat, const std::string& strBytes)
+{
+	::OleSetClipboard(NULL);
+	::OpenClipboard(NULL);
+	::EmptyClipboard();
+	HGLOBAL hBlock = ::GlobalAlloc(GMEM_MOVEABLE, strBytes.size());
+	std::memcpy(::GlobalLock(hBlock), strBytes.data(), strBytes.size());
+	::GlobalUnlock(hBlock);
+	::SetClipboardData(nFormat, hBlock);
+	::CloseClipboard();
+}
+
+// Whether the strip (client coordinates) shows exactly the text, in the colour given, in the
+// stock fixed font: its ink is compared pixel by pixel with the text drawn anew.
+bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText);
