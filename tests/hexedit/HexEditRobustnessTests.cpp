@@ -8,78 +8,72 @@
 #include <new>
 #include <random>
 
-// This program's allocator fails its n-th allocation on request and lists the blocks made since,
+// This program's allocator fails its n-th allocation on request and keeps the blocks made since,
 // so that a test sees what the control leaves behind (not what the runtime, a DLL, allocates).
-namespace
-{
-struct CAllocatorHook
-{
-	long nFailAt = 0;  // counting from 1; 0 fails none
-	long nCount = 0;
-	bool bFailed = false;
-	bool bTracking = false;
-	std::pair<void*, size_t> aBlocks[4096] = {};
+static long s_nFailAt, s_nCount;  // counting from 1; 0 fails none
+static bool s_bFailed, s_bTracking;
+static std::pair<void*, size_t> s_aBlocks[4096];
 
-	void FailAt(long n)
-	{
-		*this = CAllocatorHook();
-		nFailAt = n;
-		bTracking = true;
-	}
-
-	std::pair<size_t, size_t> Live() const  // blocks and bytes
-	{
-		std::pair<size_t, size_t> live(0, 0);
-		for (const auto& block : aBlocks)
-			if (block.first != NULL)
-				live = std::make_pair(live.first + 1, live.second + block.second);
-		return live;
-	}
-} g_hook;
-
-void* HookedAlloc(size_t nSize) noexcept
+static void Track(long nFailAt)
 {
-	if (g_hook.nFailAt != 0 && ++g_hook.nCount == g_hook.nFailAt)
+	s_nFailAt = nFailAt, s_nCount = 0, s_bFailed = false, s_bTracking = true;
+	std::fill(std::begin(s_aBlocks), std::end(s_aBlocks), std::pair<void*, size_t>(NULL, 0));
+}
+
+static std::pair<size_t, size_t> Live()  // blocks and bytes
+{
+	std::pair<size_t, size_t> live(0, 0);
+	for (const auto& block : s_aBlocks)
+		if (block.first != NULL)
+			live = { live.first + 1, live.second + block.second };
+	return live;
+}
+
+void* operator new(size_t n)
+{
+	if (s_nFailAt != 0 && ++s_nCount == s_nFailAt)
 	{
 		// What the program allocates to report the failure is not the control's.
-		g_hook.bFailed = true;
-		g_hook.bTracking = false;
-		return NULL;
+		s_bFailed = true, s_bTracking = false;
+		throw std::bad_alloc();
 	}
-	void* p = std::malloc(nSize != 0 ? nSize : 1);
-	for (auto& block : g_hook.aBlocks)
-		if (g_hook.bTracking && block.first == NULL)
+	void* p = std::malloc(n != 0 ? n : 1);
+	for (auto& block : s_aBlocks)
+		if (s_bTracking && block.first == NULL)
 		{
-			block = std::make_pair(p, nSize);
+			block = { p, n };
 			break;
 		}
 	return p;
 }
 
+// The replaced operators allocate with malloc, so free is their match.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void HookedFree(void* p) noexcept
+void operator delete(void* p) noexcept
 {
-	for (auto& block : g_hook.aBlocks)
+	for (auto& block : s_aBlocks)
 		if (p != NULL && block.first == p)
 			block.first = NULL;
 	std::free(p);
 }
-#pragma GCC diagnostic pop
-}
 
-void* operator new(size_t n)
-{
-	void* p = HookedAlloc(n);
-	return p != NULL ? p : throw std::bad_alloc();
-}
 void* operator new[](size_t n) { return operator new(n); }
-void* operator new(size_t n, const std::nothrow_t&) noexcept { return HookedAlloc(n); }
-void* operator new[](size_t n, const std::nothrow_t&) noexcept { return HookedAlloc(n); }
-void operator delete(void* p) noexcept { HookedFree(p); }
-void operator delete[](void* p) noexcept { HookedFree(p); }
-void operator delete(void* p, size_t) noexcept { HookedFree(p); }
-void operator delete[](void* p, size_t) noexcept { HookedFree(p); }
+void* operator new[](size_t n, const std::nothrow_t&) noexcept
+{
+	try
+	{
+		return operator new(n);
+	}
+	catch (std::bad_alloc&)
+	{
+		return NULL;
+	}
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+#pragma GCC diagnostic pop
 
 // Whatever a setting's type allows, in a 32-bit process as in a 64-bit one: the control paints,
 // pages to its ends within bars an int can hold, and a digit still overwrites the high half.
@@ -109,11 +103,8 @@ TEST_F(HexEditTest, HostileSettingsLeaveTheControlWorking)
 			EXPECT_FALSE(IsInvalid(control.m_hWnd));
 			const bool bRows = (dwStyle & ES_MULTILINE) != 0;
 			const unsigned long long nExpected = bRows ? control.m_nTopRow + 3ULL * control.m_nFullRows : 0;
-			for (int i = 0; i < 3; ++i)
-			{
-				control.SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
-				control.SendMessage(WM_HSCROLL, SB_PAGERIGHT, 0);
-			}
+			for (UINT nMsg : { WM_VSCROLL, WM_HSCROLL, WM_VSCROLL, WM_HSCROLL, WM_VSCROLL, WM_HSCROLL })
+				control.SendMessage(nMsg, SB_PAGEDOWN);
 			EXPECT_EQ(std::min<unsigned long long>(control.m_nMaxTopRow, nExpected), control.m_nTopRow);
 			control.SetTopRow(UINT_MAX, TRUE);
 			control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0xFFFF), 0);
@@ -135,105 +126,73 @@ TEST_F(HexEditTest, HostileSettingsLeaveTheControlWorking)
 	}
 }
 
-class HexEditMemoryTest : public HexEditTest
+// Each allocation of a paint, a copy and SetData fails in turn. A failed paint is validated
+// instead of failing again at once, without a word, and leaves nothing behind; a failed copy says
+// so, leaves the clipboard empty and frees its blocks (the data source is the runtime's to free);
+// SetData frees the old copy, throws and leaves an empty control that paints its background.
+TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 {
-protected:
-	void SetUp() override
-	{
-		HexEditTest::SetUp();
-		Create(m_control, 630, 110, 0x400);
-		m_control.SetFocus();
-		m_control.SetSelection(20, 70, FALSE, TRUE);
-		m_control.UpdateWindow();
-		Pump();
-	}
-
-	void TearDown() override
-	{
-		g_hook.FailAt(0);
-		g_hook.bTracking = false;
-		HexEditTest::TearDown();
-	}
-
-	// Fails each allocation of the action in turn until it runs through, and checks each failure.
-	void FailEachAllocation(const std::function<void()>& action, const std::function<void()>& check)
-	{
+	CModalDriver modals;
+	CHexEditProbe control;
+	Create(control, 630, 110, 0x400);
+	control.SetFocus();
+	control.SetSelection(20, 70, FALSE, TRUE);
+	Pump();
+	auto Snapshot = [&control]() {
+		control.UpdateWindow();
+		CClientDC dc(&control);
+		CRect rc;
+		control.GetClientRect(&rc);
+		std::vector<COLORREF> pixels;
+		for (int i = 0; i < rc.right * rc.bottom; i += 3)
+			pixels.push_back(::GetPixel(dc.m_hDC, i % rc.right, i / rc.right));
+		return pixels;
+	};
+	auto FailEach = [&modals](const std::function<void()>& action, const std::function<void()>& check) {
 		long n = 1;
-		for (; n < 100; ++n)
+		for (;; ++n)
 		{
-			m_modals.m_records.clear();
-			g_hook.FailAt(n);
+			modals.m_records.clear();
+			Track(n);
 			action();
-			g_hook.nFailAt = 0;
-			if (!g_hook.bFailed)
+			s_nFailAt = 0;
+			if (!s_bFailed || n == 100)
 				break;
-			SCOPED_TRACE(n);
 			check();
 		}
 		EXPECT_GE(n, 3);
-	}
-
-	std::vector<COLORREF> Snapshot()
-	{
-		CClientDC dc(&m_control);
-		CRect rc;
-		m_control.GetClientRect(&rc);
-		std::vector<COLORREF> pixels;
-		for (int y = 0; y < rc.bottom; y += 3)
-			for (int x = 0; x < rc.right; ++x)
-				pixels.push_back(::GetPixel(dc.m_hDC, x, y));
-		return pixels;
-	}
-
-	CModalDriver m_modals;
-	CHexEditProbe m_control;
-};
-
-// A failed paint is validated instead of failing again at once, with no message box; it leaves
-// nothing behind, and the next paint shows the same picture.
-TEST_F(HexEditMemoryTest, AFailedPaintIsValidatedAndLeavesNothingBehind)
-{
+	};
 	const std::vector<COLORREF> painted = Snapshot();
-	FailEachAllocation([&]() {
-		m_control.InvalidateRect(NULL, FALSE);
-		m_control.UpdateWindow();
-	}, [&]() { EXPECT_TRUE(g_hook.Live().first == 0 && !IsInvalid(m_control.m_hWnd)); });
-	EXPECT_TRUE(m_modals.m_records.empty());
-	m_control.InvalidateRect(NULL, FALSE);
-	m_control.UpdateWindow();
+	FailEach([&]() { ::RedrawWindow(control.m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW); },
+		[&]() { EXPECT_TRUE(Live().first == 0 && !IsInvalid(control.m_hWnd) && modals.m_records.empty()); });
+	control.InvalidateRect(NULL, FALSE);
 	EXPECT_TRUE(painted == Snapshot());
-}
 
-// A failed copy says so, leaves the clipboard empty and frees its blocks; the data source alone
-// is the runtime's to free.
-TEST_F(HexEditMemoryTest, AFailedCopyIsReportedAndFreesItsBlocks)
-{
 	PutBlock(CF_TEXT, "-");
 	LRESULT lResult = 0;
-	FailEachAllocation([&]() { lResult = m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY, 0); }, [&]() {
-		const auto live = g_hook.Live();
-		EXPECT_TRUE(live.first == 0 || live == std::make_pair((size_t)1, sizeof(COleDataSource))) << live.first;
-		EXPECT_EQ(TRUE, lResult);
-		EXPECT_EQ(std::vector<std::string>({ "Out of memory." }), m_modals.MessageTexts());
-		EXPECT_FALSE(::IsClipboardFormatAvailable(m_control.m_cfBinaryData));
+	FailEach([&]() { lResult = control.SendMessage(WM_COMMAND, ID_EDIT_COPY, 0); }, [&]() {
+		EXPECT_TRUE(Live().first == 0 || Live() == std::make_pair((size_t)1, sizeof(COleDataSource))) << Live().first;
+		EXPECT_EQ(std::make_pair((LRESULT)TRUE, std::vector<std::string>({ "Out of memory." })), std::make_pair(lResult, modals.MessageTexts()));
+		EXPECT_FALSE(::IsClipboardFormatAvailable(control.m_cfBinaryData));
 	});
-	EXPECT_TRUE(::IsClipboardFormatAvailable(m_control.m_cfBinaryData));
-}
+	EXPECT_TRUE(::IsClipboardFormatAvailable(control.m_cfBinaryData));
 
-// SetData that cannot copy frees the old copy, throws the memory exception and leaves an empty
-// control that paints its background alone.
-TEST_F(HexEditMemoryTest, AFailedSetDataLeavesAnEmptyControl)
-{
-	g_hook.FailAt(0);
-	m_control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
-	ASSERT_EQ(1u, g_hook.Live().first);
-	g_hook.nFailAt = 1;
-	EXPECT_THROW(m_control.SetData(m_data.data(), 0x300, FALSE), CMemoryException*);
-	EXPECT_EQ(0u, g_hook.Live().first);
-	EXPECT_EQ(std::make_pair(0u, false), std::make_pair(m_control.m_nLength, m_control.HasSelection() != FALSE));
-	m_control.HideCaret();
-	m_control.UpdateWindow();
-	EXPECT_TRUE(Snapshot() == std::vector<COLORREF>(Snapshot().size(), m_control.m_crBackground));
+	Track(0);
+	control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
+	ASSERT_EQ(1u, Live().first);
+	s_nFailAt = 1;
+	EXPECT_THROW(control.SetData(m_data.data(), 0x300, FALSE), CMemoryException*);
+	s_bTracking = false;
+	EXPECT_EQ(std::make_pair((size_t)0, 0u), std::make_pair(Live().first, control.m_nLength));
+	control.HideCaret();
+	const std::vector<COLORREF> empty = Snapshot();
+	EXPECT_TRUE(empty == std::vector<COLORREF>(empty.size(), control.m_crBackground));
+
+	// A self-creating control's object goes with its window.
+	Track(0);
+	::DestroyWindow(::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, AfxGetInstanceHandle(), NULL));
+	s_bTracking = false;
+	EXPECT_EQ(0u, Live().first);
 }
 
 // Random input against the invariants: seeded, so any failure can be replayed.
@@ -273,21 +232,15 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 		case 8: control.SendMessage(WM_TIMER, Next(8) == 0 ? 7 : 1024); break;
 		case 9: control.SendMessage(WM_CHAR, "0123456789abcdefXg \b"[Next(20)], 0); break;
 		case 10:
-		{
-			const int nLength = s_anLengths[Next(_countof(s_anLengths))];
-			m_data.assign(nLength, (BYTE)Next(256));
-			control.SetData(Next(6) == 0 ? NULL : m_data.data(), (UINT)nLength, Next(2));
+			m_data.assign(s_anLengths[Next(_countof(s_anLengths))], (BYTE)Next(256));
+			control.SetData(Next(6) == 0 ? NULL : m_data.data(), (UINT)m_data.size(), Next(2));
 			break;
-		}
 		default:
 			// A resize costs a dozen round trips: one in three.
 			if (Next(3) != 0)
 				control.UpdateWindow();
 			else
-			{
-				size = CSize(Next(500), Next(300));
-				control.MoveWindow(0, 0, size.cx, size.cy);
-			}
+				control.MoveWindow(0, 0, size.cx = Next(500), size.cy = Next(300));
 			break;
 		}
 		// Queued work is done, but real timer ticks are dropped, so that a seed replays the same run.
@@ -296,8 +249,7 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 			if (msg.message != WM_TIMER)
 				::DispatchMessage(&msg);
 		const State state = control.State();
-		const bool bData = control.m_pData != NULL && control.m_nLength != 0;
-		const bool bEdit = bData ? state[0] < control.m_nLength : state[0] == 0;
+		const bool bEdit = control.m_pData != NULL && control.m_nLength != 0 ? state[0] < control.m_nLength : state[0] == 0;
 		const bool bSelection = state[2] == NONE || state[3] == NONE || (state[2] <= state[3] && state[3] < control.m_nLength);
 		const bool bScroll = control.m_bLayoutDirty ||
 			(control.m_nTopRow <= control.m_nMaxTopRow && control.m_nHScrollPos <= control.m_nMaxHScrollPos);

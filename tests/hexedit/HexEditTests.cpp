@@ -1,5 +1,6 @@
 // The hex control's model, windows, layout, scroll bars and painting.
 #include "HexEditTest.h"
+#include <map>
 
 // The control works on a copy made anew by each call; positions start over. Each end of a
 // selection is clamped by itself, and only a change repaints.
@@ -83,23 +84,19 @@ TEST_F(HexEditTest, FontsMustBeFixedPitch)
 	EXPECT_EQ(-13, lf.lfHeight);
 }
 
+// The control's class, the edit window it subclasses (which keeps answering what the control
+// does not handle, and goes with the control), and the self-creating class whose windows make
+// their own object and delete it with themselves.
 TEST_F(HexEditTest, WindowsComeFromCreateSubclassingOrTheSelfCreatingClass)
 {
-	WNDCLASS wndcls;
-	ASSERT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), _T("CHexEditBase_SC"), &wndcls));
-	EXPECT_EQ(std::make_pair((UINT)(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS), ::LoadCursor(NULL, IDC_IBEAM)),
-		std::make_pair(wndcls.style, wndcls.hCursor));
 	CHexEditProbe created;
 	Create(created, 300, 200, 100);
 	char szClass[64] = "";
 	::GetClassNameA(created.m_hWnd, szClass, sizeof(szClass));
 	EXPECT_STREQ("CHexEditBase", szClass);
 	created.SendMessage(WM_CHAR, '1');
-	ASSERT_EQ(1u, m_parent.m_commands.size());
-	EXPECT_EQ(std::make_pair((WPARAM)MAKEWPARAM(1023, EN_CHANGE), (LPARAM)created.m_hWnd), m_parent.m_commands[0]);
-
-	// Subclassed, the edit window keeps answering what the control does not handle; the
-	// control's destructor takes the window with it.
+	const std::vector<std::pair<WPARAM, LPARAM>> commands = { { MAKEWPARAM(1023, EN_CHANGE), (LPARAM)created.m_hWnd } };
+	EXPECT_EQ(commands, m_parent.m_commands);
 	HWND hEdit = ::CreateWindowEx(0, _T("Edit"), _T("kept"), WS_CHILD, 0, 0, 50, 20, m_parent.m_hWnd, NULL, NULL, NULL);
 	{
 		CHexEditProbe subclassed;
@@ -110,22 +107,23 @@ TEST_F(HexEditTest, WindowsComeFromCreateSubclassingOrTheSelfCreatingClass)
 	}
 	EXPECT_FALSE(::IsWindow(hEdit));
 
-	// Each window of the self-creating class makes its own object and deletes it with itself.
-	CWnd* apControls[2];
-	for (CWnd*& pControl : apControls)
+	WNDCLASS wndcls;
+	ASSERT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), _T("CHexEditBase_SC"), &wndcls));
+	EXPECT_EQ(std::make_pair((UINT)(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS), ::LoadCursor(NULL, IDC_IBEAM)),
+		std::make_pair(wndcls.style, wndcls.hCursor));
+	std::map<HWND, CWnd*> controls;
+	for (int i = 0; i < 2; ++i)
 	{
-		HWND hWnd = ::CreateWindowEx(0, _T("CHexEditBase_SC"), _T("x"), WS_CHILD, 0, 0, 100, 50, m_parent.m_hWnd, NULL,
-			AfxGetInstanceHandle(), NULL);
-		pControl = CWnd::FromHandlePermanent(hWnd);
-		ASSERT_TRUE(pControl != NULL && pControl->IsKindOf(RUNTIME_CLASS(CHexEditBase)));
-		EXPECT_TRUE(static_cast<CHexEditProbe*>(pControl)->m_bAutoDelete);
+		HWND hWnd = ::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, wndcls.hInstance, NULL);
+		CWnd* pControl = controls[hWnd] = CWnd::FromHandlePermanent(hWnd);
+		ASSERT_TRUE(pControl != NULL && pControl->IsKindOf(RUNTIME_CLASS(CHexEditBase)) &&
+			static_cast<CHexEditProbe*>(pControl)->m_bAutoDelete);
 	}
-	EXPECT_NE(apControls[0], apControls[1]);
-	for (CWnd* pControl : apControls)
+	EXPECT_NE(controls.begin()->second, controls.rbegin()->second);
+	for (const auto& control : controls)
 	{
-		HWND hWnd = pControl->m_hWnd;
-		::DestroyWindow(hWnd);
-		EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
+		::DestroyWindow(control.first);
+		EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(control.first));
 	}
 }
 

@@ -1,4 +1,4 @@
-// The page against a recording host, answered by a modal driver.
+// The page against a recording host, answered by a modal driver, with a folder for its files.
 #pragma once
 
 #include "PageHarness.h"
@@ -6,79 +6,38 @@
 #include "Harness.h"
 #include "res/resource.h"
 #include <afxres.h>
-#include <gtest/gtest.h>
 
 using Messages = std::vector<UINT>;
 using Texts = std::vector<std::string>;
+using Positions = std::vector<LPARAM>;
 
 inline const char kNoCartridge[] = "No cartridge detected!";
 
 class PageTest : public testing::Test
 {
 protected:
-	void SetUp() override { m_page.m_host.m_calls.clear(); }
+	void SetUp() override;
+	void TearDown() override;
 
-	void SetStatus(BOOL bLinkReady, BOOL bPresent, BOOL bMulti, BOOL bBlocked)
-	{
-		CCartridge& cart = m_page.m_cartridge;
-		cart.m_bLinkReady = bLinkReady;
-		cart.m_bPresent = bPresent;
-		cart.m_bMultiPosition = bMulti;
-		cart.m_bBlocked = bBlocked;
-		m_page.StatusChanged();
-	}
-
-	// Read, write, snapshot, format all, format selected and Position 1; then Positions 2 to 4.
-	void ExpectEnabling(bool bEnable, bool bMore)
-	{
-		for (int nID : { IDC_READ_TO_DISK, IDC_WRITE_FROM_DISK, IDC_SHOW_SNAPSHOT, IDC_FORMAT_ALL, IDC_FORMAT_SELECTED, IDC_POSITION1 })
-			EXPECT_EQ(bEnable, m_page.IsEnabled(nID)) << "control " << nID;
-		for (int nID : { IDC_POSITION2, IDC_POSITION3, IDC_POSITION4 })
-			EXPECT_EQ(bMore, m_page.IsEnabled(nID)) << "control " << nID;
-	}
-
-	void ExpectPosition(int nChecked)
-	{
-		for (int i = 0; i < 4; ++i)
-			EXPECT_EQ(i == nChecked, m_page.IsChecked(IDC_POSITION1 + i)) << "Position " << i + 1;
-	}
+	void SetStatus(BOOL bLinkReady, BOOL bPresent, BOOL bMulti, BOOL bBlocked);
+	// Read, write, snapshot, both formats and Position 1 enabled as bEnable, Positions 2 to 4 as bMore.
+	void ExpectEnabling(bool bEnable, bool bMore);
+	void ExpectPosition(int nChecked);
+	// Clicks the button, the file dialog and then the message boxes answered as given.
+	void ClickWithFile(int nID, const std::string& strPath, const std::vector<int>& answers = { IDOK });
+	// A file in the test's folder, written when bytes are given.
+	std::string Path(const char* pszName, const std::string& strBytes = std::string());
 
 	// The transfer of one position as the page performs it.
 	static Messages Transfer(UINT nMsg) { return { HM_PREPARETRANSFER, HM_QUERYSTATUS, nMsg }; }
-
-	static Messages Concat(std::initializer_list<Messages> parts)
-	{
-		Messages all;
-		for (const Messages& part : parts)
-			all.insert(all.end(), part.begin(), part.end());
-		return all;
-	}
-
-	std::vector<LPARAM> TransferPositions() const
-	{
-		std::vector<LPARAM> positions;
-		for (const CHostCall& call : m_page.m_host.m_calls)
-			if (call.nMsg == HM_READSAVE || call.nMsg == HM_WRITESAVE)
-				positions.push_back(call.lParam);
-		return positions;
-	}
-
-	CBytes Position(int nPosition) const
-	{
-		return CBytes((const char*)m_page.m_cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE);
-	}
-
+	static Messages Concat(std::initializer_list<Messages> parts);
+	Positions TransferPositions() const;
+	CBytes Position(int nPosition) const { return CBytes((const char*)m_page.m_cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE); }
 	// The bytes the snapshot holds, copied out of it as a user would.
-	CBytes Snapshot()
-	{
-		HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
-		PutBlock(CF_TEXT, "-");
-		::SendMessage(hSnapshot, WM_COMMAND, ID_EDIT_SELECT_ALL, 0);
-		::SendMessage(hSnapshot, WM_COMMAND, ID_EDIT_COPY, 0);
-		CBytes block = ClipboardBlock(::RegisterClipboardFormat(_T("BinaryData")));
-		return block.size() > 4 ? block.substr(4) : CBytes();
-	}
+	CBytes Snapshot();
 
 	CModalDriver m_modals;
 	CPageHarness m_page;
+	std::string m_strDir;
+	std::vector<std::string> m_created;
 };

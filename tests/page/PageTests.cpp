@@ -2,17 +2,14 @@
 #include "PageTest.h"
 #include <cctype>
 
-// Kept first: the module remembers the last warned cartridge for the whole process.
+// Kept first: the module remembers the last warned cartridge for the whole process. A refresh
+// while the warning is up must not warn again: the identity is remembered first.
 TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 {
-	struct Step { DWORD dwMagic; DWORD dwCartId; bool bWarning; };
-	const Step steps[] = {
-		{ TROVESAVE_MAGIC, 0, false },  // the remembered identity starts at 0
-		{ TROVESAVE_MAGIC, 7, true }, { TROVESAVE_MAGIC, 7, false }, { TROVESAVE_MAGIC, 8, true }, { TROVESAVE_MAGIC, 7, true },
-		{ 0, 9, false },  // a cartridge without Trovesave leaves the remembered identity alone
-		{ TROVESAVE_MAGIC, 7, false }, { 0x42473135, 11, false },  // the magic bytes reversed are no Trovesave
+	struct Step { DWORD dwMagic; DWORD dwCartId; bool bWarning; } steps[] = {
+		{ TROVESAVE_MAGIC, 0, false }, { TROVESAVE_MAGIC, 7, true }, { TROVESAVE_MAGIC, 7, false }, { TROVESAVE_MAGIC, 8, true },
+		{ TROVESAVE_MAGIC, 7, true }, { 0, 9, false }, { TROVESAVE_MAGIC, 7, false }, { 0x42473135, 11, false },
 	};
-	// A refresh while the warning is up must not warn again: the identity is remembered first.
 	bool bInside = false;
 	m_modals.m_onMessageBox = [&]() {
 		if (!bInside)
@@ -30,28 +27,28 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 		m_page.m_host.m_dwMagic = step.dwMagic;
 		m_page.m_cartridge.m_dwCartId = step.dwCartId;
 		m_page.StatusChanged();
-		EXPECT_EQ(step.dwMagic == TROVESAVE_MAGIC, m_page.IsVisible(IDC_WARNING_ICON));
-		EXPECT_EQ(step.dwMagic == TROVESAVE_MAGIC, m_page.IsVisible(IDC_TROVESAVE_NOTE));
+		EXPECT_EQ(std::make_pair(step.dwMagic == TROVESAVE_MAGIC, step.dwMagic == TROVESAVE_MAGIC),
+			std::make_pair(m_page.IsVisible(IDC_WARNING_ICON), m_page.IsVisible(IDC_TROVESAVE_NOTE)));
 		ASSERT_EQ(step.bWarning ? 1u : 0u, m_modals.m_records.size());
+		// Host events run in the host's module state: the box bears the host's name.
 		if (step.bWarning)
 		{
-			EXPECT_EQ("This cartridge uses Trovesave!\n\nIt is strongly recommended to not make any changes to the "
-				"cartridge's save RAM area with this tool if using Trovesave!", m_modals.m_records[0].strText);
-			EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[0].nStyle);
-			// Host events run in the host's module state: the box bears the host's name.
-			EXPECT_EQ("Mendle tests", m_modals.m_records[0].strTitle);
+			EXPECT_EQ(std::make_tuple(std::string("This cartridge uses Trovesave!\n\nIt is strongly recommended to not make any "
+				"changes to the cartridge's save RAM area with this tool if using Trovesave!"), std::string("Mendle tests"),
+				(UINT)(MB_ICONEXCLAMATION | MB_OK)), std::make_tuple(m_modals.m_records[0].strText, m_modals.m_records[0].strTitle,
+				m_modals.m_records[0].nStyle));
 		}
 	}
 }
 
-TEST_F(PageTest, StatusRefreshSendsOneQueryAndSetsEnabling)
+// One query a refresh, from host events and from showing and hiding the page; other host events
+// are answered and change nothing.
+TEST_F(PageTest, StatusRefreshSetsEnabling)
 {
 	ExpectPosition(0);
-	EXPECT_FALSE(m_page.IsChecked(IDC_SHOW_SNAPSHOT));
-	EXPECT_FALSE(m_page.IsVisible(IDC_WARNING_ICON));
+	EXPECT_FALSE(m_page.IsChecked(IDC_SHOW_SNAPSHOT) || m_page.IsVisible(IDC_WARNING_ICON));
 	EXPECT_EQ(CBytes(), Snapshot());
-	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore; };
-	const Case cases[] = {
+	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore; } cases[] = {
 		{ 1, 1, 0, 0, true, false }, { 1, 1, 1, 0, true, true }, { 0, 1, 1, 0, false, false },
 		{ 1, 0, 1, 0, false, false }, { 1, 1, 1, 1, false, false }, { 0, 0, 0, 0, false, false },
 	};
@@ -61,28 +58,16 @@ TEST_F(PageTest, StatusRefreshSendsOneQueryAndSetsEnabling)
 		m_page.m_host.m_calls.clear();
 		SetStatus(c.bLink, c.bPresent, c.bMulti, c.bBlocked);
 		EXPECT_EQ(Messages({ HM_QUERYSTATUS }), m_page.m_host.Messages());
-		EXPECT_NE(0u, m_page.m_host.m_calls[0].wParam);
 		ExpectEnabling(c.bEnable, c.bMore);
 		ExpectPosition(0);
 	}
-
-	// Other host events, in the page's range or not, are answered and change nothing.
 	m_page.m_host.m_calls.clear();
 	for (UINT nMsg : { 0x8001u, 0x8002u, 0x811Du, 0x0010u, 0x8000u, 0x811Eu, 0xC000u })
 		EXPECT_EQ(1, m_page.m_plugin.ReceiveMessage(nMsg, 1, 2));
-	EXPECT_TRUE(m_page.m_host.m_calls.empty());
+	m_page.m_pPage->ShowWindow(SW_HIDE);
+	m_page.m_pPage->ShowWindow(SW_SHOW);
+	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
 	EXPECT_TRUE(m_modals.m_records.empty());
-}
-
-// Hidden (another page chosen) and shown again, the page asks for the status each time.
-TEST_F(PageTest, ShowingAndHidingRefreshTheStatus)
-{
-	for (int nShow : { SW_HIDE, SW_SHOW })
-	{
-		m_page.m_host.m_calls.clear();
-		m_page.m_pPage->ShowWindow(nShow);
-		EXPECT_EQ(Messages({ HM_QUERYSTATUS }), m_page.m_host.Messages()) << nShow;
-	}
 }
 
 // Four address digits, the ASCII column and as many bytes a row as the width holds.
@@ -95,77 +80,67 @@ TEST_F(PageTest, SnapshotShowsAddressHexAndAsciiFittedToItsWidth)
 		::DispatchMessage(&msg);
 	CRect rc;
 	::GetClientRect(hSnapshot, &rc);
-	HDC hDC = ::GetDC(hSnapshot);
+	HDC hDC = ::GetDC(NULL);
 	HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
 	CSize cell;
 	::GetTextExtentPoint32A(hDC, "0", 1, &cell);
 	::SelectObject(hDC, hOld);
-	::ReleaseDC(hSnapshot, hDC);
+	::ReleaseDC(NULL, hDC);
 	const int nBytes = (rc.Width() - 10 - 4 * cell.cx - 10 + cell.cx) / (4 * cell.cx);
 	ASSERT_GE(nBytes, 8);
-	const std::string strPosition = Position(0);
+	const CBytes position = Position(0);
 	std::string strHex, strAscii;
-	char sz[4];
 	for (int i = 0; i < nBytes; ++i)
 	{
-		std::snprintf(sz, sizeof(sz), i ? " %02X" : "%02X", (BYTE)strPosition[i]);
+		char sz[4];
+		std::snprintf(sz, sizeof(sz), i ? " %02X" : "%02X", (BYTE)position[i]);
 		strHex += sz;
-		strAscii += std::isprint((BYTE)strPosition[i]) ? strPosition[i] : '.';
+		strAscii += std::isprint((BYTE)position[i]) ? position[i] : '.';
 	}
-	const int xHex = 5 + 4 * cell.cx + 5, xAscii = xHex + (3 * nBytes - 1) * cell.cx + 5;
+	const int xHex = 10 + 4 * cell.cx, xAscii = xHex + (3 * nBytes - 1) * cell.cx + 5;
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(5, 5, 5 + 4 * cell.cx, 5 + cell.cy), RGB(255, 0, 0), "0000"));
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(xHex, 5, xAscii - 5, 5 + cell.cy), RGB(0, 0, 255), strHex.c_str())) << strHex;
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(xAscii, 5, rc.right, 5 + cell.cy), RGB(0, 255, 0), strAscii.c_str())) << strAscii;
 }
 
+// Checking the box shows the selected position; then each position clicked is read, until the
+// box is cleared. The box's own state counts, however it was set. The wait cursor shows while
+// the host works, and the cursor from before comes back.
 TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 {
+	HCURSOR hCross = ::LoadCursor(NULL, IDC_CROSS);
+	::SetCursor(hCross);
 	m_page.Click(IDC_POSITION3);
 	EXPECT_TRUE(m_page.m_host.m_calls.empty());
-	EXPECT_EQ(CBytes(), Snapshot());
-
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
-	EXPECT_EQ(std::vector<LPARAM>({ 2 }), TransferPositions());
+	for (const CHostCall& call : m_page.m_host.m_calls)
+		EXPECT_TRUE(call.bWaitCursor);
+	EXPECT_EQ(hCross, ::GetCursor());
 	EXPECT_EQ(Position(2), Snapshot());
-
-	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_POSITION4);
 	m_page.Click(IDC_POSITION2);
-	EXPECT_EQ(Concat({ Transfer(HM_READSAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
-	EXPECT_EQ(std::vector<LPARAM>({ 3, 1 }), TransferPositions());
+	EXPECT_EQ(Concat({ Transfer(HM_READSAVE), Transfer(HM_READSAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
+	EXPECT_EQ(Positions({ 2, 3, 1 }), TransferPositions());
 	EXPECT_EQ(Position(1), Snapshot());
 	ExpectPosition(1);
 
-	// Unchecked, the snapshot keeps what it showed and nothing is read.
 	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION1);
 	EXPECT_TRUE(m_page.m_host.m_calls.empty());
 	EXPECT_EQ(Position(1), Snapshot());
-
-	// The box's own state counts, however it was set.
 	::SendMessage(m_page.Item(IDC_SHOW_SNAPSHOT), BM_SETCHECK, BST_CHECKED, 0);
 	m_page.Click(IDC_POSITION3);
-	EXPECT_EQ(std::vector<LPARAM>({ 2 }), TransferPositions());
+	EXPECT_EQ(Positions({ 2 }), TransferPositions());
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
-// The wait cursor shows while the host works, and the cursor from before comes back.
-TEST_F(PageTest, TransfersShowTheWaitCursorAndRestoreIt)
-{
-	HCURSOR hCross = ::LoadCursor(NULL, IDC_CROSS);
-	::SetCursor(hCross);
-	m_page.Click(IDC_SHOW_SNAPSHOT);
-	ASSERT_EQ(3u, m_page.m_host.m_calls.size());
-	for (const CHostCall& call : m_page.m_host.m_calls)
-		EXPECT_TRUE(call.bWaitCursor);
-	EXPECT_EQ(hCross, ::GetCursor());
-}
-
+// Without several positions the selection falls back to Position 1, read at once when shown
+// (a warning if the cartridge is gone), and later transfers use it; a blocked or unready
+// cartridge keeps the selection.
 TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 {
-	// A blocked or unready cartridge keeps the selection.
 	m_page.Click(IDC_POSITION3);
 	SetStatus(TRUE, TRUE, FALSE, TRUE);
 	SetStatus(FALSE, TRUE, FALSE, FALSE);
@@ -175,7 +150,6 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
 	ExpectEnabling(false, false);
 
-	// With the snapshot shown, the fallback reads position 1, even with no cartridge.
 	SetStatus(TRUE, TRUE, TRUE, FALSE);
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION3);
@@ -189,72 +163,66 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.Click(IDC_POSITION4);
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, TRUE, FALSE, FALSE);
-	EXPECT_EQ(Concat({ { HM_QUERYSTATUS }, Transfer(HM_READSAVE) }), m_page.m_host.Messages());
-	EXPECT_EQ(std::vector<LPARAM>({ 0 }), TransferPositions());
-	EXPECT_EQ(Position(0), Snapshot());
-	ExpectEnabling(true, false);
-
-	// Later transfers use Position 1 too.
-	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(std::vector<LPARAM>({ 0, 0 }), TransferPositions());
+	EXPECT_EQ(Concat({ { HM_QUERYSTATUS }, Transfer(HM_READSAVE), Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }),
+		m_page.m_host.Messages());
+	EXPECT_EQ(Positions({ 0, 0, 0 }), TransferPositions());
+	ExpectEnabling(true, false);
 }
 
-// The whole image is cleared, the 256 bytes past the position included, and shown.
+// The whole image is cleared, the 256 bytes past the position included, written and shown.
 TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 {
 	m_page.m_host.m_bTailFill = 0xEE;
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION2);
-	const CBytes strFirst = Position(0);
+	const CBytes first = Position(0);
 	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_FORMAT_SELECTED);
 	EXPECT_EQ(Concat({ Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
 	EXPECT_EQ(std::vector<BYTE>(256, 0), m_page.m_host.m_calls[2].tail);
-	EXPECT_EQ(std::vector<LPARAM>({ 1, 1 }), TransferPositions());
+	EXPECT_EQ(Positions({ 1, 1 }), TransferPositions());
 	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Position(1));
 	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Snapshot());
-	EXPECT_EQ(strFirst, Position(0));
+	EXPECT_EQ(first, Position(0));
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
+// Format all asks first; agreed, it writes all four whatever the cartridge says about several
+// positions, each transfer warning when the cartridge is gone. Clicks run in the module's
+// state: the boxes bear its name.
 TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 {
-	const CBytes strFourth = Position(3);
+	const CBytes fourth = Position(3);
 	m_modals.AnswerMessageBox(IDNO);
 	m_page.Click(IDC_FORMAT_ALL);
-	ASSERT_EQ(1u, m_modals.m_records.size());
-	EXPECT_EQ("Are you sure to format all save positions?", m_modals.m_records[0].strText);
-	EXPECT_EQ((UINT)(MB_ICONQUESTION | MB_YESNO), m_modals.m_records[0].nStyle);
+	ASSERT_EQ(Texts({ "Are you sure to format all save positions?" }), m_modals.MessageTexts());
+	EXPECT_EQ(std::make_pair((UINT)(MB_ICONQUESTION | MB_YESNO), std::string("Mendle")),
+		std::make_pair(m_modals.m_records[0].nStyle, m_modals.m_records[0].strTitle));
 	EXPECT_TRUE(m_page.m_host.m_calls.empty());
-	EXPECT_EQ(strFourth, Position(3));
+	EXPECT_EQ(fourth, Position(3));
 
-	// All four are written whatever the cartridge says about several positions; the snapshot follows.
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	SetStatus(TRUE, TRUE, FALSE, FALSE);
 	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDYES);
 	m_page.Click(IDC_FORMAT_ALL);
-	EXPECT_EQ(Concat({ Transfer(HM_WRITESAVE), Transfer(HM_WRITESAVE), Transfer(HM_WRITESAVE), Transfer(HM_WRITESAVE),
-		Transfer(HM_READSAVE) }), m_page.m_host.Messages());
-	EXPECT_EQ(std::vector<LPARAM>({ 0, 1, 2, 3, 0 }), TransferPositions());
-	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+	const Messages write = Transfer(HM_WRITESAVE);
+	EXPECT_EQ(Concat({ write, write, write, write, Transfer(HM_READSAVE) }), m_page.m_host.Messages());
+	EXPECT_EQ(Positions({ 0, 1, 2, 3, 0 }), TransferPositions());
+	for (int nPosition : { 0, 1, 2, 3 })
 		EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Position(nPosition)) << nPosition;
 	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Snapshot());
-	EXPECT_EQ(0u, m_modals.UnusedAnswers());
-}
 
-TEST_F(PageTest, TransfersWithoutCartridgeWarnAndSendNoTransfer)
-{
-	// The host took the cartridge out without telling the page.
 	m_page.m_cartridge.m_bPresent = FALSE;
+	m_page.m_host.m_calls.clear();
+	m_modals.m_records.clear();
 	m_modals.AnswerMessageBox(IDYES);
 	m_page.Click(IDC_FORMAT_ALL);
 	const Messages prepared = { HM_PREPARETRANSFER, HM_QUERYSTATUS };
-	EXPECT_EQ(Concat({ prepared, prepared, prepared, prepared }), m_page.m_host.Messages());
-	EXPECT_EQ(Texts({ "Are you sure to format all save positions?", kNoCartridge, kNoCartridge, kNoCartridge,
+	EXPECT_EQ(Concat({ prepared, prepared, prepared, prepared, prepared }), m_page.m_host.Messages());
+	EXPECT_EQ(Texts({ "Are you sure to format all save positions?", kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge,
 		kNoCartridge }), m_modals.MessageTexts());
-	EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[1].nStyle);
-	// Clicks run in the module's state: the box bears the module's name.
-	EXPECT_EQ("Mendle", m_modals.m_records[1].strTitle);
+	EXPECT_EQ(std::make_pair((UINT)(MB_ICONEXCLAMATION | MB_OK), std::string("Mendle")),
+		std::make_pair(m_modals.m_records[1].nStyle, m_modals.m_records[1].strTitle));
 }
