@@ -49,6 +49,7 @@ TEST(AfxCore, FilesReportFailuresAsFileExceptions)
 	EXPECT_EQ(CFileException::fileNotFound, error.m_cause);
 	EXPECT_EQ(CFile::hFileNull, file.m_hFile);
 	EXPECT_EQ((int)CFileException::fileNotFound, Cause([&]() { CFile absent((strPath + ".missing").c_str(), CFile::modeRead); }));
+	EXPECT_EQ((int)CFileException::diskFull, Cause([]() { CFileException::ThrowOsError(ERROR_DISK_FULL, _T("full.sav")); }));
 
 	ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
 	file.Write("abcdef", 6);

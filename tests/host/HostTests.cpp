@@ -10,67 +10,12 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cstring>
-#include <set>
 
 static std::string TempPath(const char* pszName)
 {
 	char szTemp[MAX_PATH];
 	::GetTempPathA(MAX_PATH, szTemp);
 	return std::string(szTemp) + pszName;
-}
-
-// The status record carries every field at its offset; positions start distinct and refuse
-// numbers outside 0 to 3 and a missing cartridge.
-TEST(HostCartridge, StatusAndPositions)
-{
-	CCartridge cart;
-	CARTSTATUS status;
-	std::memset(&status, 0xCC, sizeof(status));
-	cart.m_bLinkReady = TRUE;
-	cart.m_bPresent = FALSE;
-	cart.m_bBlocked = TRUE;
-	cart.m_bTrovesave = TRUE;
-	cart.m_dwCartId = 0x12345678;
-	cart.FillStatus(status);
-	const BYTE* pRaw = reinterpret_cast<const BYTE*>(&status);
-	EXPECT_EQ(std::vector<DWORD>({ 1, 0, 1, 1, 0x12345678 }), std::vector<DWORD>({ pRaw[2], pRaw[3],
-		*(const DWORD*)(pRaw + 264), *(const DWORD*)(pRaw + 536), *(const DWORD*)(pRaw + 560) }));
-	EXPECT_EQ(0, std::memcmp(pRaw + 568, "BG15", 4));
-	cart.m_bTrovesave = FALSE;
-	cart.FillStatus(status);
-	EXPECT_EQ(0u, status.dwTrovesaveMagic);
-
-	std::set<std::string> contents;
-	for (int n = 0; n < SAVE_POSITION_COUNT; ++n)
-		contents.insert(std::string((const char*)cart.GetPosition(n), SAVE_POSITION_SIZE));
-	EXPECT_EQ(4u, contents.size());
-	std::vector<BYTE> buffer(SAVE_POSITION_SIZE, 0x77), back(SAVE_POSITION_SIZE);
-	cart.m_bPresent = TRUE;
-	EXPECT_TRUE(cart.WritePosition(3, buffer.data()));
-	EXPECT_TRUE(cart.ReadPosition(3, back.data()));
-	EXPECT_EQ(buffer, back);
-	EXPECT_FALSE(cart.ReadPosition(4, back.data()));
-	EXPECT_FALSE(cart.WritePosition(-1, buffer.data()));
-	cart.m_bPresent = FALSE;
-	EXPECT_FALSE(cart.WritePosition(0, buffer.data()));
-}
-
-TEST(HostWindow, AnswersTheCartridgeMessages)
-{
-	CCartridgeSession session;
-	CRecordingHostWnd host(session);
-	ASSERT_TRUE(host.Create());
-	CARTSTATUS status = {};
-	host.SendMessage(HM_QUERYSTATUS, (WPARAM)&status);
-	EXPECT_EQ(1, status.bCartPresent);
-	std::vector<BYTE> image(SAVE_POSITION_SIZE + 256, 0);
-	host.SendMessage(HM_READSAVE, (WPARAM)image.data(), 3);
-	EXPECT_EQ(0, std::memcmp(image.data(), session.GetCartridge().GetPosition(3), SAVE_POSITION_SIZE));
-	std::fill(image.begin(), image.end(), 0x42);
-	host.SendMessage(HM_WRITESAVE, (WPARAM)image.data(), 1);
-	EXPECT_EQ(0x42, session.GetCartridge().GetPosition(1)[SAVE_POSITION_SIZE - 1]);
-	EXPECT_EQ(std::vector<UINT>({ HM_QUERYSTATUS, HM_READSAVE, HM_WRITESAVE }), host.Messages());
-	host.DestroyWindow();
 }
 
 // A module that is no plug-in, is missing or was built for another host is refused by name;
