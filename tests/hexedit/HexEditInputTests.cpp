@@ -104,6 +104,10 @@ TEST_F(HexEditInputTest, KeysMoveTheEditPositionAndStopAtTheEnds)
 	// Down past the full rows scrolls; the partial row below them counts as shown.
 	Keys({ VK_HOME, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN });
 	EXPECT_EQ(10u - m_control.m_nFullRows, m_control.m_nTopRow);
+	// End moves 0x7FFFFFF bytes on, to a low digit; only data longer than that shows where it lands.
+	m_control.SetData(std::vector<BYTE>(0x8000001).data(), 0x8000001, FALSE);
+	Keys({ VK_END });
+	EXPECT_EQ(State({ 0x7FFFFFF, 0, NONE, NONE }), m_control.State());
 }
 
 // Shift spans the selection from the anchor, digits typed with it included; a drag selects once
