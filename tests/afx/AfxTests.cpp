@@ -65,55 +65,6 @@ TEST(AfxCore, FilesReportFailuresAsFileExceptions)
 	::DeleteFileA(strPath.c_str());
 }
 
-class CBaseProbeWnd : public CWnd
-{
-public:
-	std::vector<std::string> m_log;
-	afx_msg LRESULT OnProbe(WPARAM wParam, LPARAM) { m_log.push_back("base " + std::to_string(wParam)); return 7; }
-	afx_msg void OnShowWindow(BOOL bShow, UINT) { m_log.push_back(bShow ? "shown" : "hidden"); }
-	DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CBaseProbeWnd, CWnd)
-	ON_MESSAGE(WM_APP + 1, &CBaseProbeWnd::OnProbe)
-	ON_WM_SHOWWINDOW()
-END_MESSAGE_MAP()
-
-class CDerivedProbeWnd : public CBaseProbeWnd
-{
-public:
-	afx_msg void OnClicked() { m_log.push_back("clicked"); }
-	afx_msg void OnCommand5() { m_log.push_back("command"); }
-	DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CDerivedProbeWnd, CBaseProbeWnd)
-	ON_BN_CLICKED(42, &CDerivedProbeWnd::OnClicked)
-	ON_COMMAND(5, &CDerivedProbeWnd::OnCommand5)
-END_MESSAGE_MAP()
-
-// A derived map first, then its base's, then the window's own procedure.
-TEST(AfxWindows, MessagesDispatchThroughChainedMaps)
-{
-	CDerivedProbeWnd wnd;
-	ASSERT_TRUE(wnd.CreateEx(0, _T("Static"), _T("probe"), WS_POPUP, 0, 0, 50, 50, NULL, NULL));
-	EXPECT_EQ(&wnd, CWnd::FromHandlePermanent(wnd.m_hWnd));
-	EXPECT_EQ(7, wnd.SendMessage(WM_APP + 1, 3));
-	EXPECT_EQ(1, wnd.SendMessage(WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), 0));
-	EXPECT_EQ(1, wnd.SendMessage(WM_COMMAND, MAKEWPARAM(5, 0), 0));
-	EXPECT_EQ(0, wnd.SendMessage(WM_COMMAND, MAKEWPARAM(43, BN_CLICKED), 0));
-	wnd.ShowWindow(SW_SHOW);
-	wnd.SetWindowText(_T("renamed"));
-	CString strText;
-	wnd.GetWindowText(strText);
-	EXPECT_STREQ("renamed", strText);
-	EXPECT_EQ(std::vector<std::string>({ "base 3", "clicked", "command", "shown" }), wnd.m_log);
-	HWND hWnd = wnd.m_hWnd;
-	EXPECT_TRUE(wnd.DestroyWindow());
-	EXPECT_EQ(NULL, wnd.m_hWnd);
-	EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
-}
-
 class CThrowingWnd : public CWnd
 {
 public:

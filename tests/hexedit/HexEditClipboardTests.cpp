@@ -1,7 +1,6 @@
-// Copy, paste, select all, the shortcuts, the context menu and the view holding the control.
+// Copy, paste, select all, the shortcuts and the context menu.
 #include "HexEditTest.h"
 #include "RunProgram.h"
-#include "hexedit/HexEditBaseView.h"
 #include <afxres.h>
 
 static const UINT kBinaryData = ::RegisterClipboardFormat(_T("BinaryData"));
@@ -202,35 +201,4 @@ TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 	CMenuProbe::s_bChooseFirst = false;
 	Pump();
 	EXPECT_EQ(Counted(2, "\x01\x02"), ClipboardBlock(kBinaryData));
-}
-
-// The view's control fills it and goes with it; without its window class neither can be made.
-TEST_F(HexEditClipboardTest, ViewFillsItsWindowWithTheControl)
-{
-	for (bool bClass : { true, false })
-	{
-		auto pView = DYNAMIC_DOWNCAST(CHexEditBaseView, RUNTIME_CLASS(CHexEditBaseView)->CreateObject());
-		ASSERT_NE(nullptr, pView);
-		if (!bClass)
-		{
-			m_control.DestroyWindow();
-			ASSERT_TRUE(::UnregisterClass(_T("CHexEditBase"), AfxGetInstanceHandle()));
-		}
-		const BOOL bCreated = pView->Create(NULL, NULL, WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200), &m_parent, AFX_IDW_PANE_FIRST);
-		EXPECT_EQ(bClass, bCreated != FALSE);
-		if (!bCreated)
-			break;
-		HWND hChild = ::GetWindow(pView->m_hWnd, GW_CHILD);
-		ASSERT_EQ(pView->m_wndHexEdit.m_hWnd, hChild);
-		EXPECT_EQ(std::make_pair(256, (LONG)0x50000004), std::make_pair(::GetDlgCtrlID(hChild),
-			::GetWindowLong(hChild, GWL_STYLE) & ~(WS_VSCROLL | WS_HSCROLL)));
-		pView->MoveWindow(0, 0, 640, 480);
-		CRect rcChild;
-		::GetClientRect(hChild, &rcChild);
-		EXPECT_EQ(std::make_pair(640, 480), std::make_pair(rcChild.Width(), rcChild.Height()));
-		::DestroyWindow(pView->m_hWnd);
-		EXPECT_FALSE(::IsWindow(hChild));
-	}
-	EXPECT_EQ(NULL, ::GetWindow(m_parent.m_hWnd, GW_CHILD));
-	CHexEditBase::RegisterWindowClasses();
 }
