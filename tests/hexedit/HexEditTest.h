@@ -12,7 +12,7 @@ class CHexEditProbe : public CHexEditBase
 {
 public:
 	using CHexEditBase::m_pData, CHexEditBase::m_nLength, CHexEditBase::m_nSelAnchor, CHexEditBase::m_nEditPos,
-		CHexEditBase::m_bHighNibble, CHexEditBase::m_bLayoutDirty, CHexEditBase::m_bAutoDelete,
+		CHexEditBase::m_bHighNibble, CHexEditBase::m_bLayoutDirty,
 		CHexEditBase::m_cfBinaryData, CHexEditBase::m_crBackground, CHexEditBase::m_nBytesPerRow,
 		CHexEditBase::m_nFullRows, CHexEditBase::m_nVisibleRows, CHexEditBase::m_nHexLeft, CHexEditBase::m_nHexWidth,
 		CHexEditBase::m_nAsciiLeft, CHexEditBase::m_nAsciiWidth, CHexEditBase::m_rcText, CHexEditBase::m_nTopRow,

@@ -1,6 +1,5 @@
 // The hex control's model, windows, layout, scroll bars and painting.
 #include "HexEditTest.h"
-#include <map>
 
 // The control works on a copy made anew by each call; positions start over. Each end of a
 // selection is clamped by itself, and only a change repaints.
@@ -86,7 +85,7 @@ TEST_F(HexEditTest, FontsMustBeFixedPitch)
 
 // The control's class, the edit window it subclasses (which keeps answering what the control
 // does not handle, and goes with the control), and the self-creating class whose windows make
-// their own object and delete it with themselves.
+// their own object.
 TEST_F(HexEditTest, WindowsComeFromCreateSubclassingOrTheSelfCreatingClass)
 {
 	CHexEditProbe created;
@@ -111,20 +110,11 @@ TEST_F(HexEditTest, WindowsComeFromCreateSubclassingOrTheSelfCreatingClass)
 	ASSERT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), _T("CHexEditBase_SC"), &wndcls));
 	EXPECT_EQ(std::make_pair((UINT)(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS), ::LoadCursor(NULL, IDC_IBEAM)),
 		std::make_pair(wndcls.style, wndcls.hCursor));
-	std::map<HWND, CWnd*> controls;
-	for (int i = 0; i < 2; ++i)
-	{
-		HWND hWnd = ::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, wndcls.hInstance, NULL);
-		CWnd* pControl = controls[hWnd] = CWnd::FromHandlePermanent(hWnd);
-		ASSERT_TRUE(pControl != NULL && pControl->IsKindOf(RUNTIME_CLASS(CHexEditBase)) &&
-			static_cast<CHexEditProbe*>(pControl)->m_bAutoDelete);
-	}
-	EXPECT_NE(controls.begin()->second, controls.rbegin()->second);
-	for (const auto& control : controls)
-	{
-		::DestroyWindow(control.first);
-		EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(control.first));
-	}
+	HWND hWnd = ::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, wndcls.hInstance, NULL);
+	CWnd* pControl = CWnd::FromHandlePermanent(hWnd);
+	EXPECT_TRUE(pControl != NULL && pControl->IsKindOf(RUNTIME_CLASS(CHexEditBase)));
+	::DestroyWindow(hWnd);
+	EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hWnd));
 }
 
 // The widest row whose text fits: four cells a byte with the ASCII column, three without, less
