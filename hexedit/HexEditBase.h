@@ -49,6 +49,7 @@ protected:
 	void PaintHexData(CDC* pDC);
 	void PaintAsciiData(CDC* pDC);
 	UINT LastPaintedByte() const;
+	template <class Fn> void ForEachPaintedRow(UINT nFirstColumn, UINT nEndColumn, Fn fn) const;
 	void VisibleColumns(UINT nLeft, UINT nCells, UINT* pFirst, UINT* pEnd) const;
 	CRect RowRect(LONG nLeft, LONG nRight, UINT nRow) const;
 	BOOL IsMultiLine() const { return (GetStyle() & ES_MULTILINE) != 0; }
@@ -58,6 +59,7 @@ protected:
 	void SetEditPosition(UINT nPos, BOOL bHighNibble);
 	void MoveEditPosition(int nDelta, BOOL bHighNibble);
 	void PositionFromPoint(CPoint pt, UINT* pPos, BOOL* pHighNibble);
+	UINT SetEditPositionFromPoint(CPoint pt);
 	void EnsureVisible(UINT nBegin, UINT nEnd, BOOL bRedraw);
 	void SetTopRow(UINT nRow, BOOL bRedraw);
 	void SetHScrollPos(UINT nPos, BOOL bRedraw);

@@ -92,6 +92,16 @@ void CHexEditBase::PositionFromPoint(CPoint pt, UINT* pPos, BOOL* pHighNibble)
 	*pHighNibble = bHigh;
 }
 
+// The half-byte under the point becomes the edit position; its byte is returned.
+UINT CHexEditBase::SetEditPositionFromPoint(CPoint pt)
+{
+	UINT nPos;
+	BOOL bHigh;
+	PositionFromPoint(pt, &nPos, &bHigh);
+	SetEditPosition(nPos, bHigh);
+	return nPos;
+}
+
 void CHexEditBase::MoveEditPosition(int nDelta, BOOL bHighNibble)
 {
 	const bool bShift = ::GetKeyState(VK_SHIFT) < 0;
@@ -274,10 +284,7 @@ void CHexEditBase::OnLButtonDown(UINT, CPoint point)
 	SetFocus();
 	if (!HasData() || !EnsureLayout())
 		return;
-	UINT nPos;
-	BOOL bHigh;
-	PositionFromPoint(point, &nPos, &bHigh);
-	SetEditPosition(nPos, bHigh);
+	UINT nPos = SetEditPositionFromPoint(point);
 	int cx = ::GetSystemMetrics(SM_CXDRAG);
 	int cy = ::GetSystemMetrics(SM_CYDRAG);
 	m_rcDragThreshold.SetRect(point.x - cx / 2, point.y - cy / 2, point.x + cx / 2 + cx % 2, point.y + cy / 2 + cy % 2);
@@ -289,10 +296,7 @@ void CHexEditBase::OnLButtonDown(UINT, CPoint point)
 // Moves the edit position to the point and spans the selection from the anchor to it.
 void CHexEditBase::SelectFromAnchor(CPoint pt)
 {
-	UINT nPos;
-	BOOL bHigh;
-	PositionFromPoint(pt, &nPos, &bHigh);
-	SetEditPosition(nPos, bHigh);
+	UINT nPos = SetEditPositionFromPoint(pt);
 	m_nSelStart = std::min(m_nSelAnchor, nPos);
 	m_nSelEnd = std::max(m_nSelAnchor, nPos);
 	InvalidateRect(NULL, TRUE);
@@ -338,10 +342,7 @@ void CHexEditBase::OnLButtonDblClk(UINT, CPoint point)
 	SetFocus();
 	if (!HasData() || !EnsureLayout())
 		return;
-	UINT nPos;
-	BOOL bHigh;
-	PositionFromPoint(point, &nPos, &bHigh);
-	SetEditPosition(nPos, bHigh);
+	UINT nPos = SetEditPositionFromPoint(point);
 	m_nSelStart = m_nSelEnd = nPos;
 	InvalidateRect(NULL, TRUE);
 }
@@ -384,10 +385,7 @@ void CHexEditBase::OnTimer(UINT_PTR nIDEvent)
 		SelectFromAnchor(m_ptAutoScroll);
 	else
 	{
-		UINT nPos;
-		BOOL bHigh;
-		PositionFromPoint(m_ptAutoScroll, &nPos, &bHigh);
-		SetEditPosition(nPos, bHigh);
+		SetEditPositionFromPoint(m_ptAutoScroll);
 		InvalidateRect(NULL, TRUE);
 	}
 }

@@ -52,6 +52,22 @@ UINT CHexEditBase::LastPaintedByte() const
 	return nLast < m_nLength - 1ULL ? (UINT)nLast : m_nLength - 1;
 }
 
+// Calls fn(nRow, nFirst, nEnd) for each painted row that shows a byte of the columns
+// [nFirstColumn, nEndColumn): nFirst is the row's first byte, nEnd the column past its last.
+template <class Fn>
+void CHexEditBase::ForEachPaintedRow(UINT nFirstColumn, UINT nEndColumn, Fn fn) const
+{
+	const UINT nLast = LastPaintedByte();
+	UINT nRow = 0;
+	for (unsigned long long nFirst = (unsigned long long)m_nTopRow * m_nBytesPerRow; nFirst <= nLast;
+		nFirst += m_nBytesPerRow, ++nRow)
+	{
+		const UINT nEnd = (UINT)std::min<unsigned long long>(nEndColumn, nLast - nFirst + 1);
+		if (nEnd > nFirstColumn)
+			fn(nRow, nFirst, nEnd);
+	}
+}
+
 CRect CHexEditBase::RowRect(LONG nLeft, LONG nRight, UINT nRow) const
 {
 	LONG nTop = m_rcText.top + (LONG)(nRow * m_nLineHeight);
@@ -72,15 +88,11 @@ void CHexEditBase::PaintAddresses(CDC* pDC)
 	char szFormat[16];
 	std::snprintf(szFormat, sizeof(szFormat), "%%0%uX", m_nAddressDigits);
 	char szAddress[272];  // room for the largest digit count, 255
-	UINT nLast = LastPaintedByte();
-	UINT nRow = 0;
-	for (unsigned long long nOffset = (unsigned long long)m_nTopRow * m_nBytesPerRow; nOffset <= nLast;
-		nOffset += m_nBytesPerRow, ++nRow)
-	{
-		int nLen = std::snprintf(szAddress, sizeof(szAddress), szFormat, (UINT)nOffset);
+	ForEachPaintedRow(0, 1, [&](UINT nRow, unsigned long long nFirst, UINT) {
+		int nLen = std::snprintf(szAddress, sizeof(szAddress), szFormat, (UINT)nFirst);
 		CRect rcRow = RowRect(rcColumn.left, rcColumn.right, nRow);
 		pDC->DrawText(szAddress, nLen, &rcRow, DRAW_FLAGS);
-	}
+	});
 }
 
 // The byte columns [*pFirst, *pEnd) of any row that can show between the clip strips, for a
@@ -117,14 +129,7 @@ void CHexEditBase::PaintHexData(CDC* pDC)
 	// Character positions count from the first visible column's first digit.
 	const LONG nTextLeft = nLeft + (LONG)(3LL * nFirstColumn * nCharWidth);
 
-	UINT nLast = LastPaintedByte();
-	UINT nRow = 0;
-	for (unsigned long long nFirst = (unsigned long long)m_nTopRow * m_nBytesPerRow; nFirst <= nLast;
-		nFirst += m_nBytesPerRow, ++nRow)
-	{
-		UINT nEnd = (UINT)std::min<unsigned long long>(nEndColumn, nLast - nFirst + 1);
-		if (nEnd <= nFirstColumn)
-			continue;
+	ForEachPaintedRow(nFirstColumn, nEndColumn, [&](UINT nRow, unsigned long long nFirst, UINT nEnd) {
 		for (UINT nColumn = nFirstColumn; nColumn < nEnd; ++nColumn)
 		{
 			BYTE b = m_pData[nFirst + nColumn];
@@ -137,7 +142,7 @@ void CHexEditBase::PaintHexData(CDC* pDC)
 
 		const unsigned long long nRowFirst = nFirst + nFirstColumn, nRowLast = nFirst + nEnd - 1;
 		if (!bShowSelection || m_nSelEnd < nRowFirst || m_nSelStart > nRowLast)
-			continue;
+			return;
 		UINT nStartChar = 3 * (UINT)(std::max<unsigned long long>(m_nSelStart, nRowFirst) - nRowFirst);
 		UINT nEndChar = 3 * (UINT)(std::min<unsigned long long>(m_nSelEnd, nRowLast) - nRowFirst) + 2;
 		CRect rcFill(nTextLeft + (LONG)nStartChar * nCharWidth, rcRow.top + 1,
@@ -147,7 +152,7 @@ void CHexEditBase::PaintHexData(CDC* pDC)
 		pDC->SetTextColor(crSelText);
 		pDC->SetBkMode(TRANSPARENT);
 		pDC->DrawText(achRow.data() + nStartChar, (int)(nEndChar - nStartChar), &rcText, DRAW_FLAGS);
-	}
+	});
 }
 
 void CHexEditBase::PaintAsciiData(CDC* pDC)
@@ -165,14 +170,7 @@ void CHexEditBase::PaintAsciiData(CDC* pDC)
 	pDC->SetBkColor(m_crAsciiBk);
 	const LONG nTextLeft = nLeft + (LONG)((long long)nFirstColumn * m_nCharWidth);
 
-	UINT nLast = LastPaintedByte();
-	UINT nRow = 0;
-	for (unsigned long long nFirst = (unsigned long long)m_nTopRow * m_nBytesPerRow; nFirst <= nLast;
-		nFirst += m_nBytesPerRow, ++nRow)
-	{
-		UINT nEnd = (UINT)std::min<unsigned long long>(nEndColumn, nLast - nFirst + 1);
-		if (nEnd <= nFirstColumn)
-			continue;
+	ForEachPaintedRow(nFirstColumn, nEndColumn, [&](UINT nRow, unsigned long long nFirst, UINT nEnd) {
 		for (UINT nColumn = nFirstColumn; nColumn < nEnd; ++nColumn)
 		{
 			BYTE b = m_pData[nFirst + nColumn];
@@ -180,5 +178,5 @@ void CHexEditBase::PaintAsciiData(CDC* pDC)
 		}
 		CRect rcRow = RowRect(nTextLeft, rcColumn.right, nRow);
 		pDC->DrawText(achRow.data(), (int)(nEnd - nFirstColumn), &rcRow, DRAW_FLAGS);
-	}
+	});
 }

@@ -66,6 +66,18 @@ inline void PutBlock(UINT nFormat, const std::string& strBytes)
 	::CloseClipboard();
 }
 
+// The character cell of the stock fixed font, which the hex control uses unless told otherwise.
+inline CSize StockFontCell()
+{
+	CSize cell;
+	HDC hDC = ::GetDC(NULL);
+	HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
+	::GetTextExtentPoint32A(hDC, "0", 1, &cell);
+	::SelectObject(hDC, hOld);
+	::ReleaseDC(NULL, hDC);
+	return cell;
+}
+
 // Whether the strip (client coordinates) shows exactly the text, in the colour given, in the
 // stock fixed font: its ink is compared pixel by pixel with the text drawn anew.
 bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText);

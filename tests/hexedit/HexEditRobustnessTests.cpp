@@ -16,7 +16,10 @@ static std::pair<void*, size_t> s_aBlocks[4096];
 
 static void Track(long nFailAt)
 {
-	s_nFailAt = nFailAt, s_nCount = 0, s_bFailed = false, s_bTracking = true;
+	s_nFailAt = nFailAt;
+	s_nCount = 0;
+	s_bFailed = false;
+	s_bTracking = true;
 	std::fill(std::begin(s_aBlocks), std::end(s_aBlocks), std::pair<void*, size_t>(NULL, 0));
 }
 
@@ -34,7 +37,8 @@ void* operator new(size_t n)
 	if (s_nFailAt != 0 && ++s_nCount == s_nFailAt)
 	{
 		// What the program allocates to report the failure is not the control's.
-		s_bFailed = true, s_bTracking = false;
+		s_bFailed = true;
+		s_bTracking = false;
 		throw std::bad_alloc();
 	}
 	void* p = std::malloc(n != 0 ? n : 1);

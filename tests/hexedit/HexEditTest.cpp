@@ -3,11 +3,7 @@
 void HexEditTest::SetUp()
 {
 	ASSERT_TRUE(m_parent.CreateEx(0, _T("Static"), _T("parent"), WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, NULL, NULL));
-	HDC hDC = ::GetDC(NULL);
-	HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
-	::GetTextExtentPoint32(hDC, _T("0"), 1, &m_cell);
-	::SelectObject(hDC, hOld);
-	::ReleaseDC(NULL, hDC);
+	m_cell = StockFontCell();
 }
 
 void HexEditTest::Create(CHexEditProbe& control, int cx, int cy, UINT nLength, DWORD dwStyle)

@@ -38,7 +38,10 @@ protected:
 	void SetStatus(BOOL bLinkReady, BOOL bPresent, BOOL bMulti, BOOL bBlocked)
 	{
 		CCartridge& cart = m_page.m_cartridge;
-		cart.m_bLinkReady = bLinkReady, cart.m_bPresent = bPresent, cart.m_bMultiPosition = bMulti, cart.m_bBlocked = bBlocked;
+		cart.m_bLinkReady = bLinkReady;
+		cart.m_bPresent = bPresent;
+		cart.m_bMultiPosition = bMulti;
+		cart.m_bBlocked = bBlocked;
 		m_page.StatusChanged();
 	}
 

@@ -80,12 +80,7 @@ TEST_F(PageTest, SnapshotShowsAddressHexAndAsciiFittedToItsWidth)
 		::DispatchMessage(&msg);
 	CRect rc;
 	::GetClientRect(hSnapshot, &rc);
-	HDC hDC = ::GetDC(NULL);
-	HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
-	CSize cell;
-	::GetTextExtentPoint32A(hDC, "0", 1, &cell);
-	::SelectObject(hDC, hOld);
-	::ReleaseDC(NULL, hDC);
+	const CSize cell = StockFontCell();
 	const int nBytes = (rc.Width() - 10 - 4 * cell.cx - 10 + cell.cx) / (4 * cell.cx);
 	ASSERT_GE(nBytes, 8);
 	const CBytes position = Position(0);
