@@ -49,10 +49,20 @@ TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreak)
 	EXPECT_EQ("before", Copy(NONE, NONE));
 }
 
-// Both formats, zero bytes included, outlive the program that copied them.
+// Both formats, zero bytes included, outlive the program that copied them: this test, run again
+// in a process of its own, copies there and ends.
 TEST_F(HexEditClipboardTest, CopiesReachOtherPrograms)
 {
-	EXPECT_EQ(0, RunProgram("\"" + ProgramBesideThisOne("clipboard_writer.exe") + "\""));
+	if (::GetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL, 0) != 0)
+	{
+		m_control.SetData((const BYTE*)"\0\x41\xFF\0", 4, FALSE);
+		EXPECT_EQ("00 41 FF 00\n", Copy(0, 3));
+		return;
+	}
+	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", "1");
+	const int nExit = RunProgram("\"" + ProgramBesideThisOne("hexedit_tests.exe") + "\" --gtest_filter=*CopiesReach*");
+	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL);
+	EXPECT_EQ(0, nExit);
 	EXPECT_EQ(Counted(4, std::string("\0\x41\xFF\0", 4)), ClipboardBlock(kBinaryData));
 	EXPECT_EQ(std::string("00 41 FF 00\n", 13), ClipboardBlock(CF_TEXT));
 }

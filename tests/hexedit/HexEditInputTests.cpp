@@ -208,30 +208,11 @@ TEST_F(HexEditInputTest, ScrollBarsAndWheelMoveTheView)
 	ASSERT_GT(nMax, nPage + m_cell.cx);
 	struct Side { WPARAM wParam; UINT nPos; } sides[] = {
 		{ SB_LINERIGHT, (UINT)m_cell.cx }, { MAKEWPARAM(SB_THUMBTRACK, 60000), nMax }, { SB_PAGELEFT, nMax - nPage },
-		{ SB_LINELEFT, nMax - nPage - m_cell.cx }, { SB_PAGERIGHT, nMax - m_cell.cx },
 	};
 	for (const Side& side : sides)
 	{
 		m_control.SendMessage(WM_HSCROLL, side.wParam);
 		EXPECT_EQ(side.nPos, m_control.m_nHScrollPos) << side.wParam;
-	}
-}
-
-TEST_F(HexEditInputTest, WithoutDataInputChangesNothing)
-{
-	for (const BYTE* pData : { (const BYTE*)NULL, (const BYTE*)m_data.data() })
-	{
-		m_control.SetData(pData, 0, FALSE);
-		m_parent.SetFocus();
-		Mouse(WM_LBUTTONDOWN, CPoint(30, 10));
-		EXPECT_EQ(m_control.m_hWnd, ::GetFocus());  // a click still takes the focus
-		Keys({ VK_END, VK_DOWN, VK_NEXT });
-		m_control.SendMessage(WM_VSCROLL, SB_LINEDOWN);
-		m_control.SendMessage(WM_TIMER, 1024);
-		EXPECT_EQ(1, m_control.SendMessage(WM_CHAR, '5'));
-		EXPECT_EQ(State({ 0, 1, NONE, NONE }), m_control.State());
-		EXPECT_EQ(0u, m_control.m_nTopRow);
-		EXPECT_TRUE(m_parent.m_commands.empty());
 	}
 }
 

@@ -27,6 +27,15 @@ public:
 
 	// The edit position, its half (1 high), the selection's start and end.
 	::State State() const { return { m_nEditPos, m_bHighNibble, m_nSelStart, m_nSelEnd }; }
+	std::vector<BYTE> Bytes() const { return std::vector<BYTE>(m_pData, m_pData + m_nLength); }
+
+	// A scroll bar's minimum, maximum, page and position.
+	std::vector<int> Bar(int nBar)
+	{
+		SCROLLINFO info = { sizeof(info), SIF_ALL, 0, 0, 0, 0, 0 };
+		GetScrollInfo(nBar, &info);
+		return { info.nMin, info.nMax, (int)info.nPage, info.nPos };
+	}
 };
 
 class CCommandParent : public CWnd
@@ -46,14 +55,42 @@ protected:
 class HexEditTest : public testing::Test
 {
 protected:
-	void SetUp() override;
+	void SetUp() override
+	{
+		ASSERT_TRUE(m_parent.CreateEx(0, _T("Static"), _T("parent"), WS_POPUP | WS_VISIBLE, 0, 0, 1000, 700, NULL, NULL));
+		m_cell = StockFontCell();
+	}
+
 	void TearDown() override { m_parent.DestroyWindow(); }
 
 	// A control over the bytes 0, 1, 2, ... with four address digits and the ASCII column, 16
 	// bytes a row; multi-line, its text rectangle is cx by cy inside a margin of 5.
-	void Create(CHexEditProbe& control, int cx, int cy, UINT nLength, DWORD dwStyle = WS_CHILD | WS_VISIBLE | ES_MULTILINE);
-	static void Pump();
-	static bool IsInvalid(HWND hWnd);
+	void Create(CHexEditProbe& control, int cx, int cy, UINT nLength, DWORD dwStyle = WS_CHILD | WS_VISIBLE | ES_MULTILINE)
+	{
+		const int nMargin = (dwStyle & ES_MULTILINE) ? 10 : 0;
+		ASSERT_TRUE(control.Create(NULL, dwStyle, CRect(0, 0, cx + nMargin, cy + nMargin), &m_parent, 1023));
+		m_data.resize(nLength);
+		for (UINT i = 0; i < nLength; ++i)
+			m_data[i] = (BYTE)i;
+		control.SetData(m_data.data(), nLength, FALSE);
+		control.SetAddressSize(4, FALSE);
+		control.SetShowAddress(TRUE, FALSE);
+		control.SetShowAscii(TRUE, FALSE);
+		control.Layout();
+	}
+
+	static void Pump()
+	{
+		MSG msg;
+		while (::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
+			::DispatchMessage(&msg);
+	}
+
+	static bool IsInvalid(HWND hWnd)
+	{
+		RECT rc;
+		return ::GetUpdateRect(hWnd, &rc, FALSE) && !::IsRectEmpty(&rc);
+	}
 
 	CCommandParent m_parent;
 	CSize m_cell;  // of the stock font, as the control measures it
