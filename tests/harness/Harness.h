@@ -4,6 +4,7 @@
 #include <afxwin.h>
 #include <gtest/gtest.h>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -39,6 +40,24 @@ inline void WriteBytes(const std::string& strPath, const std::string& strBytes)
 {
 	std::ofstream(strPath, std::ios::binary).write(strBytes.data(), (std::streamsize)strBytes.size());
 }
+
+// A folder of the running test's own in the temporary folder, removed with all it holds.
+struct CTempFolder
+{
+	CTempFolder()
+	{
+		char szTemp[MAX_PATH];
+		::GetTempPathA(MAX_PATH, szTemp);
+		m_strPath = std::string(szTemp) + "mendle-" + testing::UnitTest::GetInstance()->current_test_info()->name();
+		std::filesystem::remove_all(m_strPath, m_error);
+		std::filesystem::create_directory(m_strPath, m_error);
+	}
+	~CTempFolder() { std::filesystem::remove_all(m_strPath, m_error); }
+	std::string operator/(const std::string& strName) const { return m_strPath + "\\" + strName; }
+
+	std::string m_strPath;
+	std::error_code m_error;
+};
 
 inline CBytes ClipboardBlock(UINT nFormat)
 {
