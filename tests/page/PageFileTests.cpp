@@ -11,10 +11,11 @@ static const char kFileError[] = "Error saving file. Please check disk space!";
 // Without a cartridge the image is saved as it stands.
 TEST_F(PageTest, ReadToDiskWritesThePositionsBytes)
 {
-	const std::string strTwo = Path("two.sav"), strThree = Path("three.sav", std::string(70000, 'Z'));
+	const std::string strTwo = m_folder / "two.sav", strThree = m_folder / "three.sav";
+	WriteBytes(strThree, std::string(70000, 'Z'));
 	m_page.Click(IDC_POSITION2);
-	ClickWithFile(IDC_READ_TO_DISK, m_strDir + "\\two");
-	EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
+	ClickWithFile(IDC_READ_TO_DISK, m_folder / "two");
+	EXPECT_EQ(Transfers({ HM_READSAVE }), m_page.m_host.Messages());
 	EXPECT_EQ(Positions({ 1 }), TransferPositions());
 	EXPECT_EQ(Position(1), ReadBytes(strTwo));
 	ASSERT_EQ(Texts({ "<file dialog>", kSaved }), m_modals.MessageTexts());
@@ -25,7 +26,6 @@ TEST_F(PageTest, ReadToDiskWritesThePositionsBytes)
 	m_page.Click(IDC_POSITION3);
 	ClickWithFile(IDC_READ_TO_DISK, strThree, { IDYES, IDOK });
 	EXPECT_EQ(Position(2), ReadBytes(strThree));
-	EXPECT_EQ(kSaved, m_modals.m_records.back().strText);
 	ClickWithFile(IDC_WRITE_FROM_DISK, strThree);
 	EXPECT_NE(strSaveTitle, m_modals.m_records[0].strTitle);
 	EXPECT_EQ(std::make_pair(std::string("Save games (*.sav)|All files (*.*)|"), false),
@@ -46,22 +46,22 @@ TEST_F(PageTest, WriteFromDiskReplacesTheBytesTheFileHolds)
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION2);
 	const CBytes expected = Position(1).replace(0, 100, 100, '\xA5');
-	ClickWithFile(IDC_WRITE_FROM_DISK, Path("short.sav", std::string(100, '\xA5')));
-	EXPECT_EQ(Concat({ Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
-	EXPECT_EQ(Positions({ 1, 1 }), TransferPositions());
-	EXPECT_EQ(expected, Position(1));
-	EXPECT_EQ(expected, Snapshot());
-	EXPECT_EQ(Texts({ "<file dialog>", kWritten }), m_modals.MessageTexts());
-	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nStyle);
-
 	std::string strLong(SAVE_POSITION_SIZE + 1000, 0);
 	for (size_t i = 0; i < strLong.size(); ++i)
 		strLong[i] = (char)(i * 7);
-	ClickWithFile(IDC_WRITE_FROM_DISK, Path("long.sav", strLong));
+	WriteBytes(m_folder / "short.sav", std::string(100, '\xA5'));
+	WriteBytes(m_folder / "long.sav", strLong);
+	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "short.sav");
+	EXPECT_EQ(Transfers({ HM_WRITESAVE, HM_READSAVE }), m_page.m_host.Messages());
+	EXPECT_EQ(Positions({ 1, 1 }), TransferPositions());
+	EXPECT_EQ(std::make_pair(expected, expected), std::make_pair(Position(1), Snapshot()));
+	EXPECT_EQ(Texts({ "<file dialog>", kWritten }), m_modals.MessageTexts());
+	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nStyle);
+	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "long.sav");
 	EXPECT_EQ(CBytes(strLong.substr(0, SAVE_POSITION_SIZE)), Position(1));
 
 	m_page.m_cartridge.m_bPresent = FALSE;
-	ClickWithFile(IDC_WRITE_FROM_DISK, Path("none.sav", "x"), { IDOK, IDOK, IDOK });
+	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "short.sav", { IDOK, IDOK, IDOK });
 	EXPECT_EQ(Texts({ "<file dialog>", kNoCartridge, kNoCartridge, kWritten }), m_modals.MessageTexts());
 }
 
@@ -71,24 +71,24 @@ TEST_F(PageTest, WriteFromDiskReplacesTheBytesTheFileHolds)
 // and a cancelled dialog does nothing. After an error the page offers Position 1 alone.
 TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReported)
 {
-	const std::string strLocked = Path("locked.sav", "old bytes"), strReadOnly = Path("readonly.sav", "old bytes");
+	const std::string strLocked = m_folder / "locked.sav", strReadOnly = m_folder / "readonly.sav";
+	WriteBytes(strLocked, "old bytes");
+	WriteBytes(strReadOnly, "old bytes");
 	HANDLE hLock = ::CreateFileA(strLocked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
 	::SetFileAttributesA(strReadOnly.c_str(), FILE_ATTRIBUTE_READONLY);
 	HANDLE hProbe = ::CreateFileA(strReadOnly.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
 	const bool bReadOnlyRefused = hProbe == INVALID_HANDLE_VALUE || !::CloseHandle(hProbe);
 	const char* pszTinyFs = std::getenv("MENDLE_TINYFS");
 	ULARGE_INTEGER total = {};
-	const std::string strFull = pszTinyFs != NULL ? WindowsPath(pszTinyFs) + "\\full.sav" : std::string();
-	const bool bTiny = !strFull.empty() && ::GetDiskFreeSpaceExA((WindowsPath(pszTinyFs) + "\\").c_str(), NULL, &total, NULL) &&
-		total.QuadPart < SAVE_POSITION_SIZE;
-	m_created.push_back(strFull);
+	const std::string strTiny = pszTinyFs != NULL ? WindowsPath(pszTinyFs) : std::string(), strFull = strTiny + "\\full.sav";
+	const bool bTiny = pszTinyFs && ::GetDiskFreeSpaceExA((strTiny + "\\").c_str(), NULL, &total, NULL) && total.QuadPart < SAVE_POSITION_SIZE;
 	const std::string strCannotWrite = "Unable to write save game to disk!\nPlease check if the file already exists and is "
 		"read-only and you have permission to save the file to that location!";
 	struct Case { int nID; std::string strPath; bool bRun; std::vector<int> answers; Texts texts; } cases[] = {
 		{ IDC_READ_TO_DISK, strLocked, true, { IDYES, IDOK }, { "<file dialog>", "", strCannotWrite } },
 		{ IDC_READ_TO_DISK, strReadOnly, bReadOnlyRefused, { IDYES, IDOK }, { "<file dialog>", "", strCannotWrite } },
 		{ IDC_READ_TO_DISK, strFull, bTiny, { IDOK }, { "<file dialog>", kFileError } },
-		{ IDC_WRITE_FROM_DISK, m_strDir + "\\missing.sav", true, { IDOK }, { "<file dialog>", "Save game could not be loaded." } },
+		{ IDC_WRITE_FROM_DISK, m_folder / "missing.sav", true, { IDOK }, { "<file dialog>", "Save game could not be loaded." } },
 		{ IDC_WRITE_FROM_DISK, WindowsPath("/proc/self/mem"), true, { IDOK }, { "<file dialog>", kFileError } },
 		{ IDC_WRITE_FROM_DISK, "", true, {}, { "<file dialog>" } },
 	};
@@ -103,14 +103,15 @@ TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReported)
 		if (texts.size() == 3)
 			texts[1].clear();  // the replace prompt
 		EXPECT_EQ(c.texts, texts);
-		EXPECT_EQ(c.nID == IDC_READ_TO_DISK ? Transfer(HM_READSAVE) : Messages(), m_page.m_host.Messages());
+		EXPECT_EQ(c.nID == IDC_READ_TO_DISK ? Transfers({ HM_READSAVE }) : Messages(), m_page.m_host.Messages());
 		EXPECT_EQ((UINT)(c.texts.size() > 1 ? MB_ICONEXCLAMATION : 0), m_modals.m_records.back().nStyle);
-		ExpectEnabling(true, c.texts.size() == 1);
+		Expect(true, c.texts.size() == 1, 0);
 	}
 	::CloseHandle(hLock);
-	EXPECT_EQ(CBytes("old bytes"), ReadBytes(strLocked));
-	EXPECT_EQ(CBytes("old bytes"), ReadBytes(strReadOnly));
+	::SetFileAttributesA(strReadOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+	EXPECT_EQ(std::make_pair(CBytes("old bytes"), CBytes("old bytes")), std::make_pair(ReadBytes(strLocked), ReadBytes(strReadOnly)));
 	EXPECT_LT(ReadBytes(strFull).size(), (size_t)SAVE_POSITION_SIZE);
+	::DeleteFileA(strFull.c_str());
 }
 
 // Typing changes the snapshot's own copy only; Ctrl+A and Ctrl+C reach it through the host's
@@ -123,9 +124,8 @@ TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 	for (char ch : std::string("00112233"))
 		EXPECT_EQ(0, ::SendMessage(hSnapshot, WM_CHAR, ch, 0));
 	m_page.m_cartridge.m_bPresent = FALSE;
-	const std::string strPath = Path("image.sav");
-	ClickWithFile(IDC_READ_TO_DISK, strPath, { IDOK, IDOK });
-	EXPECT_EQ(Position(0), ReadBytes(strPath));
+	ClickWithFile(IDC_READ_TO_DISK, m_folder / "image.sav", { IDOK, IDOK });
+	EXPECT_EQ(Position(0), ReadBytes(m_folder / "image.sav"));
 
 	PutBlock(CF_TEXT, "-");
 	SetKeyDown(VK_CONTROL, true);

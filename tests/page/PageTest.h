@@ -16,24 +16,7 @@ inline const char kNoCartridge[] = "No cartridge detected!";
 class PageTest : public testing::Test
 {
 protected:
-	void SetUp() override
-	{
-		m_page.m_host.m_calls.clear();
-		char szTemp[MAX_PATH];
-		::GetTempPathA(MAX_PATH, szTemp);
-		m_strDir = std::string(szTemp) + "mendle-" + testing::UnitTest::GetInstance()->current_test_info()->name();
-		::CreateDirectoryA(m_strDir.c_str(), NULL);
-	}
-
-	void TearDown() override
-	{
-		for (const std::string& strPath : m_created)
-		{
-			::SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-			::DeleteFileA(strPath.c_str());
-		}
-		::RemoveDirectoryA(m_strDir.c_str());
-	}
+	void SetUp() override { m_page.m_host.m_calls.clear(); }
 
 	void SetStatus(BOOL bLinkReady, BOOL bPresent, BOOL bMulti, BOOL bBlocked)
 	{
@@ -45,21 +28,18 @@ protected:
 		m_page.StatusChanged();
 	}
 
-	// Read, write, snapshot, both formats and Position 1 enabled as bEnable, Positions 2 to 4 as bMore.
-	void ExpectEnabling(bool bEnable, bool bMore)
+	// Read, write, snapshot, both formats and Position 1 enabled as bEnable, Positions 2 to 4 as
+	// bMore; only the given position checked.
+	void Expect(bool bEnable, bool bMore, int nChecked)
 	{
-		for (int nID : { IDC_READ_TO_DISK, IDC_WRITE_FROM_DISK, IDC_SHOW_SNAPSHOT, IDC_FORMAT_ALL, IDC_FORMAT_SELECTED,
-			IDC_POSITION1, IDC_POSITION2, IDC_POSITION3, IDC_POSITION4 })
-			EXPECT_EQ(nID >= IDC_POSITION2 && nID <= IDC_POSITION4 ? bMore : bEnable, m_page.IsEnabled(nID)) << "control " << nID;
+		for (int nID = IDC_POSITION1; nID <= IDC_POSITION4; ++nID)
+			EXPECT_EQ(std::make_pair(nID == IDC_POSITION1 ? bEnable : bMore, nID - IDC_POSITION1 == nChecked),
+				std::make_pair(m_page.IsEnabled(nID), m_page.IsChecked(nID))) << "Position " << nID - IDC_POSITION1 + 1;
+		for (int nID : { IDC_READ_TO_DISK, IDC_WRITE_FROM_DISK, IDC_SHOW_SNAPSHOT, IDC_FORMAT_ALL, IDC_FORMAT_SELECTED })
+			EXPECT_EQ(bEnable, m_page.IsEnabled(nID)) << "control " << nID;
 	}
 
-	void ExpectPosition(int nChecked)
-	{
-		for (int i = 0; i < 4; ++i)
-			EXPECT_EQ(i == nChecked, m_page.IsChecked(IDC_POSITION1 + i)) << "Position " << i + 1;
-	}
-
-	// Clicks the button, the file dialog and then the message boxes answered as given.
+	// Clicks the button, then answers the file dialog and the message boxes as given.
 	void ClickWithFile(int nID, const std::string& strPath, const std::vector<int>& answers = { IDOK })
 	{
 		m_modals.m_records.clear();
@@ -71,23 +51,16 @@ protected:
 		EXPECT_EQ(0u, m_modals.UnusedAnswers());
 	}
 
-	// A file in the test's folder, written when bytes are given.
-	std::string Path(const char* pszName, const std::string& strBytes = std::string())
+	// The host messages that follow those given for the transfers given, each as the page
+	// performs it; a transfer of 0 stops where the cartridge is found missing.
+	static Messages Transfers(std::initializer_list<UINT> transfers, Messages all = {})
 	{
-		m_created.push_back(m_strDir + "\\" + pszName);
-		if (!strBytes.empty())
-			WriteBytes(m_created.back(), strBytes);
-		return m_created.back();
-	}
-
-	// The transfer of one position as the page performs it.
-	static Messages Transfer(UINT nMsg) { return { HM_PREPARETRANSFER, HM_QUERYSTATUS, nMsg }; }
-
-	static Messages Concat(std::initializer_list<Messages> parts)
-	{
-		Messages all;
-		for (const Messages& part : parts)
-			all.insert(all.end(), part.begin(), part.end());
+		for (UINT nMsg : transfers)
+		{
+			all.insert(all.end(), { HM_PREPARETRANSFER, HM_QUERYSTATUS });
+			if (nMsg != 0)
+				all.push_back(nMsg);
+		}
 		return all;
 	}
 
@@ -115,6 +88,5 @@ protected:
 
 	CModalDriver m_modals;
 	CPageHarness m_page;
-	std::string m_strDir;
-	std::vector<std::string> m_created;
+	CTempFolder m_folder;
 };

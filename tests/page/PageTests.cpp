@@ -3,41 +3,33 @@
 #include <cctype>
 
 // Kept first: the module remembers the last warned cartridge for the whole process. A refresh
-// while the warning is up must not warn again: the identity is remembered first.
+// while the warning is up must not warn again: the identity is remembered first. Host events run
+// in the host's module state: the box bears the host's name.
 TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 {
 	struct Step { DWORD dwMagic; DWORD dwCartId; bool bWarning; } steps[] = {
 		{ TROVESAVE_MAGIC, 0, false }, { TROVESAVE_MAGIC, 7, true }, { TROVESAVE_MAGIC, 7, false }, { TROVESAVE_MAGIC, 8, true },
 		{ TROVESAVE_MAGIC, 7, true }, { 0, 9, false }, { TROVESAVE_MAGIC, 7, false }, { 0x42473135, 11, false },
 	};
-	bool bInside = false;
-	m_modals.m_onMessageBox = [&]() {
-		if (!bInside)
-		{
-			bInside = true;
+	m_modals.m_onMessageBox = [this]() {
+		if (m_modals.m_records.size() == 1)
 			m_page.StatusChanged();
-		}
 	};
 	m_page.m_host.m_bOverrideMagic = true;
 	for (const Step& step : steps)
 	{
 		SCOPED_TRACE(testing::Message() << "cartridge " << step.dwCartId);
 		m_modals.m_records.clear();
-		bInside = false;
 		m_page.m_host.m_dwMagic = step.dwMagic;
 		m_page.m_cartridge.m_dwCartId = step.dwCartId;
 		m_page.StatusChanged();
 		EXPECT_EQ(std::make_pair(step.dwMagic == TROVESAVE_MAGIC, step.dwMagic == TROVESAVE_MAGIC),
 			std::make_pair(m_page.IsVisible(IDC_WARNING_ICON), m_page.IsVisible(IDC_TROVESAVE_NOTE)));
 		ASSERT_EQ(step.bWarning ? 1u : 0u, m_modals.m_records.size());
-		// Host events run in the host's module state: the box bears the host's name.
-		if (step.bWarning)
-		{
+		for (const CModalRecord& record : m_modals.m_records)
 			EXPECT_EQ(std::make_tuple(std::string("This cartridge uses Trovesave!\n\nIt is strongly recommended to not make any "
 				"changes to the cartridge's save RAM area with this tool if using Trovesave!"), std::string("Mendle tests"),
-				(UINT)(MB_ICONEXCLAMATION | MB_OK)), std::make_tuple(m_modals.m_records[0].strText, m_modals.m_records[0].strTitle,
-				m_modals.m_records[0].nStyle));
-		}
+				(UINT)(MB_ICONEXCLAMATION | MB_OK)), std::make_tuple(record.strText, record.strTitle, record.nStyle));
 	}
 }
 
@@ -45,7 +37,6 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 // are answered and change nothing.
 TEST_F(PageTest, StatusRefreshSetsEnabling)
 {
-	ExpectPosition(0);
 	EXPECT_FALSE(m_page.IsChecked(IDC_SHOW_SNAPSHOT) || m_page.IsVisible(IDC_WARNING_ICON));
 	EXPECT_EQ(CBytes(), Snapshot());
 	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore; } cases[] = {
@@ -58,8 +49,7 @@ TEST_F(PageTest, StatusRefreshSetsEnabling)
 		m_page.m_host.m_calls.clear();
 		SetStatus(c.bLink, c.bPresent, c.bMulti, c.bBlocked);
 		EXPECT_EQ(Messages({ HM_QUERYSTATUS }), m_page.m_host.Messages());
-		ExpectEnabling(c.bEnable, c.bMore);
-		ExpectPosition(0);
+		Expect(c.bEnable, c.bMore, 0);
 	}
 	m_page.m_host.m_calls.clear();
 	for (UINT nMsg : { 0x8001u, 0x8002u, 0x811Du, 0x0010u, 0x8000u, 0x811Eu, 0xC000u })
@@ -83,14 +73,13 @@ TEST_F(PageTest, SnapshotShowsAddressHexAndAsciiFittedToItsWidth)
 	const CSize cell = StockFontCell();
 	const int nBytes = (rc.Width() - 10 - 4 * cell.cx - 10 + cell.cx) / (4 * cell.cx);
 	ASSERT_GE(nBytes, 8);
-	const CBytes position = Position(0);
 	std::string strHex, strAscii;
-	for (int i = 0; i < nBytes; ++i)
+	for (char ch : Position(0).substr(0, nBytes))
 	{
 		char sz[4];
-		std::snprintf(sz, sizeof(sz), i ? " %02X" : "%02X", (BYTE)position[i]);
+		std::snprintf(sz, sizeof(sz), strHex.empty() ? "%02X" : " %02X", (BYTE)ch);
 		strHex += sz;
-		strAscii += std::isprint((BYTE)position[i]) ? position[i] : '.';
+		strAscii += std::isprint((BYTE)ch) ? ch : '.';
 	}
 	const int xHex = 10 + 4 * cell.cx, xAscii = xHex + (3 * nBytes - 1) * cell.cx + 5;
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(5, 5, 5 + 4 * cell.cx, 5 + cell.cy), RGB(255, 0, 0), "0000"));
@@ -106,19 +95,17 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	HCURSOR hCross = ::LoadCursor(NULL, IDC_CROSS);
 	::SetCursor(hCross);
 	m_page.Click(IDC_POSITION3);
-	EXPECT_TRUE(m_page.m_host.m_calls.empty());
 	m_page.Click(IDC_SHOW_SNAPSHOT);
-	EXPECT_EQ(Transfer(HM_READSAVE), m_page.m_host.Messages());
-	for (const CHostCall& call : m_page.m_host.m_calls)
-		EXPECT_TRUE(call.bWaitCursor);
-	EXPECT_EQ(hCross, ::GetCursor());
 	EXPECT_EQ(Position(2), Snapshot());
+	EXPECT_EQ(hCross, ::GetCursor());
 	m_page.Click(IDC_POSITION4);
 	m_page.Click(IDC_POSITION2);
-	EXPECT_EQ(Concat({ Transfer(HM_READSAVE), Transfer(HM_READSAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
+	EXPECT_EQ(Transfers({ HM_READSAVE, HM_READSAVE, HM_READSAVE }), m_page.m_host.Messages());
+	for (const CHostCall& call : m_page.m_host.m_calls)
+		EXPECT_TRUE(call.bWaitCursor);
 	EXPECT_EQ(Positions({ 2, 3, 1 }), TransferPositions());
 	EXPECT_EQ(Position(1), Snapshot());
-	ExpectPosition(1);
+	Expect(true, true, 1);
 
 	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_SHOW_SNAPSHOT);
@@ -139,33 +126,32 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.Click(IDC_POSITION3);
 	SetStatus(TRUE, TRUE, FALSE, TRUE);
 	SetStatus(FALSE, TRUE, FALSE, FALSE);
-	ExpectPosition(2);
+	Expect(false, false, 2);
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
-	ExpectPosition(0);
+	Expect(false, false, 0);
 	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
-	ExpectEnabling(false, false);
 
 	SetStatus(TRUE, TRUE, TRUE, FALSE);
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION3);
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
-	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_PREPARETRANSFER, HM_QUERYSTATUS }), m_page.m_host.Messages());
+	EXPECT_EQ(Transfers({ 0 }, { HM_QUERYSTATUS }), m_page.m_host.Messages());
 	EXPECT_EQ(Texts({ kNoCartridge }), m_modals.MessageTexts());
-	ExpectPosition(0);
+	Expect(false, false, 0);
 
 	SetStatus(TRUE, TRUE, TRUE, FALSE);
 	m_page.Click(IDC_POSITION4);
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, TRUE, FALSE, FALSE);
 	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(Concat({ { HM_QUERYSTATUS }, Transfer(HM_READSAVE), Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }),
-		m_page.m_host.Messages());
+	EXPECT_EQ(Transfers({ HM_READSAVE, HM_WRITESAVE, HM_READSAVE }, { HM_QUERYSTATUS }), m_page.m_host.Messages());
 	EXPECT_EQ(Positions({ 0, 0, 0 }), TransferPositions());
-	ExpectEnabling(true, false);
+	Expect(true, false, 0);
 }
 
-// The whole image is cleared, the 256 bytes past the position included, written and shown.
+// Formatting the selected position clears the whole image, the 256 bytes past the position
+// included, writes it and shows it.
 TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 {
 	m_page.m_host.m_bTailFill = 0xEE;
@@ -174,12 +160,11 @@ TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 	const CBytes first = Position(0);
 	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(Concat({ Transfer(HM_WRITESAVE), Transfer(HM_READSAVE) }), m_page.m_host.Messages());
+	EXPECT_EQ(Transfers({ HM_WRITESAVE, HM_READSAVE }), m_page.m_host.Messages());
 	EXPECT_EQ(std::vector<BYTE>(256, 0), m_page.m_host.m_calls[2].tail);
 	EXPECT_EQ(Positions({ 1, 1 }), TransferPositions());
-	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Position(1));
-	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Snapshot());
-	EXPECT_EQ(first, Position(0));
+	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), CBytes(SAVE_POSITION_SIZE, 0), first),
+		std::make_tuple(Position(1), Snapshot(), Position(0)));
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
@@ -189,9 +174,10 @@ TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 {
 	const CBytes fourth = Position(3);
+	const std::string strAsk = "Are you sure to format all save positions?";
 	m_modals.AnswerMessageBox(IDNO);
 	m_page.Click(IDC_FORMAT_ALL);
-	ASSERT_EQ(Texts({ "Are you sure to format all save positions?" }), m_modals.MessageTexts());
+	ASSERT_EQ(Texts({ strAsk }), m_modals.MessageTexts());
 	EXPECT_EQ(std::make_pair((UINT)(MB_ICONQUESTION | MB_YESNO), std::string("Mendle")),
 		std::make_pair(m_modals.m_records[0].nStyle, m_modals.m_records[0].strTitle));
 	EXPECT_TRUE(m_page.m_host.m_calls.empty());
@@ -202,11 +188,9 @@ TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDYES);
 	m_page.Click(IDC_FORMAT_ALL);
-	const Messages write = Transfer(HM_WRITESAVE);
-	EXPECT_EQ(Concat({ write, write, write, write, Transfer(HM_READSAVE) }), m_page.m_host.Messages());
+	EXPECT_EQ(Transfers({ HM_WRITESAVE, HM_WRITESAVE, HM_WRITESAVE, HM_WRITESAVE, HM_READSAVE }), m_page.m_host.Messages());
 	EXPECT_EQ(Positions({ 0, 1, 2, 3, 0 }), TransferPositions());
-	for (int nPosition : { 0, 1, 2, 3 })
-		EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Position(nPosition)) << nPosition;
+	EXPECT_EQ(CBytes(4 * SAVE_POSITION_SIZE, 0), CBytes((const char*)m_page.m_cartridge.GetPosition(0), 4 * SAVE_POSITION_SIZE));
 	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Snapshot());
 
 	m_page.m_cartridge.m_bPresent = FALSE;
@@ -214,10 +198,8 @@ TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 	m_modals.m_records.clear();
 	m_modals.AnswerMessageBox(IDYES);
 	m_page.Click(IDC_FORMAT_ALL);
-	const Messages prepared = { HM_PREPARETRANSFER, HM_QUERYSTATUS };
-	EXPECT_EQ(Concat({ prepared, prepared, prepared, prepared, prepared }), m_page.m_host.Messages());
-	EXPECT_EQ(Texts({ "Are you sure to format all save positions?", kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge,
-		kNoCartridge }), m_modals.MessageTexts());
+	EXPECT_EQ(Transfers({ 0, 0, 0, 0, 0 }), m_page.m_host.Messages());
+	EXPECT_EQ(Texts({ strAsk, kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge }), m_modals.MessageTexts());
 	EXPECT_EQ(std::make_pair((UINT)(MB_ICONEXCLAMATION | MB_OK), std::string("Mendle")),
 		std::make_pair(m_modals.m_records[1].nStyle, m_modals.m_records[1].strTitle));
 }
