@@ -4,9 +4,8 @@ static const int IDC_MSGBOX_TEXT = 0xFFFF, IDC_MSGBOX_ICON = 0x0440;
 static const int IDC_FILENAME = 0x047C, IDC_FILETYPES = 0x0470, IDC_READONLY = 0x0410;
 
 CModalDriver* CModalDriver::s_pCurrent = NULL;
-HWND CModalDriver::s_hDeferred = NULL;
 
-CModalDriver::CModalDriver() : m_hHook(::SetWindowsHookEx(WH_CBT, CbtProc, NULL, ::GetCurrentThreadId()))
+CModalDriver::CModalDriver() : m_hHook(::SetWindowsHookEx(WH_CALLWNDPROCRET, CallWndRetProc, NULL, ::GetCurrentThreadId()))
 {
 	s_pCurrent = this;
 }
@@ -25,15 +24,12 @@ std::vector<std::string> CModalDriver::MessageTexts() const
 	return texts;
 }
 
-LRESULT CALLBACK CModalDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
+// A dialog is read once its initialisation has filled it in.
+LRESULT CALLBACK CModalDriver::CallWndRetProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-	if (s_pCurrent != NULL && nCode == HCBT_ACTIVATE)
-		s_pCurrent->OnActivate((HWND)wParam);
-	else if (s_pCurrent != NULL && nCode == HCBT_DESTROYWND)
-	{
-		s_pCurrent->m_handled.erase((HWND)wParam);
-		s_pCurrent->m_deferred.erase((HWND)wParam);
-	}
+	const CWPRETSTRUCT* pMsg = (const CWPRETSTRUCT*)lParam;
+	if (s_pCurrent != NULL && nCode == HC_ACTION && pMsg->message == WM_INITDIALOG)
+		s_pCurrent->OnInitDialog(pMsg->hwnd);
 	return ::CallNextHookEx(NULL, nCode, wParam, lParam);
 }
 
@@ -49,52 +45,27 @@ static bool Shows(HWND hWnd, int nID)
 	return (::GetWindowLong(::GetDlgItem(hWnd, nID), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void CModalDriver::OnActivate(HWND hWnd)
+// Presses the queued answer's button if the next answer is for this kind of window, else the default.
+void CModalDriver::OnInitDialog(HWND hWnd)
 {
 	const bool bBox = ::GetDlgItem(hWnd, IDC_MSGBOX_TEXT) != NULL && ::GetDlgItem(hWnd, IDC_MSGBOX_ICON) != NULL;
+	if (!bBox && ::GetDlgItem(hWnd, IDC_FILENAME) == NULL)
+		return;
+	CModalRecord record = { !bBox, bBox ? Text(::GetDlgItem(hWnd, IDC_MSGBOX_TEXT)) : "<file dialog>", Text(hWnd), 0, "",
+		!bBox && Shows(hWnd, IDC_READONLY) };
 	HWND hTypes = ::GetDlgItem(hWnd, IDC_FILETYPES);
-	if (m_handled.count(hWnd) != 0 || (!bBox && ::GetDlgItem(hWnd, IDC_FILENAME) == NULL))
-		return;
-	// A system-modal box is activated before it has its text, a file dialog before its file
-	// types: such a window is read once, when its own loop runs.
-	const bool bEmpty = bBox ? Text(::GetDlgItem(hWnd, IDC_MSGBOX_TEXT)).empty() : ::SendMessage(hTypes, CB_GETCOUNT, 0, 0) <= 0;
-	if (bEmpty && s_hDeferred == NULL && m_deferred.insert(hWnd).second)
+	char szType[256];
+	for (int i = 0, n = bBox ? 0 : (int)::SendMessage(hTypes, CB_GETCOUNT, 0, 0); i < n; ++i)
+		record.strFilter += std::string(szType, ::SendMessageA(hTypes, CB_GETLBTEXT, i, (LPARAM)szType)) + "|";
+	if (bBox)
 	{
-		s_hDeferred = hWnd;
-		::SetTimer(NULL, 0, USER_TIMER_MINIMUM, OnDeferredTimer);
-		return;
+		record.nStyle = Shows(hWnd, IDYES) ? MB_YESNO : Shows(hWnd, IDCANCEL) ? MB_OKCANCEL : MB_OK;
+		HICON hIcon = (HICON)::SendDlgItemMessage(hWnd, IDC_MSGBOX_ICON, STM_GETICON, 0, 0);
+		for (auto icon : { std::make_pair(MB_ICONEXCLAMATION, IDI_EXCLAMATION), std::make_pair(MB_ICONINFORMATION, IDI_ASTERISK),
+			std::make_pair(MB_ICONQUESTION, IDI_QUESTION) })
+			record.nStyle |= hIcon == ::LoadIcon(NULL, icon.second) ? icon.first : 0;
 	}
-	m_handled.insert(hWnd);
-	if (!bBox)
-	{
-		CModalRecord record = { true, "<file dialog>", Text(hWnd), 0, "", Shows(hWnd, IDC_READONLY) };
-		char szType[256];
-		for (int i = 0, n = (int)::SendMessage(hTypes, CB_GETCOUNT, 0, 0); i < n; ++i)
-			record.strFilter += std::string(szType, ::SendMessageA(hTypes, CB_GETLBTEXT, i, (LPARAM)szType)) + "|";
-		Respond(hWnd, record, IDCANCEL);
-		return;
-	}
-	UINT nStyle = Shows(hWnd, IDYES) ? MB_YESNO : Shows(hWnd, IDCANCEL) ? MB_OKCANCEL : MB_OK;
-	HICON hIcon = (HICON)::SendDlgItemMessage(hWnd, IDC_MSGBOX_ICON, STM_GETICON, 0, 0);
-	for (UINT nIcon : { MB_ICONEXCLAMATION, MB_ICONINFORMATION, MB_ICONQUESTION })
-		if (hIcon == ::LoadIcon(NULL, nIcon == MB_ICONEXCLAMATION ? IDI_EXCLAMATION : nIcon == MB_ICONQUESTION ? IDI_QUESTION : IDI_ASTERISK))
-			nStyle |= nIcon;
-	Respond(hWnd, { false, Text(::GetDlgItem(hWnd, IDC_MSGBOX_TEXT)), Text(hWnd), nStyle, "", false }, nStyle & MB_YESNO ? IDNO : IDOK);
-}
-
-void CALLBACK CModalDriver::OnDeferredTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
-{
-	::KillTimer(NULL, nIDEvent);
-	HWND hWnd = s_hDeferred;
-	s_hDeferred = NULL;
-	if (s_pCurrent != NULL && ::IsWindow(hWnd))
-		s_pCurrent->OnActivate(hWnd);
-}
-
-// Presses the queued answer's button if the next answer is for this kind of window, else the default.
-void CModalDriver::Respond(HWND hWnd, CModalRecord record, int nDefault)
-{
-	int nButton = nDefault;
+	int nButton = bBox ? (record.nStyle & MB_YESNO ? IDNO : IDOK) : IDCANCEL;
 	if (!m_answers.empty() && m_answers.front().bFileDialog == record.bFileDialog)
 	{
 		nButton = m_answers.front().nButton;
@@ -103,7 +74,7 @@ void CModalDriver::Respond(HWND hWnd, CModalRecord record, int nDefault)
 		m_answers.pop_front();
 	}
 	m_records.push_back(record);
-	if (!record.bFileDialog && m_onMessageBox)
+	if (bBox && m_onMessageBox)
 		m_onMessageBox();
 	::PostMessage(hWnd, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED), (LPARAM)::GetDlgItem(hWnd, nButton));
 }

@@ -5,7 +5,6 @@
 #include <afxwin.h>
 #include <deque>
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -41,17 +40,12 @@ private:
 		std::string strPath;
 	};
 
-	static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
-	static void CALLBACK OnDeferredTimer(HWND hWnd, UINT nMsg, UINT_PTR nIDEvent, DWORD dwTime);
-	void OnActivate(HWND hWnd);
-	void Respond(HWND hWnd, CModalRecord record, int nDefault);
+	static LRESULT CALLBACK CallWndRetProc(int nCode, WPARAM wParam, LPARAM lParam);
+	void OnInitDialog(HWND hWnd);
 
 	HHOOK m_hHook;
 	std::deque<Answer> m_answers;
-	std::set<HWND> m_handled;
-	std::set<HWND> m_deferred;
 	static CModalDriver* s_pCurrent;
-	static HWND s_hDeferred;
 };
 
 std::string WindowsPath(const std::string& strUnixPath);

@@ -2,9 +2,9 @@
 #include "PageTest.h"
 #include <cctype>
 
-// Kept first: the module remembers the last warned cartridge for the whole process. A refresh
-// while the warning is up must not warn again: the identity is remembered first. Host events run
-// in the host's module state: the box bears the host's name.
+// The module remembers the last warned cartridge for the whole process (no other test shows a
+// Trovesave one). A refresh while the warning is up must not warn again: the identity is
+// remembered first. Host events run in the host's module state: the box bears the host's name.
 TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 {
 	struct Step { DWORD dwMagic; DWORD dwCartId; bool bWarning; } steps[] = {
