@@ -41,14 +41,22 @@ inline void WriteBytes(const std::string& strPath, const std::string& strBytes)
 	std::ofstream(strPath, std::ios::binary).write(strBytes.data(), (std::streamsize)strBytes.size());
 }
 
+// A file beside this program, by name.
+inline std::string BesideThisProgram(const char* pszName)
+{
+	char szPath[MAX_PATH];
+	const std::string strPath(szPath, ::GetModuleFileNameA(NULL, szPath, MAX_PATH));
+	return strPath.substr(0, strPath.rfind('\\') + 1) + pszName;
+}
+
 // A folder of the running test's own in the temporary folder, removed with all it holds.
 struct CTempFolder
 {
-	CTempFolder()
+	explicit CTempFolder(const char* pszSuffix = "")
 	{
 		char szTemp[MAX_PATH];
 		::GetTempPathA(MAX_PATH, szTemp);
-		m_strPath = std::string(szTemp) + "mendle-" + testing::UnitTest::GetInstance()->current_test_info()->name();
+		m_strPath = std::string(szTemp) + "mendle-" + testing::UnitTest::GetInstance()->current_test_info()->name() + pszSuffix;
 		std::filesystem::remove_all(m_strPath, m_error);
 		std::filesystem::create_directory(m_strPath, m_error);
 	}

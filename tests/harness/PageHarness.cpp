@@ -1,19 +1,10 @@
 #include "PageHarness.h"
-#include <gtest/gtest.h>
-
-std::string ModulePath()
-{
-	char szPath[MAX_PATH];
-	DWORD nLen = ::GetModuleFileNameA(NULL, szPath, MAX_PATH);
-	std::string strPath(szPath, nLen);
-	return strPath.substr(0, strPath.rfind('\\') + 1) + "Mendle.cvl";
-}
 
 CPageHarness::CPageHarness()
 	: m_cartridge(m_session.GetCartridge()), m_host(m_session), m_pPage(NULL), m_sheet(_T("Corvel host"))
 {
 	CString strError;
-	EXPECT_TRUE(m_plugin.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;
+	EXPECT_TRUE(m_plugin.Load(BesideThisProgram("Mendle.cvl").c_str(), strError)) << (LPCTSTR)strError;
 	EXPECT_TRUE(m_host.Create());
 	m_host.AddPlugin(&m_plugin);
 	m_pPage = m_plugin.GetPropertyPage(&m_host);

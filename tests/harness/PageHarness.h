@@ -4,6 +4,7 @@
 #include <afxdlgs.h>
 #include "host/PluginModule.h"
 #include "RecordingHostWnd.h"
+#include "Harness.h"
 
 class CPageHarness
 {
@@ -25,5 +26,3 @@ public:
 	CPropertyPage* m_pPage;
 	CPropertySheet m_sheet;
 };
-
-std::string ModulePath();

@@ -60,7 +60,7 @@ TEST_F(HexEditClipboardTest, CopiesReachOtherPrograms)
 		return;
 	}
 	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", "1");
-	const int nExit = RunProgram("\"" + ProgramBesideThisOne("hexedit_tests.exe") + "\" --gtest_filter=*CopiesReach*");
+	const int nExit = RunProgram("\"" + BesideThisProgram("hexedit_tests.exe") + "\" --gtest_filter=*CopiesReach*");
 	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL);
 	EXPECT_EQ(0, nExit);
 	EXPECT_EQ(Counted(4, std::string("\0\x41\xFF\0", 4)), ClipboardBlock(kBinaryData));

@@ -14,7 +14,7 @@ protected:
 	// Runs the host program as a script would, with what it wrote to each stream.
 	int RunHost(const std::string& strArgs, std::string* pstrOut = NULL, std::string* pstrErr = NULL)
 	{
-		return RunProgram("\"" + ProgramBesideThisOne("corvel.exe") + "\" --cart \"" + m_strCart + "\" " + strArgs, pstrOut, pstrErr);
+		return RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart \"" + m_strCart + "\" " + strArgs, pstrOut, pstrErr);
 	}
 
 	static CBytes Positions(const CCartridge& cart, int nFirst = 0, int nCount = SAVE_POSITION_COUNT)

@@ -14,7 +14,7 @@
 // two good modules each hand out their own page, made from their own resources.
 TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 {
-	const std::string strFolder = ModulePath().substr(0, ModulePath().rfind('\\') + 1);
+	const std::string strFolder = BesideThisProgram("");
 	struct Case { std::string strName; const char* pszReason; } cases[] = {
 		{ "afx.dll", "GetPropertyPage" }, { "absent.cvl", "absent.cvl" }, { "modules\\badversion.cvl", "version 260" },
 	};
@@ -26,8 +26,8 @@ TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 		EXPECT_FALSE(first.Load((strFolder + c.strName).c_str(), strError));
 		EXPECT_TRUE(std::strstr(strError, c.strName.c_str()) && std::strstr(strError, c.pszReason)) << (LPCTSTR)strError;
 	}
-	ASSERT_TRUE(::CopyFileA(ModulePath().c_str(), (folder / "Second.cvl").c_str(), FALSE));
-	ASSERT_TRUE(first.Load(ModulePath().c_str(), strError) && second.Load((folder / "Second.cvl").c_str(), strError)) << (LPCTSTR)strError;
+	ASSERT_TRUE(::CopyFileA(BesideThisProgram("Mendle.cvl").c_str(), (folder / "Second.cvl").c_str(), FALSE));
+	ASSERT_TRUE(first.Load(BesideThisProgram("Mendle.cvl").c_str(), strError) && second.Load((folder / "Second.cvl").c_str(), strError)) << (LPCTSTR)strError;
 	EXPECT_EQ(261u, first.GetCompileVersion());
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
@@ -49,7 +49,7 @@ TEST(HostPages, EverySwitchReachesThePluginPageAtOnce)
 	ASSERT_TRUE(host.Create());
 	CPluginModule plugin;
 	CString strError;
-	ASSERT_TRUE(plugin.Load(ModulePath().c_str(), strError));
+	ASSERT_TRUE(plugin.Load(BesideThisProgram("Mendle.cvl").c_str(), strError));
 	host.AddPlugin(&plugin);
 	CCartridgePage cartridgePage(host);
 	CPropertyPage* pPluginPage = plugin.GetPropertyPage(&host);

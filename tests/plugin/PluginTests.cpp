@@ -7,7 +7,7 @@
 struct CExports
 {
 	CExports()
-		: hModule(::LoadLibraryA(ModulePath().c_str())),
+		: hModule(::LoadLibraryA(BesideThisProgram("Mendle.cvl").c_str())),
 		  pfnPage((PFN_GETPROPERTYPAGE)(void*)::GetProcAddress(hModule, "GetPropertyPage")),
 		  pfnReceive((PFN_RECEIVEMESSAGE)(void*)::GetProcAddress(hModule, "ReceiveMessage")),
 		  pfnVersion((PFN_GETCOMPILEVERSION)(void*)::GetProcAddress(hModule, "GetCompileVersion"))
