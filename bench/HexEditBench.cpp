@@ -5,7 +5,6 @@
 #include "res/resource.h"
 #include <cstdio>
 #include <functional>
-#include <string>
 
 class CBenchApp : public CWinApp
 {
@@ -32,54 +31,41 @@ static double Microseconds(int n, const std::function<void(int)>& action)
 	return (double)(t1.QuadPart - t0.QuadPart) * 1e6 / (double)frequency.QuadPart / n;
 }
 
-static double FrameMicroseconds(HWND hWnd)
-{
-	return Microseconds(200, [hWnd](int) { ::InvalidateRect(hWnd, NULL, TRUE); ::UpdateWindow(hWnd); });
-}
-
-// A control like the page's snapshot: four address digits, ASCII column, rows fitted to the width.
-static void CreateControl(CBenchHexEdit& control, CWnd& parent, CSize size, const std::vector<BYTE>& data)
+// A control like the page's snapshot (four address digits, ASCII column, rows fitted to the
+// width) and the microseconds of a full frame.
+static double Frame(CBenchHexEdit& control, CWnd& parent, CSize size, const std::vector<BYTE>& data)
 {
 	control.Create(NULL, WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, size.cx, size.cy), &parent, 1);
 	control.SetAddressSize(4, FALSE);
-	control.SetShowAddress(TRUE, FALSE);
 	control.SetShowAscii(TRUE, FALSE);
 	control.SetBytesPerRow(16, TRUE, FALSE);
 	control.SetData(data.data(), (UINT)data.size(), TRUE);
+	return Microseconds(200, [&control](int) { control.Invalidate(); control.UpdateWindow(); });
 }
 
 int main()
 {
 	AfxWinInit(::GetModuleHandle(NULL), NULL, const_cast<LPTSTR>(_T("")), SW_SHOWNORMAL);
-	CRect rcSnapshot;
+	CRect rc;
 	{
 		CModalDriver modals;
 		CPageHarness page;
-		::GetClientRect(page.Item(IDC_SNAPSHOT), &rcSnapshot);
+		::GetClientRect(page.Item(IDC_SNAPSHOT), &rc);
 	}
-	const CSize size(rcSnapshot.Width(), rcSnapshot.Height());
+	const CSize size(rc.Width(), rc.Height());
 	CWnd parent;
 	parent.CreateEx(0, _T("Static"), _T("bench"), WS_POPUP | WS_VISIBLE, 0, 0, 1700, 1300, NULL, NULL);
 	std::vector<BYTE> data64(64, 0x5A), data64k(65536), data16m(16 << 20, 0xA5);
 	for (size_t i = 0; i < data64k.size(); ++i)
 		data64k[i] = (BYTE)(i * 7 + (i >> 8));
-
-	double adFrame[4];
-	const std::vector<BYTE>* apData[] = { &data64k, &data64, &data16m, &data64k };
-	for (int i = 0; i < 4; ++i)
-	{
-		CBenchHexEdit control;
-		CreateControl(control, parent, i < 3 ? size : CSize(1600, 1200), *apData[i]);
-		adFrame[i] = FrameMicroseconds(control.m_hWnd);
-	}
+	CBenchHexEdit snapshot, large, small, huge;
+	const double dFrame = Frame(snapshot, parent, size, data64k), dLarge = Frame(large, parent, CSize(1600, 1200), data64k);
+	const double dSmall = Frame(small, parent, size, data64), dHuge = Frame(huge, parent, size, data16m);
 	std::printf("1. full paint, snapshot %ldx%ld, 64 KiB: %.1f us; 1600x1200: %.1f us (%.1fx)\n", (long)size.cx, (long)size.cy,
-		adFrame[0], adFrame[3], adFrame[3] / adFrame[0]);
-	std::printf("2. frame with 64 B: %.1f us, 16 MiB: %.1f us; 16 MiB / 64 B: %.2f\n", adFrame[1], adFrame[2],
-		adFrame[2] / adFrame[1]);
+		dFrame, dLarge, dLarge / dFrame);
+	std::printf("2. frame with 64 B: %.1f us, 16 MiB: %.1f us; 16 MiB / 64 B: %.2f\n", dSmall, dHuge, dHuge / dSmall);
 
 	// Thumb-track from the first row to the last, one frame a row, against a read-only EDIT dump.
-	CBenchHexEdit snapshot;
-	CreateControl(snapshot, parent, size, data64k);
 	const double dHex = Microseconds((int)snapshot.m_nMaxTopRow + 1, [&](int nRow) {
 		snapshot.SetTopRow((UINT)nRow, TRUE);
 		snapshot.UpdateWindow();
@@ -109,13 +95,15 @@ int main()
 		1e6 / dHex, 1e6 / dEdit, dEdit / dHex);
 
 	// The floor: copying the client area alone.
-	HDC hDC = ::GetDC(snapshot.m_hWnd), hMemDC = ::CreateCompatibleDC(hDC);
-	HGDIOBJ hOld = ::SelectObject(hMemDC, ::CreateCompatibleBitmap(hDC, size.cx, size.cy));
-	const double dBlit = Microseconds(1000, [&](int) { ::BitBlt(hDC, 0, 0, size.cx, size.cy, hMemDC, 0, 0, SRCCOPY); });
-	::DeleteObject(::SelectObject(hMemDC, hOld));
-	::DeleteDC(hMemDC);
-	::ReleaseDC(snapshot.m_hWnd, hDC);
-	std::printf("4. BitBlt of the client area alone: %.1f us; full frame / BitBlt: %.1f\n", dBlit, adFrame[0] / dBlit);
+	CClientDC dc(&snapshot);
+	CDC memDC;
+	memDC.CreateCompatibleDC(&dc);
+	CBitmap bitmap;
+	bitmap.CreateCompatibleBitmap(&dc, size.cx, size.cy);
+	CBitmap* pOld = memDC.SelectObject(&bitmap);
+	const double dBlit = Microseconds(1000, [&](int) { dc.BitBlt(0, 0, size.cx, size.cy, &memDC, 0, 0, SRCCOPY); });
+	memDC.SelectObject(pOld);
+	std::printf("4. BitBlt of the client area alone: %.1f us; full frame / BitBlt: %.1f\n", dBlit, dFrame / dBlit);
 	::DestroyWindow(hEdit);
 	return 0;
 }
