@@ -123,24 +123,23 @@ TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 	EXPECT_FALSE(m_control.HasSelection());
 }
 
-// The context menu, read just before it shows, then closed (or its first item chosen) from a timer.
+// The context menu, read as it shows, then closed (or its first item chosen) from a timer.
 class CMenuProbe : public CHexEditProbe
 {
 public:
-	std::vector<std::string> m_items;  // text, then "+" when enabled
+	std::string m_strItems;  // each item's ID and text, '+' after it when enabled
 	static CPoint s_ptMenu;
 	static bool s_bChooseFirst;
 
 protected:
 	void OnExtendContextMenu(CMenu* pMenu) override
 	{
-		m_items.clear();
+		m_strItems.clear();
 		for (UINT i = 0; i < pMenu->GetMenuItemCount(); ++i)
 		{
 			char szText[32] = "";
 			::GetMenuStringA(pMenu->m_hMenu, i, szText, sizeof(szText), MF_BYPOSITION);
-			bool bEnabled = (pMenu->GetMenuState(i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
-			m_items.push_back(std::to_string(pMenu->GetMenuItemID(i)) + szText + (bEnabled ? "+" : ""));
+			m_strItems += std::to_string(pMenu->GetMenuItemID(i)) + szText + (pMenu->GetMenuState(i, MF_BYPOSITION) & MF_GRAYED ? " " : "+ ");
 		}
 		::SetTimer(NULL, 0, 50, CloseMenu);
 	}
@@ -162,43 +161,39 @@ protected:
 CPoint CMenuProbe::s_ptMenu;
 bool CMenuProbe::s_bChooseFirst = false;
 
+// Inside the selection it stays; outside, the selection goes and the caret moves to the byte's
+// high digit. From the keyboard the menu shows beside the corner. Paste needs binary data on the
+// clipboard and a writable control.
 TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 {
 	CMenuProbe control;
 	Create(control, 600, 200, 100);
 	::SetWindowPos(control.m_hWnd, NULL, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-	auto Menu = [&](UINT nByte) {
-		CPoint pt(5 + (int)control.m_nHexLeft + 3 * (int)(nByte % 16) * m_cell.cx, 5 + (int)(nByte / 16) * m_cell.cy + 2);
-		control.ClientToScreen(&pt);
-		if (nByte == NONE)
-			pt = CPoint(-1, -1);
-		control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y));
-		return pt;
-	};
-	// Inside the selection it stays; text on the clipboard does not enable Paste.
-	PutBlock(CF_TEXT, Counted(2, "\x01\x02"));
-	control.SetSelection(20, 30, FALSE, FALSE);
-	control.m_nEditPos = 25;
-	EXPECT_EQ(Menu(30), CMenuProbe::s_ptMenu);
-	EXPECT_EQ(std::vector<std::string>({ "57634Copy+", "57637Paste" }), control.m_items);
-	EXPECT_EQ(State({ 25, 1, 20, 30 }), control.State());
-	// Outside it the selection goes and the caret moves to the byte's high digit.
-	PutBlock(kBinaryData, Counted(2, "\x01\x02"));
-	control.m_bHighNibble = false;
-	Menu(50);
-	EXPECT_EQ(std::vector<std::string>({ "57634Copy", "57637Paste+" }), control.m_items);
-	EXPECT_EQ(State({ 50, 1, NONE, NONE }), control.State());
-	// From the keyboard: beside the corner; read-only takes Paste away.
-	control.SetReadOnly(TRUE, FALSE);
-	Menu(NONE);
-	EXPECT_EQ(std::vector<std::string>({ "57634Copy", "57637Paste" }), control.m_items);
 	CPoint ptCorner(5, 5);
 	control.ClientToScreen(&ptCorner);
-	EXPECT_EQ(ptCorner, CMenuProbe::s_ptMenu);
+	control.SetSelection(20, 30, FALSE, FALSE);
+	control.m_nEditPos = 25;
+	struct Case { UINT nFormat; BOOL bReadOnly; UINT nByte; std::string strItems; State state; } cases[] = {
+		{ CF_TEXT, FALSE, 30, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } },
+		{ kBinaryData, FALSE, 50, "57634Copy 57637Paste+ ", { 50, 1, NONE, NONE } },
+		{ kBinaryData, TRUE, NONE, "57634Copy 57637Paste ", { 50, 0, NONE, NONE } },
+	};
+	for (const Case& c : cases)
+	{
+		PutBlock(c.nFormat, Counted(2, "\x01\x02"));
+		control.SetReadOnly(c.bReadOnly, FALSE);
+		control.m_bHighNibble = false;
+		CPoint pt(5 + (int)control.m_nHexLeft + 3 * (int)(c.nByte % 16) * m_cell.cx, 5 + (int)(c.nByte / 16) * m_cell.cy + 2);
+		control.ClientToScreen(&pt);
+		pt = c.nByte == NONE ? CPoint(-1, -1) : pt;
+		control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y));
+		EXPECT_EQ(c.nByte == NONE ? ptCorner : pt, CMenuProbe::s_ptMenu);
+		EXPECT_EQ(std::make_pair(c.strItems, c.state), std::make_pair(control.m_strItems, control.State()));
+	}
 	// Choosing Copy copies the selection.
 	control.SetSelection(1, 2, FALSE, FALSE);
 	CMenuProbe::s_bChooseFirst = true;
-	Menu(NONE);
+	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(-1, -1));
 	CMenuProbe::s_bChooseFirst = false;
 	Pump();
 	EXPECT_EQ(Counted(2, "\x01\x02"), ClipboardBlock(kBinaryData));

@@ -189,30 +189,23 @@ TEST_F(HexEditInputTest, AutomaticScrollingFollowsThePointer)
 	EXPECT_FALSE(single.m_bAutoScrolling);
 }
 
+// Rows up and down, sideways in pixels within the text that does not fit.
 TEST_F(HexEditInputTest, ScrollBarsAndWheelMoveTheView)
 {
-	const UINT nFull = m_control.m_nFullRows;
-	struct Step { UINT nMsg; WPARAM wParam; UINT nTop; } steps[] = {
-		{ WM_VSCROLL, SB_LINEDOWN, 1 }, { WM_VSCROLL, SB_PAGEDOWN, 1 + nFull }, { WM_VSCROLL, SB_PAGEUP, 1 },
-		{ WM_VSCROLL, SB_LINEUP, 0 }, { WM_VSCROLL, SB_LINEUP, 0 }, { WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-240), 2 },
-		{ WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 2 }, { WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 1 }, { WM_VSCROLL, SB_BOTTOM, 1 },
+	m_control.MoveWindow(0, 0, 200, 6 * m_cell.cy + 10);
+	const UINT nFull = m_control.m_nFullRows, nMax = m_control.m_nMaxHScrollPos, nPage = m_control.m_rcText.Width();
+	ASSERT_GT(nMax, nPage + m_cell.cx);
+	struct Step { UINT nMsg; WPARAM wParam; UINT nTop, nPos; } steps[] = {
+		{ WM_VSCROLL, SB_LINEDOWN, 1, 0 }, { WM_VSCROLL, SB_PAGEDOWN, 1 + nFull, 0 }, { WM_VSCROLL, SB_PAGEUP, 1, 0 },
+		{ WM_VSCROLL, SB_LINEUP, 0, 0 }, { WM_VSCROLL, SB_LINEUP, 0, 0 }, { WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-240), 2, 0 },
+		{ WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 2, 0 }, { WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 1, 0 }, { WM_VSCROLL, SB_BOTTOM, 1, 0 },
+		{ WM_HSCROLL, SB_LINERIGHT, 1, (UINT)m_cell.cx }, { WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 60000), 1, nMax },
+		{ WM_HSCROLL, SB_PAGELEFT, 1, nMax - nPage },
 	};
 	for (const Step& step : steps)
 	{
 		m_control.SendMessage(step.nMsg, step.wParam);
-		EXPECT_EQ(step.nTop, m_control.m_nTopRow) << step.nMsg << " " << step.wParam;
-	}
-	// Sideways in pixels, within the text that does not fit.
-	m_control.MoveWindow(0, 0, 200, 6 * m_cell.cy + 10);
-	const UINT nMax = m_control.m_nMaxHScrollPos, nPage = m_control.m_rcText.Width();
-	ASSERT_GT(nMax, nPage + m_cell.cx);
-	struct Side { WPARAM wParam; UINT nPos; } sides[] = {
-		{ SB_LINERIGHT, (UINT)m_cell.cx }, { MAKEWPARAM(SB_THUMBTRACK, 60000), nMax }, { SB_PAGELEFT, nMax - nPage },
-	};
-	for (const Side& side : sides)
-	{
-		m_control.SendMessage(WM_HSCROLL, side.wParam);
-		EXPECT_EQ(side.nPos, m_control.m_nHScrollPos) << side.wParam;
+		EXPECT_EQ(std::make_pair(step.nTop, step.nPos), std::make_pair(m_control.m_nTopRow, m_control.m_nHScrollPos)) << step.nMsg << " " << step.wParam;
 	}
 }
 
@@ -230,7 +223,7 @@ TEST_F(HexEditInputTest, DigitsOverwriteHalfBytes)
 		EXPECT_EQ(step.lResult, m_control.SendMessage(WM_CHAR, step.ch)) << step.ch;
 		EXPECT_EQ(std::make_pair(step.b, step.nPos), std::make_pair(m_control.m_pData[nEdit], m_control.m_nEditPos)) << step.ch;
 	}
-	EXPECT_EQ(5u, m_parent.m_commands.size());
+	EXPECT_EQ(decltype(m_parent.m_commands)(5, { MAKEWPARAM(1023, EN_CHANGE), (LPARAM)m_control.m_hWnd }), m_parent.m_commands);
 	// At the last byte the low digit keeps being overwritten.
 	Keys({ VK_END });
 	m_control.SendMessage(WM_CHAR, '7');

@@ -124,9 +124,11 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	Track(0);
 	control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
 	ASSERT_EQ(1, Live());
+	control.UpdateWindow();
 	s_nFailAt = 1;
 	EXPECT_THROW(control.SetData(m_data.data(), 0x300, FALSE), CMemoryException*);
 	s_bTracking = false;
+	EXPECT_TRUE(IsInvalid(control.m_hWnd));
 	EXPECT_EQ(std::make_pair(0L, 0u), std::make_pair(Live(), control.m_nLength));
 	control.HideCaret();
 	const std::vector<COLORREF> empty = Snapshot();
