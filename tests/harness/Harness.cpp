@@ -13,7 +13,7 @@ bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText)
 	::SetTextColor(hDC, RGB(0, 0, 0));
 	::SetBkMode(hDC, TRANSPARENT);
 	::DrawTextA(hDC, pszText, -1, &rcText, DT_SINGLELINE | DT_NOPREFIX);
-	bool bSame = true;
+	bool bSame = rc.Width() > 0 && rc.Height() > 0;
 	for (int y = 0; y < rc.Height() && bSame; ++y)
 		for (int x = 0; x < rc.Width() && bSame; ++x)
 			bSame = (::GetPixel(hWindowDC, rc.left + x, rc.top + y) == crText) == (::GetPixel(hDC, x, y) == 0);

@@ -1,4 +1,4 @@
-// The stand-in host: plug-in loading, its own page with backups, and the viewer.
+// The stand-in host: plug-in loading, its own page and the viewer.
 #include "PageHarness.h"
 #include "ModalDriver.h"
 #include "Harness.h"
@@ -81,66 +81,25 @@ TEST(HostPages, EverySwitchReachesThePluginPageAtOnce)
 	host.DestroyWindow();
 }
 
-// The host's page lists the backups; a restore asks first and, agreed, brings the position back,
-// itself backed up first.
-TEST(HostPages, BackupsAreListedAndRestoredAfterAConfirmation)
-{
-	CTempFolder folder;
-	CModalDriver modals;
-	CCartridgeSession session;
-	CString strError;
-	ASSERT_TRUE(session.Open((folder / "restore.cart").c_str(), TRUE, strError)) << (LPCTSTR)strError;
-	const CBytes before((const char*)session.GetCartridge().GetPosition(1), SAVE_POSITION_SIZE);
-	ASSERT_TRUE(session.WritePosition(1, std::vector<BYTE>(SAVE_POSITION_SIZE, 0).data(), strError));
-	CRecordingHostWnd host(session);
-	ASSERT_TRUE(host.Create());
-	CCartridgePage page(host);
-	CPropertySheet sheet(_T("Corvel host"));
-	sheet.AddPage(&page);
-	ASSERT_TRUE(sheet.Create(&host));
-	HWND hList = ::GetDlgItem(page.m_hWnd, IDC_BACKUPS);
-	ASSERT_EQ(1, ::SendMessage(hList, LB_GETCOUNT, 0, 0));
-	char szItem[64] = "";
-	::SendMessageA(hList, LB_GETTEXT, 0, (LPARAM)szItem);
-	EXPECT_EQ(0u, std::string(szItem).find("Position 2, "));
-	::SendMessage(hList, LB_SETCURSEL, 0, 0);
-	for (int nAnswer : { IDNO, IDYES })
-	{
-		modals.AnswerMessageBox(nAnswer);
-		::SendMessage(::GetDlgItem(page.m_hWnd, IDC_RESTORE), BM_CLICK, 0, 0);
-		EXPECT_EQ(nAnswer == IDYES, before == CBytes((const char*)session.GetCartridge().GetPosition(1), SAVE_POSITION_SIZE));
-	}
-	ASSERT_EQ(2u, modals.m_records.size());
-	EXPECT_NE(std::string::npos, modals.m_records[0].strText.find("Restore position 2 to its backup of " + std::string(szItem + 12)));
-	EXPECT_EQ((UINT)(MB_ICONQUESTION | MB_YESNO), modals.m_records[0].nStyle);
-	EXPECT_EQ(2, ::SendMessage(hList, LB_GETCOUNT, 0, 0));
-	sheet.DestroyWindow();
-	host.DestroyWindow();
-}
-
 // The viewer fills its frame with a read-only control that still copies.
 TEST(HostPages, ViewerShowsAFileReadOnlyWithCopy)
 {
 	CTempFolder folder;
-	const std::string strPath = folder / "viewer.sav";
-	std::string strBytes(300, 0);
-	for (int i = 0; i < 300; ++i)
-		strBytes[i] = (char)i;
 	CString strError;
-	EXPECT_EQ(nullptr, CSaveViewerFrame::Open(strPath.c_str(), strError));
+	EXPECT_EQ(nullptr, CSaveViewerFrame::Open((folder / "viewer.sav").c_str(), strError));
 	EXPECT_NE(nullptr, std::strstr(strError, "cannot be opened"));
-	WriteBytes(strPath, strBytes);
-	CSaveViewerFrame* pFrame = CSaveViewerFrame::Open(strPath.c_str(), strError);
+	WriteBytes(folder / "viewer.sav", "\x01\x02\x03");
+	CSaveViewerFrame* pFrame = CSaveViewerFrame::Open((folder / "viewer.sav").c_str(), strError);
 	ASSERT_NE(nullptr, pFrame) << (LPCTSTR)strError;
 	CHexEditBase& control = pFrame->GetHexView()->m_wndHexEdit;
 	CRect rcClient, rcControl;
 	pFrame->GetClientRect(&rcClient);
-	::GetClientRect(::GetDlgItem(pFrame->m_hWnd, AFX_IDW_PANE_FIRST), &rcControl);
+	control.GetClientRect(&rcControl);
 	EXPECT_TRUE(::EqualRect(&rcClient, &rcControl));
 	EXPECT_EQ(1, control.SendMessage(WM_CHAR, '7'));
 	control.SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL);
 	control.SendMessage(WM_COMMAND, ID_EDIT_COPY);
-	EXPECT_EQ(CBytes(std::string("\x2C\x01\0\0", 4) + strBytes), ClipboardBlock(::RegisterClipboardFormat(_T("BinaryData"))));
+	EXPECT_EQ(CBytes("\3\0\0\0\x01\x02\x03", 7), ClipboardBlock(::RegisterClipboardFormat(_T("BinaryData"))));
 	HWND hFrame = pFrame->m_hWnd;
 	::DestroyWindow(hFrame);
 	EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hFrame));
