@@ -26,8 +26,6 @@ protected:
 		m_control.SendMessage(WM_COMMAND, ID_EDIT_COPY);
 		return ClipboardBlock(CF_TEXT).c_str();
 	}
-
-	CHexEditProbe m_control;
 };
 
 // Lines break where the rows do; a selection of more than a row keeps its first line's column.

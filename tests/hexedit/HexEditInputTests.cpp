@@ -32,8 +32,6 @@ protected:
 		return CPoint(5 + (int)m_control.m_nHexLeft + (3 * (int)(nByte % 16) + nCell) * m_cell.cx + nOffset - (int)m_control.m_nHScrollPos,
 			5 + (int)(nByte / 16 - m_control.m_nTopRow) * m_cell.cy + m_cell.cy / 2);
 	}
-
-	CHexEditProbe m_control;
 };
 
 // A point in the right half of a cell counts as the next cell; the address column means the row's
@@ -84,18 +82,42 @@ TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocused)
 	EXPECT_EQ(0, Caret()[0]);
 }
 
-TEST_F(HexEditInputTest, KeysMoveTheEditPositionAndStopAtTheEnds)
+// Keys move the edit position and stop at the ends; with Shift they span the selection from the
+// anchor, digits typed with it included. A drag selects once the pointer leaves the drag
+// threshold, a double click selects one byte. Each step: an input and the state it leaves.
+TEST_F(HexEditInputTest, KeysAndTheMouseMoveAndSelect)
 {
-	const UINT nPage = 16 * (m_control.m_nVisibleRows - 1);
-	struct Step { UINT nKey; UINT nPos; UINT nHigh; } steps[] = {
-		{ VK_END, 65535, 0 }, { VK_RIGHT, 65535, 0 }, { VK_HOME, 0, 1 }, { VK_LEFT, 0, 1 }, { VK_RIGHT, 0, 0 },
-		{ VK_RIGHT, 1, 1 }, { VK_LEFT, 0, 0 }, { VK_LEFT, 0, 1 }, { VK_DOWN, 16, 1 }, { VK_NEXT, 16 + nPage, 1 },
-		{ VK_PRIOR, 16, 1 }, { VK_UP, 0, 1 }, { VK_UP, 0, 1 }, { VK_TAB, 0, 1 },
+	const UINT nPage = 16 * (m_control.m_nVisibleRows - 1), SHIFT = WM_APP;  // SHIFT: held down while wParam is 1
+	const WPARAM L = MK_LBUTTON;
+	struct Step { UINT nMsg; WPARAM wParam; CPoint pt; State state; } steps[] = {
+		{ WM_KEYDOWN, VK_END, {}, { 65535, 0, NONE, NONE } }, { WM_KEYDOWN, VK_RIGHT, {}, { 65535, 0, NONE, NONE } },
+		{ WM_KEYDOWN, VK_HOME, {}, { 0, 1, NONE, NONE } }, { WM_KEYDOWN, VK_LEFT, {}, { 0, 1, NONE, NONE } },
+		{ WM_KEYDOWN, VK_RIGHT, {}, { 0, 0, NONE, NONE } }, { WM_KEYDOWN, VK_RIGHT, {}, { 1, 1, NONE, NONE } },
+		{ WM_KEYDOWN, VK_LEFT, {}, { 0, 0, NONE, NONE } }, { WM_KEYDOWN, VK_LEFT, {}, { 0, 1, NONE, NONE } },
+		{ WM_KEYDOWN, VK_DOWN, {}, { 16, 1, NONE, NONE } }, { WM_KEYDOWN, VK_NEXT, {}, { 16 + nPage, 1, NONE, NONE } },
+		{ WM_KEYDOWN, VK_PRIOR, {}, { 16, 1, NONE, NONE } }, { WM_KEYDOWN, VK_UP, {}, { 0, 1, NONE, NONE } },
+		{ WM_KEYDOWN, VK_UP, {}, { 0, 1, NONE, NONE } }, { WM_KEYDOWN, VK_TAB, {}, { 0, 1, NONE, NONE } },
+		{ WM_KEYDOWN, VK_DOWN, {}, { 16, 1, NONE, NONE } }, { SHIFT, 1, {}, { 16, 1, NONE, NONE } },
+		{ WM_KEYDOWN, VK_RIGHT, {}, { 16, 0, 16, 16 } }, { WM_KEYDOWN, VK_RIGHT, {}, { 17, 1, 16, 17 } },
+		{ WM_KEYDOWN, VK_UP, {}, { 1, 1, 1, 16 } }, { WM_CHAR, 'F', {}, { 1, 0, 1, 16 } }, { WM_CHAR, 'F', {}, { 2, 1, 2, 16 } },
+		{ SHIFT, 0, {}, { 2, 1, 2, 16 } }, { WM_KEYDOWN, VK_RIGHT, {}, { 2, 0, NONE, NONE } }, { SHIFT, 1, {}, { 2, 0, NONE, NONE } },
+		{ WM_KEYDOWN, VK_RIGHT, {}, { 3, 1, 2, 3 } }, { SHIFT, 0, {}, { 3, 1, 2, 3 } },
+		{ WM_LBUTTONDOWN, L, PointOf(3, 0), { 3, 1, NONE, 3 } },  // the end stays; without a start it is no selection
+		{ WM_MOUSEMOVE, L, PointOf(3, 0, ::GetSystemMetrics(SM_CXDRAG) / 2 - 1), { 3, 1, NONE, 3 } },
+		{ WM_MOUSEMOVE, L, PointOf(20, 1), { 20, 0, 3, 20 } }, { WM_MOUSEMOVE, L, PointOf(1, 0), { 1, 1, 1, 3 } },
+		{ WM_MOUSEMOVE, 0, PointOf(40, 0), { 1, 1, 1, 3 } }, { WM_LBUTTONUP, 0, PointOf(40, 0), { 1, 1, 1, 3 } },
+		{ WM_LBUTTONDBLCLK, L, PointOf(40, 1), { 40, 0, 40, 40 } },
 	};
+	bool bCaptured = false;  // from a button going down until it comes up
 	for (const Step& step : steps)
 	{
-		Keys({ step.nKey });
-		EXPECT_EQ(State({ step.nPos, step.nHigh, NONE, NONE }), m_control.State()) << "key " << step.nKey;
+		bCaptured = step.nMsg == WM_LBUTTONDOWN || (bCaptured && step.nMsg != WM_LBUTTONUP);
+		if (step.nMsg == SHIFT)
+			SetKeyDown(VK_SHIFT, step.wParam != 0);
+		else
+			m_control.SendMessage(step.nMsg, step.wParam, step.nMsg == WM_KEYDOWN ? 1 : MAKELPARAM(step.pt.x, step.pt.y));
+		EXPECT_EQ(step.state, m_control.State()) << "step " << &step - steps;
+		EXPECT_EQ(bCaptured ? m_control.m_hWnd : NULL, ::GetCapture()) << "step " << &step - steps;
 		m_control.SetFocus();
 	}
 	EXPECT_EQ((LRESULT)DLGC_WANTALLKEYS, m_control.SendMessage(WM_GETDLGCODE));
@@ -108,39 +130,6 @@ TEST_F(HexEditInputTest, KeysMoveTheEditPositionAndStopAtTheEnds)
 	m_control.SetData(std::vector<BYTE>(0x8000001).data(), 0x8000001, FALSE);
 	Keys({ VK_END });
 	EXPECT_EQ(State({ 0x7FFFFFF, 0, NONE, NONE }), m_control.State());
-}
-
-// Shift spans the selection from the anchor, digits typed with it included; a drag selects once
-// the pointer leaves the drag threshold, a double click selects one byte.
-TEST_F(HexEditInputTest, KeysAndTheMouseSelect)
-{
-	Keys({ VK_DOWN, VK_RIGHT });
-	SetKeyDown(VK_SHIFT, true);
-	Keys({ VK_RIGHT, VK_RIGHT, VK_RIGHT });
-	EXPECT_EQ(State({ 18, 1, 16, 18 }), m_control.State());
-	Keys({ VK_UP });
-	EXPECT_EQ(State({ 2, 1, 2, 16 }), m_control.State());
-	m_control.SendMessage(WM_CHAR, 'F');
-	m_control.SendMessage(WM_CHAR, 'F');
-	EXPECT_EQ(State({ 3, 1, 3, 16 }), m_control.State());
-	SetKeyDown(VK_SHIFT, false);
-	Keys({ VK_RIGHT });
-	EXPECT_EQ(State({ 3, 0, NONE, NONE }), m_control.State());
-	EXPECT_EQ(NONE, m_control.m_nSelAnchor);
-
-	Mouse(WM_LBUTTONDOWN, PointOf(3, 0));
-	EXPECT_EQ(m_control.m_hWnd, ::GetCapture());
-	Mouse(WM_MOUSEMOVE, PointOf(3, 0, ::GetSystemMetrics(SM_CXDRAG) / 2 - 1));
-	EXPECT_EQ(State({ 3, 1, NONE, NONE }), m_control.State());
-	Mouse(WM_MOUSEMOVE, PointOf(20, 1));
-	EXPECT_EQ(State({ 20, 0, 3, 20 }), m_control.State());
-	Mouse(WM_MOUSEMOVE, PointOf(1, 0));
-	Mouse(WM_MOUSEMOVE, PointOf(40, 0), 0);
-	Mouse(WM_LBUTTONUP, PointOf(40, 0), 0);
-	EXPECT_EQ(State({ 1, 1, 1, 3 }), m_control.State());
-	EXPECT_EQ(NULL, ::GetCapture());
-	Mouse(WM_LBUTTONDBLCLK, PointOf(40, 1));
-	EXPECT_EQ(State({ 40, 0, 40, 40 }), m_control.State());
 }
 
 // Beyond the text the view scrolls toward the pointer, a step every 2 to 8 ticks of a timer that

@@ -14,7 +14,7 @@ public:
 	using CHexEditBase::m_pData, CHexEditBase::m_nLength, CHexEditBase::m_nSelAnchor, CHexEditBase::m_nEditPos,
 		CHexEditBase::m_bHighNibble, CHexEditBase::m_bLayoutDirty,
 		CHexEditBase::m_cfBinaryData, CHexEditBase::m_crBackground, CHexEditBase::m_nBytesPerRow,
-		CHexEditBase::m_nFullRows, CHexEditBase::m_nVisibleRows, CHexEditBase::m_nHexLeft, CHexEditBase::m_nHexWidth,
+		CHexEditBase::m_nFullRows, CHexEditBase::m_nVisibleRows, CHexEditBase::m_nHexLeft,
 		CHexEditBase::m_nAsciiLeft, CHexEditBase::m_nAsciiWidth, CHexEditBase::m_rcText, CHexEditBase::m_nTopRow,
 		CHexEditBase::m_nMaxTopRow, CHexEditBase::m_nHScrollPos, CHexEditBase::m_nMaxHScrollPos,
 		CHexEditBase::m_bAutoScrolling, CHexEditBase::PositionFromPoint, CHexEditBase::SetTopRow;
@@ -95,4 +95,5 @@ protected:
 	CCommandParent m_parent;
 	CSize m_cell;  // of the stock font, as the control measures it
 	std::vector<BYTE> m_data;
+	CHexEditProbe m_control;  // the fixtures' own
 };
