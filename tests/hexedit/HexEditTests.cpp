@@ -1,20 +1,12 @@
 // The hex control's model, windows, layout, scroll bars and painting.
 #include "HexEditTest.h"
 
-// A setting lays the control out again only when it changes (without data nothing lays it out at
-// once, so a pending layout shows). Fonts must be fixed-pitch and are copied. The data is copied
-// anew by each call, and positions start over.
-TEST_F(HexEditTest, SettingsFontsAndData)
+// Fonts must be fixed-pitch and are copied. The data is copied anew by each call, and positions
+// start over.
+TEST_F(HexEditTest, FontsAndData)
 {
 	CHexEditProbe control;
 	Create(control, 300, 200, 0);
-	control.SetShowAddress(FALSE, TRUE);
-	EXPECT_TRUE(control.m_bLayoutDirty && IsInvalid(control.m_hWnd));
-	control.m_bLayoutDirty = false;
-	::ValidateRect(control.m_hWnd, NULL);
-	control.SetShowAddress(0x100, TRUE);  // flags count by their low byte
-	EXPECT_FALSE(control.m_bLayoutDirty || IsInvalid(control.m_hWnd));
-
 	const LRESULT lStock = (LRESULT)::GetStockObject(OEM_FIXED_FONT);
 	HFONT hProportional = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, _T("Arial"));
 	control.SendMessage(WM_SETFONT, (WPARAM)hProportional, FALSE);
