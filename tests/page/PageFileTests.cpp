@@ -15,8 +15,7 @@ TEST_F(PageTest, ReadToDiskWritesThePositionsBytes)
 	WriteBytes(strThree, std::string(70000, 'Z'));
 	m_page.Click(IDC_POSITION2);
 	ClickWithFile(IDC_READ_TO_DISK, m_folder / "two");
-	EXPECT_EQ(Transfers({ HM_READSAVE }), m_page.m_host.Messages());
-	EXPECT_EQ(Positions({ 1 }), TransferPositions());
+	EXPECT_EQ(Transfers({ { HM_READSAVE, 1 } }), HostCalls());
 	EXPECT_EQ(Position(1), ReadBytes(strTwo));
 	ASSERT_EQ(Texts({ "<file dialog>", kSaved }), m_modals.MessageTexts());
 	EXPECT_EQ(std::make_tuple(std::string("Save games (*.sav)|All files (*.*)|"), false, (UINT)MB_ICONINFORMATION),
@@ -52,8 +51,7 @@ TEST_F(PageTest, WriteFromDiskReplacesTheBytesTheFileHolds)
 	WriteBytes(m_folder / "short.sav", std::string(100, '\xA5'));
 	WriteBytes(m_folder / "long.sav", strLong);
 	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "short.sav");
-	EXPECT_EQ(Transfers({ HM_WRITESAVE, HM_READSAVE }), m_page.m_host.Messages());
-	EXPECT_EQ(Positions({ 1, 1 }), TransferPositions());
+	EXPECT_EQ(Transfers({ { HM_WRITESAVE, 1 }, { HM_READSAVE, 1 } }), HostCalls());
 	EXPECT_EQ(std::make_pair(expected, expected), std::make_pair(Position(1), Snapshot()));
 	EXPECT_EQ(Texts({ "<file dialog>", kWritten }), m_modals.MessageTexts());
 	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nStyle);
@@ -103,7 +101,7 @@ TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReported)
 		if (texts.size() == 3)
 			texts[1].clear();  // the replace prompt
 		EXPECT_EQ(c.texts, texts);
-		EXPECT_EQ(c.nID == IDC_READ_TO_DISK ? Transfers({ HM_READSAVE }) : Messages(), m_page.m_host.Messages());
+		EXPECT_EQ(c.nID == IDC_READ_TO_DISK ? Transfers({ { HM_READSAVE, 0 } }) : Calls(), HostCalls());
 		EXPECT_EQ((UINT)(c.texts.size() > 1 ? MB_ICONEXCLAMATION : 0), m_modals.m_records.back().nStyle);
 		Expect(true, c.texts.size() == 1, 0);
 	}

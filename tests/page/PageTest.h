@@ -9,7 +9,7 @@
 
 using Messages = std::vector<UINT>;
 using Texts = std::vector<std::string>;
-using Positions = std::vector<LPARAM>;
+using Calls = std::vector<std::pair<UINT, LPARAM>>;
 
 inline const char kNoCartridge[] = "No cartridge detected!";
 
@@ -51,26 +51,26 @@ protected:
 		EXPECT_EQ(0u, m_modals.UnusedAnswers());
 	}
 
-	// The host messages that follow those given for the transfers given, each as the page
-	// performs it; a transfer of 0 stops where the cartridge is found missing.
-	static Messages Transfers(std::initializer_list<UINT> transfers, Messages all = {})
+	// The host messages that follow those given for the transfers given (a message and its
+	// position), each as the page performs it; a transfer of 0 stops where the cartridge is missing.
+	static Calls Transfers(std::initializer_list<std::pair<UINT, LPARAM>> transfers, Calls all = {})
 	{
-		for (UINT nMsg : transfers)
+		for (const auto& transfer : transfers)
 		{
-			all.insert(all.end(), { HM_PREPARETRANSFER, HM_QUERYSTATUS });
-			if (nMsg != 0)
-				all.push_back(nMsg);
+			all.insert(all.end(), { { HM_PREPARETRANSFER, 0 }, { HM_QUERYSTATUS, 0 } });
+			if (transfer.first != 0)
+				all.push_back(transfer);
 		}
 		return all;
 	}
 
-	Positions TransferPositions() const
+	// The host messages received, with the position of each transfer.
+	Calls HostCalls() const
 	{
-		Positions positions;
+		Calls calls;
 		for (const CHostCall& call : m_page.m_host.m_calls)
-			if (call.nMsg == HM_READSAVE || call.nMsg == HM_WRITESAVE)
-				positions.push_back(call.lParam);
-		return positions;
+			calls.emplace_back(call.nMsg, call.nMsg == HM_READSAVE || call.nMsg == HM_WRITESAVE ? call.lParam : 0);
+		return calls;
 	}
 
 	CBytes Position(int nPosition) const { return CBytes((const char*)m_page.m_cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE); }

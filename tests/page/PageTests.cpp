@@ -93,10 +93,9 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	EXPECT_EQ(hCross, ::GetCursor());
 	m_page.Click(IDC_POSITION4);
 	m_page.Click(IDC_POSITION2);
-	EXPECT_EQ(Transfers({ HM_READSAVE, HM_READSAVE, HM_READSAVE }), m_page.m_host.Messages());
+	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 }, { HM_READSAVE, 3 }, { HM_READSAVE, 1 } }), HostCalls());
 	for (const CHostCall& call : m_page.m_host.m_calls)
 		EXPECT_TRUE(call.bWaitCursor);
-	EXPECT_EQ(Positions({ 2, 3, 1 }), TransferPositions());
 	EXPECT_EQ(Position(1), Snapshot());
 	Expect(true, true, 1);
 
@@ -107,7 +106,7 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	EXPECT_EQ(Position(1), Snapshot());
 	::SendMessage(m_page.Item(IDC_SHOW_SNAPSHOT), BM_SETCHECK, BST_CHECKED, 0);
 	m_page.Click(IDC_POSITION3);
-	EXPECT_EQ(Positions({ 2 }), TransferPositions());
+	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 } }), HostCalls());
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
@@ -129,7 +128,7 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.Click(IDC_POSITION3);
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
-	EXPECT_EQ(Transfers({ 0 }, { HM_QUERYSTATUS }), m_page.m_host.Messages());
+	EXPECT_EQ(Transfers({ { 0, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
 	EXPECT_EQ(Texts({ kNoCartridge }), m_modals.MessageTexts());
 	Expect(false, false, 0);
 
@@ -138,8 +137,7 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, TRUE, FALSE, FALSE);
 	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(Transfers({ HM_READSAVE, HM_WRITESAVE, HM_READSAVE }, { HM_QUERYSTATUS }), m_page.m_host.Messages());
-	EXPECT_EQ(Positions({ 0, 0, 0 }), TransferPositions());
+	EXPECT_EQ(Transfers({ { HM_READSAVE, 0 }, { HM_WRITESAVE, 0 }, { HM_READSAVE, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
 	Expect(true, false, 0);
 }
 
@@ -153,9 +151,7 @@ TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 	const CBytes first = Position(0);
 	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(Transfers({ HM_WRITESAVE, HM_READSAVE }), m_page.m_host.Messages());
-	EXPECT_EQ(std::vector<BYTE>(256, 0), m_page.m_host.m_calls[2].tail);
-	EXPECT_EQ(Positions({ 1, 1 }), TransferPositions());
+	EXPECT_EQ(Transfers({ { HM_WRITESAVE, 1 }, { HM_READSAVE, 1 } }), HostCalls());
 	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), CBytes(SAVE_POSITION_SIZE, 0), first),
 		std::make_tuple(Position(1), Snapshot(), Position(0)));
 	EXPECT_TRUE(m_modals.m_records.empty());
@@ -180,8 +176,7 @@ TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDYES);
 	m_page.Click(IDC_FORMAT_ALL);
-	EXPECT_EQ(Transfers({ HM_WRITESAVE, HM_WRITESAVE, HM_WRITESAVE, HM_WRITESAVE, HM_READSAVE }), m_page.m_host.Messages());
-	EXPECT_EQ(Positions({ 0, 1, 2, 3, 0 }), TransferPositions());
+	EXPECT_EQ(Transfers({ { HM_WRITESAVE, 0 }, { HM_WRITESAVE, 1 }, { HM_WRITESAVE, 2 }, { HM_WRITESAVE, 3 }, { HM_READSAVE, 0 } }), HostCalls());
 	EXPECT_EQ(CBytes(4 * SAVE_POSITION_SIZE, 0), CBytes((const char*)m_page.m_cartridge.GetPosition(0), 4 * SAVE_POSITION_SIZE));
 	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Snapshot());
 }
