@@ -61,7 +61,7 @@ public:
 		switch (m_nThrow)
 		{
 		case memory: AfxThrowMemoryException();
-		case file: AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL, _T("x.sav"));
+		case file: CFileException::ThrowOsError(ERROR_DISK_FULL, _T("x.sav"));
 		case badAlloc: throw std::bad_alloc();
 		case other: throw std::runtime_error("other");
 		case none: break;

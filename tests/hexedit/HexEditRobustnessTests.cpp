@@ -219,14 +219,10 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 			const bool bScroll = control.m_bLayoutDirty ||
 				(control.m_nTopRow <= control.m_nMaxTopRow && control.m_nHScrollPos <= control.m_nMaxHScrollPos);
 			const bool bBars = bars[0].empty() || (bars[0][3] <= bars[0][1] && bars[1][3] <= bars[1][1] && bars[0][2] >= 0 && bars[1][2] >= 0);
-			if (!bEdit || !bSelection || !bScroll || !bBars)
-			{
-				ADD_FAILURE() << "seed " << nSeed << ", style " << dwStyle << ", step " << nStep << " (action " << nAction << "): edit "
-					<< state[0] << " of " << control.m_nLength << ", selection " << state[2] << ".." << state[3] << ", top row "
-					<< control.m_nTopRow << "/" << control.m_nMaxTopRow << ", offset " << control.m_nHScrollPos << "/"
-					<< control.m_nMaxHScrollPos << ", bars " << testing::PrintToString(bars);
-				break;
-			}
+			ASSERT_TRUE(bEdit && bSelection && bScroll && bBars) << "seed " << nSeed << ", style " << dwStyle << ", step " << nStep
+				<< " (action " << nAction << "): edit " << state[0] << " of " << control.m_nLength << ", selection " << state[2]
+				<< ".." << state[3] << ", top row " << control.m_nTopRow << "/" << control.m_nMaxTopRow << ", offset "
+				<< control.m_nHScrollPos << "/" << control.m_nMaxHScrollPos << ", bars " << testing::PrintToString(bars);
 		}
 	}
 	SetKeyDown(VK_SHIFT, false);

@@ -152,6 +152,7 @@ TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_FORMAT_SELECTED);
 	EXPECT_EQ(Transfers({ { HM_WRITESAVE, 1 }, { HM_READSAVE, 1 } }), HostCalls());
+	EXPECT_EQ(std::vector<BYTE>(256, 0), m_page.m_host.m_calls[2].tail);
 	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), CBytes(SAVE_POSITION_SIZE, 0), first),
 		std::make_tuple(Position(1), Snapshot(), Position(0)));
 	EXPECT_TRUE(m_modals.m_records.empty());

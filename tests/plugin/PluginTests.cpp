@@ -4,35 +4,21 @@
 #include "res/resource.h"
 #include <gtest/gtest.h>
 
-struct CExports
-{
-	CExports()
-		: hModule(::LoadLibraryA(BesideThisProgram("Mendle.cvl").c_str())),
-		  pfnPage((PFN_GETPROPERTYPAGE)(void*)::GetProcAddress(hModule, "GetPropertyPage")),
-		  pfnReceive((PFN_RECEIVEMESSAGE)(void*)::GetProcAddress(hModule, "ReceiveMessage")),
-		  pfnVersion((PFN_GETCOMPILEVERSION)(void*)::GetProcAddress(hModule, "GetCompileVersion"))
-	{
-	}
-	HMODULE hModule;
-	PFN_GETPROPERTYPAGE pfnPage;
-	PFN_RECEIVEMESSAGE pfnReceive;
-	PFN_GETCOMPILEVERSION pfnVersion;
-};
-
 // Kept first: no page exists yet in this process. Then a page without a window yet.
 TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
 {
-	CExports exports;
-	ASSERT_TRUE(exports.pfnPage != NULL && exports.pfnReceive != NULL && exports.pfnVersion != NULL);
-	EXPECT_EQ(261u, exports.pfnVersion());
+	CPluginModule plugin;
+	CString strError;
+	ASSERT_TRUE(plugin.Load(BesideThisProgram("Mendle.cvl").c_str(), strError)) << (LPCTSTR)strError;
+	EXPECT_EQ(261u, plugin.GetCompileVersion());
 	for (UINT nMsg : { 0x0010u, 0x8000u, 0x8001u, (UINT)HM_STATUSCHANGED, 0x811Du, 0x811Eu })
-		EXPECT_EQ(1, exports.pfnReceive(nMsg, 0, 0));
+		EXPECT_EQ(1, plugin.ReceiveMessage(nMsg, 0, 0));
 
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
-	CPropertyPage* pPage = exports.pfnPage(&host);
-	EXPECT_EQ(1, exports.pfnReceive(HM_STATUSCHANGED, 0, 0));
+	CPropertyPage* pPage = plugin.GetPropertyPage(&host);
+	EXPECT_EQ(1, plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0));
 	EXPECT_TRUE(host.m_calls.empty());
 	delete pPage;
 	host.DestroyWindow();
@@ -96,40 +82,4 @@ TEST(PluginModule, SecondPageTakesOverHostWindowAndEvents)
 	sheet.DestroyWindow();
 	delete dynamic_cast<ITavPropertyPage*>(pSecond);
 	secondHost.DestroyWindow();
-}
-
-static UINT_PTR StackPointer()
-{
-	UINT_PTR sp;
-#if defined(__i386__)
-	__asm__ volatile("movl %%esp, %0" : "=r"(sp));
-#else
-	__asm__ volatile("movq %%rsp, %0" : "=r"(sp));
-#endif
-	return sp;
-}
-
-// A 32-bit host calls the exports through __stdcall pointers: a callee that left its arguments on
-// the stack would move the caller's stack pointer by their size on every call.
-// Kept last: it leaves the module's last page deleted.
-TEST(PluginModule, ExportsKeepTheCallersStackBalanced)
-{
-	CExports exports;
-	std::vector<CPropertyPage*> pages;
-	UINT nVersions = 0;
-	LRESULT nAnswers = 0;
-	UINT_PTR spBefore = StackPointer();
-	for (int i = 0; i < 1000; ++i)
-	{
-		nVersions += exports.pfnVersion();
-		nAnswers += exports.pfnReceive(0x8001, (WPARAM)i, (LPARAM)i);
-		if (i % 20 == 0)
-			pages.push_back(exports.pfnPage(NULL));
-	}
-	UINT_PTR spAfter = StackPointer();
-	EXPECT_EQ(spBefore, spAfter);
-	EXPECT_EQ(261000u, nVersions);
-	EXPECT_EQ(1000, nAnswers);
-	for (CPropertyPage* pPage : pages)
-		delete pPage;
 }
