@@ -135,8 +135,6 @@ void CHexEditBase::UpdateScrollBar(int nBar, UINT nMaxPos, UINT nPage, UINT nPos
 	info.nMax = (int)std::min<long long>((long long)nMaxPos + nPage - 1, INT_MAX);
 	info.nPos = (int)std::min<UINT>(nPos, INT_MAX);
 	SCROLLINFO current = {};
-	current.cbSize = sizeof(current);
-	current.fMask = SIF_ALL;
 	if (bShown && GetScrollInfo(nBar, &current, SIF_ALL) && current.nMin == 0 && current.nMax == info.nMax &&
 		current.nPage == info.nPage && current.nPos == info.nPos)
 		return;

@@ -67,6 +67,9 @@ struct CTempFolder
 	std::error_code m_error;
 };
 
+// The format in which the hex control and other programs exchange bytes.
+inline const UINT kBinaryData = ::RegisterClipboardFormat(_T("BinaryData"));
+
 inline CBytes ClipboardBlock(UINT nFormat)
 {
 	CBytes bytes;
@@ -91,6 +94,14 @@ inline void PutBlock(UINT nFormat, const std::string& strBytes)
 	::GlobalUnlock(hBlock);
 	::SetClipboardData(nFormat, hBlock);
 	::CloseClipboard();
+}
+
+// Dispatches what is queued, as a message loop would.
+inline void PumpMessages()
+{
+	MSG msg;
+	while (::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
+		::DispatchMessage(&msg);
 }
 
 // The character cell of the stock fixed font, which the hex control uses unless told otherwise.

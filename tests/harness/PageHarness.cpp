@@ -4,7 +4,7 @@ CPageHarness::CPageHarness()
 	: m_cartridge(m_session.GetCartridge()), m_host(m_session), m_pPage(NULL), m_sheet(_T("Corvel host"))
 {
 	CString strError;
-	EXPECT_TRUE(m_plugin.Load(BesideThisProgram("Mendle.cvl").c_str(), strError)) << (LPCTSTR)strError;
+	EXPECT_TRUE(m_plugin.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;
 	EXPECT_TRUE(m_host.Create());
 	m_host.AddPlugin(&m_plugin);
 	m_pPage = m_plugin.GetPropertyPage(&m_host);

@@ -6,6 +6,12 @@
 #include "RecordingHostWnd.h"
 #include "Harness.h"
 
+// The plug-in module under test.
+inline std::string ModulePath()
+{
+	return BesideThisProgram("Mendle.cvl");
+}
+
 class CPageHarness
 {
 public:

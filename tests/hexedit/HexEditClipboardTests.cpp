@@ -3,8 +3,6 @@
 #include "RunProgram.h"
 #include <afxres.h>
 
-static const UINT kBinaryData = ::RegisterClipboardFormat(_T("BinaryData"));
-
 static std::string Counted(DWORD nCount, const std::string& strBytes)
 {
 	return std::string((const char*)&nCount, 4) + strBytes;
@@ -193,6 +191,6 @@ TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 	CMenuProbe::s_bChooseFirst = true;
 	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(-1, -1));
 	CMenuProbe::s_bChooseFirst = false;
-	Pump();
+	PumpMessages();
 	EXPECT_EQ(Counted(2, "\x01\x02"), ClipboardBlock(kBinaryData));
 }

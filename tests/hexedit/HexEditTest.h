@@ -79,13 +79,6 @@ protected:
 		control.Layout();
 	}
 
-	static void Pump()
-	{
-		MSG msg;
-		while (::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
-			::DispatchMessage(&msg);
-	}
-
 	static bool IsInvalid(HWND hWnd)
 	{
 		RECT rc;

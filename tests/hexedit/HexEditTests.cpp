@@ -80,7 +80,7 @@ TEST_F(HexEditTest, ScrollBarsShowTheRangeThatScrolls)
 	Create(control, 200, 6 * m_cell.cy, 65536);
 	control.SetTopRow(100, TRUE);
 	control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 30));
-	Pump();
+	PumpMessages();
 	const int nText = (int)(control.m_nAsciiLeft + control.m_nAsciiWidth), cxText = control.m_rcText.Width();
 	EXPECT_EQ(std::vector<int>({ 0, 4095, (int)control.m_nFullRows, 100 }), control.Bar(SB_VERT));
 	EXPECT_EQ(std::vector<int>({ 0, nText - 1, cxText, 30 }), control.Bar(SB_HORZ));
@@ -88,12 +88,12 @@ TEST_F(HexEditTest, ScrollBarsShowTheRangeThatScrolls)
 	EXPECT_EQ((DWORD)(WS_VSCROLL | WS_HSCROLL), control.GetStyle() & (WS_VSCROLL | WS_HSCROLL));
 	control.MoveWindow(0, 0, 900, 700);
 	control.SetData(m_data.data(), 20, TRUE);
-	Pump();
+	PumpMessages();
 	EXPECT_EQ(0u, control.GetStyle() & (WS_VSCROLL | WS_HSCROLL));
 
 	CHexEditProbe single;
 	Create(single, 200, 3 * m_cell.cy, 100, WS_CHILD | WS_VISIBLE);
-	Pump();
+	PumpMessages();
 	EXPECT_EQ(std::vector<UINT>({ 100, 0, 0, 200, 3 * (UINT)m_cell.cy }), std::vector<UINT>({ single.m_nBytesPerRow,
 		single.m_nMaxTopRow, (UINT)(single.GetStyle() & (WS_VSCROLL | WS_HSCROLL)), (UINT)single.m_rcText.Width(),
 		(UINT)single.m_rcText.Height() }));

@@ -24,8 +24,8 @@ TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 		EXPECT_FALSE(first.Load((strFolder + c.strName).c_str(), strError));
 		EXPECT_TRUE(std::strstr(strError, c.strName.c_str()) && std::strstr(strError, c.pszReason)) << (LPCTSTR)strError;
 	}
-	ASSERT_TRUE(::CopyFileA(BesideThisProgram("Mendle.cvl").c_str(), (folder / "Second.cvl").c_str(), FALSE));
-	ASSERT_TRUE(first.Load(BesideThisProgram("Mendle.cvl").c_str(), strError) && second.Load((folder / "Second.cvl").c_str(), strError)) << (LPCTSTR)strError;
+	ASSERT_TRUE(::CopyFileA(ModulePath().c_str(), (folder / "Second.cvl").c_str(), FALSE));
+	ASSERT_TRUE(first.Load(ModulePath().c_str(), strError) && second.Load((folder / "Second.cvl").c_str(), strError)) << (LPCTSTR)strError;
 	EXPECT_EQ(261u, first.GetCompileVersion());
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
@@ -47,7 +47,7 @@ TEST(HostPages, EverySwitchReachesThePluginPageAtOnce)
 	ASSERT_TRUE(host.Create());
 	CPluginModule plugin;
 	CString strError;
-	ASSERT_TRUE(plugin.Load(BesideThisProgram("Mendle.cvl").c_str(), strError));
+	ASSERT_TRUE(plugin.Load(ModulePath().c_str(), strError));
 	host.AddPlugin(&plugin);
 	CCartridgePage cartridgePage(host);
 	CPropertyPage* pPluginPage = plugin.GetPropertyPage(&host);

@@ -134,5 +134,5 @@ TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 		AfxGetApp()->PumpMessage();
 	SetKeyDown(VK_CONTROL, false);
 	EXPECT_EQ(CBytes(std::string("\0\0\1\0\0\x11\x22\x33", 8) + Position(0).substr(4)),
-		ClipboardBlock(::RegisterClipboardFormat(_T("BinaryData"))));
+		ClipboardBlock(kBinaryData));
 }

@@ -82,7 +82,7 @@ protected:
 		PutBlock(CF_TEXT, "-");
 		::SendMessage(hSnapshot, WM_COMMAND, ID_EDIT_SELECT_ALL, 0);
 		::SendMessage(hSnapshot, WM_COMMAND, ID_EDIT_COPY, 0);
-		CBytes block = ClipboardBlock(::RegisterClipboardFormat(_T("BinaryData")));
+		CBytes block = ClipboardBlock(kBinaryData);
 		return block.size() > 4 ? block.substr(4) : CBytes();
 	}
 

@@ -65,9 +65,7 @@ TEST_F(PageTest, SnapshotShowsAddressAndAsciiFittedToItsWidth)
 {
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
-	MSG msg;
-	while (::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
-		::DispatchMessage(&msg);
+	PumpMessages();
 	CRect rc;
 	::GetClientRect(hSnapshot, &rc);
 	const CSize cell = StockFontCell();

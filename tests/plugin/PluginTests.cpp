@@ -9,7 +9,7 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
 {
 	CPluginModule plugin;
 	CString strError;
-	ASSERT_TRUE(plugin.Load(BesideThisProgram("Mendle.cvl").c_str(), strError)) << (LPCTSTR)strError;
+	ASSERT_TRUE(plugin.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;
 	EXPECT_EQ(261u, plugin.GetCompileVersion());
 	for (UINT nMsg : { 0x0010u, 0x8000u, 0x8001u, (UINT)HM_STATUSCHANGED, 0x811Du, 0x811Eu })
 		EXPECT_EQ(1, plugin.ReceiveMessage(nMsg, 0, 0));
