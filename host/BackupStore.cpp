@@ -36,7 +36,10 @@ BOOL CBackupStore::Keep(int nPosition, const BYTE* pBytes, CString& strError)
 			nWritten == SAVE_POSITION_SIZE && ::FlushFileBuffers(hFile);
 		::CloseHandle(hFile);
 		if (bWritten)
+		{
+			Prune(nPosition);
 			return TRUE;
+		}
 		::DeleteFile(strPath);
 		break;
 	}
@@ -45,7 +48,18 @@ BOOL CBackupStore::Keep(int nPosition, const BYTE* pBytes, CString& strError)
 	return FALSE;
 }
 
-// Oldest first.
+void CBackupStore::Prune(int nPosition) const
+{
+	std::vector<CBackup> backups = List();
+	int nKept = (int)std::count_if(backups.begin(), backups.end(),
+		[nPosition](const CBackup& backup) { return backup.nPosition == nPosition; });
+	for (auto it = backups.begin(); nKept > MAX_PER_POSITION; ++it)
+	{
+		if (it->nPosition == nPosition && ::DeleteFile(it->strPath))
+			--nKept;
+	}
+}
+
 std::vector<CBackup> CBackupStore::List() const
 {
 	std::vector<CBackup> backups;
@@ -55,20 +69,24 @@ std::vector<CBackup> CBackupStore::List() const
 		return backups;
 	do
 	{
-		unsigned nPos, nDate, nTime, nMillis;
-		if (std::sscanf(fd.cFileName, "pos%u-%8u-%6u-%3u", &nPos, &nDate, &nTime, &nMillis) != 4 || nPos < 1 ||
-			nPos > SAVE_POSITION_COUNT)
+		unsigned nPos, nDate, nTime, nMillis, nSequence = 0;
+		if (std::sscanf(fd.cFileName, "pos%u-%8u-%6u-%3u-%u", &nPos, &nDate, &nTime, &nMillis, &nSequence) < 4 ||
+			nPos < 1 || nPos > SAVE_POSITION_COUNT)
 			continue;
 		CBackup backup;
 		backup.strPath = m_strFolder + _T("\\") + fd.cFileName;
 		backup.nPosition = (int)nPos - 1;
+		backup.nSequence = (int)nSequence;
 		backup.strTime.Format(_T("%04u-%02u-%02u %02u:%02u:%02u.%03u"), nDate / 10000, nDate / 100 % 100,
 			nDate % 100, nTime / 10000, nTime / 100 % 100, nTime % 100, nMillis);
 		backups.push_back(backup);
 	} while (::FindNextFile(hFind, &fd));
 	::FindClose(hFind);
-	std::sort(backups.begin(), backups.end(),
-		[](const CBackup& a, const CBackup& b) { return a.strPath.Compare(b.strPath) < 0; });
+	std::sort(backups.begin(), backups.end(), [](const CBackup& a, const CBackup& b) {
+		int nTime = a.strTime.Compare(b.strTime);
+		return nTime != 0 ? nTime < 0 : a.nSequence != b.nSequence ? a.nSequence < b.nSequence
+			: a.nPosition < b.nPosition;
+	});
 	return backups;
 }
 

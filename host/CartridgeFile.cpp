@@ -81,8 +81,25 @@ BOOL CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strE
 	return FALSE;
 }
 
-// Written beside the cartridge, flushed, then renamed over it: a crash at any moment leaves the
-// old cartridge or the new one, never a mixture.
+// Temporary files that writers which died left beside the cartridge. Only the lock's holder
+// writes, so any that exist now are leftovers.
+static void RemoveLeftovers(LPCTSTR lpszPath)
+{
+	LPCTSTR lpszName = _tcsrchr(lpszPath, '\\');
+	const CString strFolder(lpszPath, lpszName != NULL ? (int)(lpszName - lpszPath) + 1 : 0);
+	WIN32_FIND_DATA fd;
+	HANDLE hFind = ::FindFirstFile(CString(lpszPath) + _T(".*.new"), &fd);
+	if (hFind == INVALID_HANDLE_VALUE)
+		return;
+	do
+		::DeleteFile(strFolder + fd.cFileName);
+	while (::FindNextFile(hFind, &fd));
+	::FindClose(hFind);
+}
+
+// Written beside the cartridge under a name of this process's own, flushed, then renamed over it:
+// a crash at any moment leaves the old cartridge or the new one, never a mixture. The caller holds
+// the cartridge's lock.
 BOOL CCartridgeFile::Save(LPCTSTR lpszPath, const CCartridge& cartridge, CString& strError, SaveStep nLastStep)
 {
 	std::vector<BYTE> image(FILE_SIZE, 0);
@@ -97,7 +114,9 @@ BOOL CCartridgeFile::Save(LPCTSTR lpszPath, const CCartridge& cartridge, CString
 		std::memcpy(&image[24 + nPosition * SAVE_POSITION_SIZE], cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE);
 	WriteDword(&image[FILE_SIZE - 4], Crc32(image.data(), FILE_SIZE - 4));
 
-	CString strTemp = CString(lpszPath) + _T(".new");
+	RemoveLeftovers(lpszPath);
+	CString strTemp;
+	strTemp.Format(_T("%s.%lu.new"), lpszPath, ::GetCurrentProcessId());
 	CFile file;
 	if (!file.Open(strTemp, CFile::modeCreate | CFile::modeWrite))
 	{

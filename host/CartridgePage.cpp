@@ -67,34 +67,39 @@ void CCartridgePage::ShowBackups()
 	}
 }
 
-// The plug-ins follow at once, and the cartridge file keeps the new state.
-void CCartridgePage::StatusChanged()
+// The cartridge file takes the new state, and the plug-ins follow at once. A change that cannot
+// be stored shows the cartridge as its file still is.
+void CCartridgePage::ChangeStatus(const std::function<void(CCartridge&)>& fnChange)
 {
-	m_hostWnd.NotifyStatusChanged();
 	CString strError;
-	if (!m_hostWnd.GetSession().Save(strError))
+	if (!m_hostWnd.GetSession().Change(fnChange, strError))
+	{
 		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
+		ShowCartridge();
+	}
+	m_hostWnd.NotifyStatusChanged();
 }
 
 void CCartridgePage::OnSwitchChanged()
 {
-	CCartridge& cartridge = m_hostWnd.GetSession().GetCartridge();
-	cartridge.m_bPresent = IsDlgButtonChecked(IDC_CART_PRESENT);
-	cartridge.m_bLinkReady = IsDlgButtonChecked(IDC_LINK_READY);
-	cartridge.m_bBlocked = IsDlgButtonChecked(IDC_BLOCKED);
-	cartridge.m_bMultiPosition = IsDlgButtonChecked(IDC_MULTI_POSITION);
-	cartridge.m_bTrovesave = IsDlgButtonChecked(IDC_TROVESAVE);
-	StatusChanged();
+	const BOOL bPresent = IsDlgButtonChecked(IDC_CART_PRESENT), bLinkReady = IsDlgButtonChecked(IDC_LINK_READY),
+		bBlocked = IsDlgButtonChecked(IDC_BLOCKED), bMulti = IsDlgButtonChecked(IDC_MULTI_POSITION),
+		bTrovesave = IsDlgButtonChecked(IDC_TROVESAVE);
+	ChangeStatus([=](CCartridge& cartridge) {
+		cartridge.m_bPresent = bPresent;
+		cartridge.m_bLinkReady = bLinkReady;
+		cartridge.m_bBlocked = bBlocked;
+		cartridge.m_bMultiPosition = bMulti;
+		cartridge.m_bTrovesave = bTrovesave;
+	});
 }
 
 void CCartridgePage::OnCartIdChanged()
 {
 	BOOL bValid = FALSE;
 	UINT nCartId = ::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE);
-	if (m_bShowing || !bValid)
-		return;
-	m_hostWnd.GetSession().GetCartridge().m_dwCartId = nCartId;
-	StatusChanged();
+	if (!m_bShowing && bValid)
+		ChangeStatus([nCartId](CCartridge& cartridge) { cartridge.m_dwCartId = nCartId; });
 }
 
 void CCartridgePage::OnFaultChanged()
@@ -152,10 +157,15 @@ void CCartridgePage::OnViewSave()
 		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
 }
 
-// Writes made on other pages add backups: show them whenever this page comes up.
+// Writes made on other pages or by other programs change the cartridge and add backups: show
+// them as the file holds them whenever this page comes up.
 void CCartridgePage::OnShowWindow(BOOL bShow, UINT nStatus)
 {
 	CPropertyPage::OnShowWindow(bShow, nStatus);
-	if (bShow)
-		ShowBackups();
+	if (!bShow)
+		return;
+	CString strError;
+	if (!m_hostWnd.GetSession().Refresh(strError))
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
+	ShowCartridge();
 }

@@ -13,7 +13,7 @@ protected:
 	BOOL OnInitDialog() override;
 	void ShowCartridge();
 	void ShowBackups();
-	void StatusChanged();
+	void ChangeStatus(const std::function<void(CCartridge&)>& fnChange);
 
 	afx_msg void OnSwitchChanged();
 	afx_msg void OnCartIdChanged();

@@ -2,27 +2,61 @@
 #include "CartridgeFile.h"
 #include <vector>
 
-CCartridgeSession::CCartridgeSession() : m_bTransferPending(FALSE) {}
+CCartridgeSession::CCartridgeSession() : m_bTransferPending(FALSE), m_bUnavailable(FALSE) {}
 
 // An existing file must be an intact cartridge; a missing one may become the demo cartridge.
 BOOL CCartridgeSession::Open(LPCTSTR lpszPath, BOOL bCreateDemo, CString& strError)
 {
-	CCartridge cartridge;
-	if (::GetFileAttributes(lpszPath) == INVALID_FILE_ATTRIBUTES)
+	if (!bCreateDemo && ::GetFileAttributes(lpszPath) == INVALID_FILE_ATTRIBUTES)
 	{
-		if (!bCreateDemo)
-		{
-			strError.Format(_T("%s: no such cartridge file."), lpszPath);
-			return FALSE;
-		}
-		if (!CCartridgeFile::Save(lpszPath, cartridge, strError))
-			return FALSE;
+		strError.Format(_T("%s: no such cartridge file."), lpszPath);
+		return FALSE;
 	}
-	else if (!CCartridgeFile::Load(lpszPath, cartridge, strError))
+	CCartridgeLock lock;
+	CCartridge cartridge;
+	if (!lock.Acquire(lpszPath, strError))
+		return FALSE;
+	if (::GetFileAttributes(lpszPath) == INVALID_FILE_ATTRIBUTES ? !CCartridgeFile::Save(lpszPath, cartridge, strError)
+		: !CCartridgeFile::Load(lpszPath, cartridge, strError))
 		return FALSE;
 	m_cartridge = cartridge;
 	m_strPath = lpszPath;
 	m_pBackups.reset(new CBackupStore(lpszPath));
+	m_bUnavailable = FALSE;
+	return TRUE;
+}
+
+// The cartridge as its file holds it now.
+BOOL CCartridgeSession::Refresh(CString& strError)
+{
+	CCartridgeLock lock;
+	return BeginChange(lock, strError);
+}
+
+BOOL CCartridgeSession::Change(const std::function<void(CCartridge&)>& fnChange, CString& strError)
+{
+	CCartridgeLock lock;
+	if (!BeginChange(lock, strError))
+		return FALSE;
+	fnChange(m_cartridge);
+	return Save(strError);
+}
+
+// Locks the file and reads it: what this program holds may be older than what another wrote.
+BOOL CCartridgeSession::BeginChange(CCartridgeLock& lock, CString& strError)
+{
+	if (m_strPath.IsEmpty())
+		return TRUE;
+	m_bUnavailable = !lock.Acquire(m_strPath, strError) || !Load(strError);
+	return !m_bUnavailable;
+}
+
+BOOL CCartridgeSession::Load(CString& strError)
+{
+	CCartridge cartridge;
+	if (!CCartridgeFile::Load(m_strPath, cartridge, strError))
+		return FALSE;
+	m_cartridge = cartridge;
 	return TRUE;
 }
 
@@ -39,6 +73,8 @@ void CCartridgeSession::PrepareTransfer()
 void CCartridgeSession::FillStatus(CARTSTATUS& status)
 {
 	m_cartridge.FillStatus(status);
+	if (m_bUnavailable)
+		status.bCartPresent = 0;
 	if (m_faults.bLinkDropped)
 		status.bLinkReady = 0;
 	if (m_faults.bBlocked)
@@ -53,12 +89,15 @@ void CCartridgeSession::FillStatus(CARTSTATUS& status)
 
 BOOL CCartridgeSession::ReadPosition(int nPosition, BYTE* pBuffer) const
 {
-	return m_cartridge.ReadPosition(nPosition, pBuffer);
+	return !m_bUnavailable && m_cartridge.ReadPosition(nPosition, pBuffer);
 }
 
 // Backed up first, then written, read back and compared, then the file is saved.
 BOOL CCartridgeSession::WritePosition(int nPosition, const BYTE* pBytes, CString& strError)
 {
+	CCartridgeLock lock;
+	if (!BeginChange(lock, strError))
+		return FALSE;
 	if (!CCartridge::IsValidPosition(nPosition) || !m_cartridge.m_bPresent)
 	{
 		strError.Format(_T("Position %d cannot be written: no cartridge or no such position."), nPosition + 1);

@@ -1,8 +1,12 @@
 // A simulated cartridge in use: its file, its backups, verification and the fault switches.
+// Other programs may change the file at any time: every change locks it, reads it as it is now,
+// and writes it back before unlocking.
 #pragma once
 
 #include "BackupStore.h"
 #include "Cartridge.h"
+#include "CartridgeLock.h"
+#include <functional>
 #include <memory>
 
 struct CFaultSwitches
@@ -19,10 +23,12 @@ public:
 	CCartridgeSession();
 
 	BOOL Open(LPCTSTR lpszPath, BOOL bCreateDemo, CString& strError);
-	BOOL Save(CString& strError);
+	BOOL Refresh(CString& strError);
+	BOOL Change(const std::function<void(CCartridge&)>& fnChange, CString& strError);
 
 	void FillStatus(CARTSTATUS& status);
 	void PrepareTransfer();
+	BOOL IsTransferPending() const { return m_bTransferPending; }
 	BOOL ReadPosition(int nPosition, BYTE* pBuffer) const;
 	BOOL WritePosition(int nPosition, const BYTE* pBytes, CString& strError);
 	BOOL Restore(const CBackup& backup, CString& strError);
@@ -34,8 +40,13 @@ public:
 	CFaultSwitches m_faults;
 
 private:
+	BOOL BeginChange(CCartridgeLock& lock, CString& strError);
+	BOOL Load(CString& strError);
+	BOOL Save(CString& strError);
+
 	CCartridge m_cartridge;
 	CString m_strPath;
 	std::unique_ptr<CBackupStore> m_pBackups;
 	BOOL m_bTransferPending;
+	BOOL m_bUnavailable;  // the file could not be read when last asked: there is no cartridge to use
 };

@@ -30,8 +30,14 @@ void CHostWnd::NotifyStatusChanged()
 		pPlugin->ReceiveMessage(HM_STATUSCHANGED, 0, 0);
 }
 
+// Another program may have written the cartridge: its status, and the bytes a transfer then reads,
+// come from the file as it is now. A transfer that cannot use the file says why, and then finds
+// no cartridge.
 LRESULT CHostWnd::OnQueryStatus(WPARAM wParam, LPARAM)
 {
+	CString strError;
+	if (!m_session.Refresh(strError) && m_session.IsTransferPending())
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
 	m_session.FillStatus(*reinterpret_cast<CARTSTATUS*>(wParam));
 	return 1;
 }

@@ -2,30 +2,135 @@
 #include "Harness.h"
 #include "RunProgram.h"
 #include "PageHarness.h"
+#include "ModalDriver.h"
 #include "host/CartridgeFile.h"
 #include "host/CartridgeSession.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
+#include <random>
+#include <sstream>
+
+// What writer nWriter stores in its round nRound: named, and different in every byte.
+static CBytes Payload(int nWriter, int nRound)
+{
+	CBytes bytes(SAVE_POSITION_SIZE, '\0');
+	std::mt19937 random((unsigned)(nWriter * 1000 + nRound));
+	for (char& b : bytes)
+		b = (char)random();
+	const std::string strName = "writer " + std::to_string(nWriter) + " round " + std::to_string(nRound) + ".";
+	return bytes.replace(0, strName.size(), strName);
+}
+
+static CBytes Positions(const CCartridge& cart, int nFirst = 0, int nCount = SAVE_POSITION_COUNT)
+{
+	return CBytes((const char*)cart.GetPosition(nFirst), nCount * SAVE_POSITION_SIZE);
+}
+
+// Runs the host program as a script would, with what it wrote to each stream.
+static int RunCorvel(const std::string& strCart, const std::string& strArgs, std::string* pstrOut = NULL, std::string* pstrErr = NULL)
+{
+	return RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart \"" + strCart + "\" " + strArgs, pstrOut, pstrErr);
+}
+
+// This program again, as a writer that stores its payloads in position nWriter, round after round.
+static std::unique_ptr<CChildProgram> StartWriter(const std::string& strCart, int nWriter, int nRounds)
+{
+	::SetEnvironmentVariableA("MENDLE_WRITER", (std::to_string(nWriter) + " " + std::to_string(nRounds) + " " + strCart).c_str());
+	std::unique_ptr<CChildProgram> pWriter(new CChildProgram("\"" + BesideThisProgram("host_tests.exe") +
+		"\" --gtest_filter=*AcknowledgedWrite*", ("-writer" + std::to_string(nWriter)).c_str()));
+	::SetEnvironmentVariableA("MENDLE_WRITER", NULL);
+	return pWriter;
+}
 
 class CartridgeFileTest : public testing::Test
 {
 protected:
-	// Runs the host program as a script would, with what it wrote to each stream.
-	int RunHost(const std::string& strArgs, std::string* pstrOut = NULL, std::string* pstrErr = NULL)
-	{
-		return RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart \"" + m_strCart + "\" " + strArgs, pstrOut, pstrErr);
-	}
-
-	static CBytes Positions(const CCartridge& cart, int nFirst = 0, int nCount = SAVE_POSITION_COUNT)
-	{
-		return CBytes((const char*)cart.GetPosition(nFirst), nCount * SAVE_POSITION_SIZE);
-	}
-
 	CTempFolder m_folder;
 	const std::string m_strCart = m_folder / "test.cart";
 	CString m_strError;
 };
+
+// A writer's rounds, one line each: "ack N", or "refused N" with the reason.
+static bool RunAsWriter()
+{
+	char szWriter[MAX_PATH + 32];
+	int nWriter = 0, nRounds = 0, nPath = 0;
+	if (::GetEnvironmentVariableA("MENDLE_WRITER", szWriter, sizeof(szWriter)) == 0 ||
+		std::sscanf(szWriter, "%d %d %n", &nWriter, &nRounds, &nPath) != 2)
+		return false;
+	for (int nRound = 1; nRound <= nRounds; ++nRound)
+	{
+		CCartridgeSession session;
+		CString strError;
+		const bool bDone = session.Open(szWriter + nPath, FALSE, strError) &&
+			session.WritePosition(nWriter - 1, (const BYTE*)Payload(nWriter, nRound).data(), strError);
+		std::printf(bDone ? "ack %d\n" : "refused %d %s\n", nRound, (LPCTSTR)strError);
+		std::fflush(stdout);
+	}
+	return true;
+}
+
+// Four programs write their own positions of one cartridge at once while the command line reads
+// it: every write acknowledged is there at the end, and every read finds a whole cartridge. Then
+// writers stopped at random moments, or after a step of their save, leave a cartridge that loads,
+// and the next write succeeds and removes what the stopped one left.
+TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
+{
+	if (RunAsWriter())
+		return;
+	CTempFolder folder;
+	const std::string strCart = folder / "test.cart", strExport = folder / "export.sav";
+	CString strError;
+	CCartridgeSession session;
+	ASSERT_TRUE(session.Open(strCart.c_str(), TRUE, strError));
+	std::vector<std::unique_ptr<CChildProgram>> writers;
+	for (int nWriter = 1; nWriter <= SAVE_POSITION_COUNT; ++nWriter)
+	{
+		ASSERT_TRUE(session.WritePosition(nWriter - 1, (const BYTE*)Payload(nWriter, 0).data(), strError));
+		writers.push_back(StartWriter(strCart, nWriter, 30));
+	}
+	for (int nRead = 0; nRead < 12; ++nRead)
+	{
+		std::string strOut, strErr;
+		EXPECT_EQ(std::make_pair(0, std::string()), std::make_pair(RunCorvel(strCart, "--status", &strOut, &strErr), strErr));
+		EXPECT_EQ(0, RunCorvel(strCart, "--export " + std::to_string(nRead % 4 + 1) + " \"" + strExport + "\""));
+		int nWriter = 0, nRound = 0;
+		const CBytes exported = ReadBytes(strExport);
+		EXPECT_TRUE(std::sscanf(exported.c_str(), "writer %d round %d.", &nWriter, &nRound) == 2 &&
+			nWriter == nRead % 4 + 1 && exported == Payload(nWriter, nRound)) << strOut;
+	}
+	int nAcknowledged = 0, nRefused = 0, nLost = 0;
+	for (int nWriter = 1; nWriter <= SAVE_POSITION_COUNT; ++nWriter)
+	{
+		EXPECT_EQ(0, writers[nWriter - 1]->Wait(120000));
+		std::istringstream lines(writers[nWriter - 1]->Output());
+		int nLastAcknowledged = 0;
+		for (std::string strLine; std::getline(lines, strLine);)  // among the test program's own lines
+		{
+			nAcknowledged += std::sscanf(strLine.c_str(), "ack %d", &nLastAcknowledged) == 1;
+			nRefused += strLine.compare(0, 8, "refused ") == 0;
+			EXPECT_TRUE(strLine.compare(0, 8, "refused ") != 0 || strLine.find("in use by another program") != std::string::npos) << strLine;
+		}
+		ASSERT_TRUE(session.Open(strCart.c_str(), FALSE, strError)) << (LPCTSTR)strError;
+		nLost += Positions(session.GetCartridge(), nWriter - 1, 1) != Payload(nWriter, nLastAcknowledged);
+	}
+	std::printf("%d writes acknowledged, %d refused, %d lost\n", nAcknowledged, nRefused, nLost);
+	EXPECT_EQ(std::make_pair(0, 4 * 30), std::make_pair(nLost, nAcknowledged + nRefused));
+
+	std::mt19937 random(::GetTickCount());
+	for (int nStop = 0; nStop < 22; ++nStop)
+	{
+		if (nStop < 2)
+			CCartridgeFile::Save(strCart.c_str(), CCartridge(), strError, (CCartridgeFile::SaveStep)nStop);
+		else
+			StartWriter(strCart, nStop % 4 + 1, 1000)->Wait(std::uniform_int_distribution<DWORD>(300, 1500)(random));
+		ASSERT_TRUE(session.Open(strCart.c_str(), FALSE, strError) && session.WritePosition(nStop % 4, (const BYTE*)Payload(9, 0).data(), strError))
+			<< nStop << (LPCTSTR)strError;
+		WIN32_FIND_DATAA fd;
+		EXPECT_EQ(INVALID_HANDLE_VALUE, ::FindFirstFileA((strCart + ".*.new").c_str(), &fd)) << nStop;
+	}
+}
 
 // Every position and switch survives a save and a load, and a save stopped after writing or
 // flushing its temporary file leaves the old cartridge. The checksum is the standard CRC-32.
@@ -70,25 +175,37 @@ TEST_F(CartridgeFileTest, DamagedOrForeignFilesAreRefusedAndLeftAlone)
 	}
 }
 
-// Each write keeps a backup of what it replaced; restoring one is itself backed up, and lasts.
-// A write that does not verify names the position and the first differing byte.
+// Each write keeps a backup of what it replaced, the newest 16 of each position, listed oldest
+// first; restoring the newest is itself backed up, and lasts. A write that does not verify names
+// the position and the first differing byte.
 TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 {
 	CCartridgeSession session;
 	ASSERT_TRUE(session.Open(m_strCart.c_str(), TRUE, m_strError));
-	const CBytes before = Positions(session.GetCartridge(), 1, 1);
+	std::vector<CBytes> expected = { Positions(session.GetCartridge(), 3, 1) };
 	const std::vector<BYTE> zeros(SAVE_POSITION_SIZE, 0);
-	for (int n : { 0, 1, 2, 3, 1 })
-		ASSERT_TRUE(session.WritePosition(n, zeros.data(), m_strError)) << (LPCTSTR)m_strError;
-	std::vector<CBackup> backups = session.GetBackups()->List();
-	ASSERT_EQ(5u, backups.size());
-	auto IsSecond = [](const CBackup& b) { return b.nPosition == 1; };
-	EXPECT_EQ(2, std::count_if(backups.begin(), backups.end(), IsSecond));
-	ASSERT_TRUE(session.Restore(*std::find_if(backups.begin(), backups.end(), IsSecond), m_strError)) << (LPCTSTR)m_strError;
-	EXPECT_EQ(6u, session.GetBackups()->List().size());
+	ASSERT_TRUE(session.WritePosition(3, zeros.data(), m_strError));
+	for (int nRound = 1; nRound <= 20; ++nRound)
+		ASSERT_TRUE(session.WritePosition(1, (const BYTE*)Payload(2, nRound).data(), m_strError)) << (LPCTSTR)m_strError;
+	for (int nRound = 4; nRound < 20; ++nRound)
+		expected.push_back(Payload(2, nRound));
+	auto Kept = [&session, this]() {
+		std::vector<CBytes> kept;
+		for (const CBackup& backup : session.GetBackups()->List())
+		{
+			kept.push_back(CBytes(SAVE_POSITION_SIZE, '\0'));
+			EXPECT_TRUE(CBackupStore::Read(backup, (BYTE*)&kept.back()[0], m_strError));
+		}
+		return kept;
+	};
+	EXPECT_EQ(expected, Kept());
+	ASSERT_TRUE(session.Restore(session.GetBackups()->List().back(), m_strError)) << (LPCTSTR)m_strError;
+	expected.erase(expected.begin() + 1);
+	expected.push_back(Payload(2, 20));
+	EXPECT_EQ(expected, Kept());
 	CCartridgeSession reopened;
 	ASSERT_TRUE(reopened.Open(m_strCart.c_str(), FALSE, m_strError));
-	EXPECT_EQ(before, Positions(reopened.GetCartridge(), 1, 1));
+	EXPECT_EQ(Payload(2, 19), Positions(reopened.GetCartridge(), 1, 1));
 
 	session.m_faults.bFlipBitNextWrite = TRUE;
 	EXPECT_FALSE(session.WritePosition(2, std::vector<BYTE>(SAVE_POSITION_SIZE, 1).data(), m_strError));
@@ -96,25 +213,63 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 	EXPECT_TRUE(session.WritePosition(2, zeros.data(), m_strError));
 }
 
+// The window works on the file as it is now: another program's write reaches its next transfer and
+// outlives the window's own; a damaged file is refused, said so, and there is no cartridge.
+TEST_F(CartridgeFileTest, TheWindowFollowsTheFile)
+{
+	CModalDriver modals;
+	CCartridgeSession session;
+	ASSERT_TRUE(session.Open(m_strCart.c_str(), TRUE, m_strError));
+	CHostWnd host(session);
+	ASSERT_TRUE(host.Create());
+	WriteBytes(m_folder / "other.sav", Payload(2, 1));
+	ASSERT_EQ(0, RunCorvel(m_strCart, "--import 2 \"" + m_folder / "other.sav" + "\""));
+	CBytes image(SAVE_POSITION_SIZE + 256, '\0');
+	CARTSTATUS status;
+	auto Transfer = [&](UINT nMsg, int nPosition) {
+		::SendMessage(host.m_hWnd, HM_PREPARETRANSFER, 0, 0);
+		::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);
+		if (status.bCartPresent)
+			::SendMessage(host.m_hWnd, nMsg, (WPARAM)&image[0], nPosition);
+	};
+	Transfer(HM_READSAVE, 1);
+	EXPECT_EQ(Payload(2, 1), CBytes(image.substr(0, SAVE_POSITION_SIZE)));
+	image.replace(0, SAVE_POSITION_SIZE, Payload(1, 1));
+	Transfer(HM_WRITESAVE, 0);
+	CCartridge cart;
+	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	EXPECT_EQ(CBytes(Payload(1, 1) + Payload(2, 1)), Positions(cart, 0, 2));
+
+	CBytes damaged = ReadBytes(m_strCart);
+	damaged[100] ^= 1;
+	WriteBytes(m_strCart, damaged);
+	modals.AnswerMessageBox(IDOK);
+	Transfer(HM_WRITESAVE, 0);
+	EXPECT_EQ(std::make_pair(0, damaged), std::make_pair((int)status.bCartPresent, ReadBytes(m_strCart)));
+	EXPECT_EQ(std::vector<std::string>({ m_strCart + ": the cartridge file's checksum does not match: it is damaged." }),
+		modals.MessageTexts());
+	host.DestroyWindow();
+}
+
 // The verbs as a script uses them: status 0 and one line each. Help and bad arguments answer on
 // the right stream without opening a window; every failure is one line, exit status 1, and
-// leaves the cartridge file as it was.
+// leaves the cartridge file as it was, a cartridge that stays busy included.
 TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 {
-	EXPECT_EQ(1, RunHost("--status"));
-	ASSERT_EQ(0, RunHost("--create"));
+	EXPECT_EQ(1, RunCorvel(m_strCart, "--status"));
+	ASSERT_EQ(0, RunCorvel(m_strCart, "--create"));
 	const std::string strTwo = m_folder / "two.sav", strShort = m_folder / "short.sav", strFolder = m_folder / "folder.sav";
 	std::string strOutput;
-	EXPECT_EQ(0, RunHost("--export 2 \"" + strTwo + "\""));
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--export 2 \"" + strTwo + "\""));
 	EXPECT_EQ(0u, ReadBytes(strTwo).find("DEMO SAVE POSITION 2"));
-	EXPECT_EQ(0, RunHost("--import 4 \"" + strTwo + "\""));
-	EXPECT_EQ(0, RunHost("--format 2"));
-	EXPECT_EQ(0, RunHost("--status", &strOutput));
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--import 4 \"" + strTwo + "\""));
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--format 2"));
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--status", &strOutput));
 	EXPECT_NE(std::string::npos, strOutput.find("2 backups")) << strOutput;
 	CCartridge cart;
 	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
 	EXPECT_EQ(std::make_pair(CBytes(SAVE_POSITION_SIZE, 0), ReadBytes(strTwo)), std::make_pair(Positions(cart, 1, 1), Positions(cart, 3, 1)));
-	EXPECT_EQ(1, RunHost("--fault flipbit --format 1", NULL, &strOutput));
+	EXPECT_EQ(1, RunCorvel(m_strCart, "--fault flipbit --format 1", NULL, &strOutput));
 	EXPECT_NE(std::string::npos, strOutput.find("did not verify")) << strOutput;
 
 	const CBytes good = ReadBytes(m_strCart);
@@ -137,7 +292,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	{
 		SCOPED_TRACE(c.strArgs);
 		std::string strErrors;
-		EXPECT_EQ(c.nExit, RunHost(c.strArgs, &strOutput, &strErrors));
+		EXPECT_EQ(c.nExit, RunCorvel(m_strCart, c.strArgs, &strOutput, &strErrors));
 		EXPECT_EQ(0u, strOutput.find(c.pszOut)) << strOutput;
 		if (std::strstr(c.pszErr, "usage") != NULL)
 			EXPECT_EQ(0u, strErrors.find(c.pszErr)) << strErrors;
@@ -146,4 +301,9 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		EXPECT_NE(std::string::npos, strErrors.find(c.pszErr)) << strErrors;
 		EXPECT_EQ(good, ReadBytes(m_strCart));
 	}
+	CCartridgeLock busy;
+	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
+	EXPECT_EQ(1, RunCorvel(m_strCart, "--format 1", NULL, &strOutput));
+	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge is in use by another program.\r\n", strOutput);
+	EXPECT_EQ(good, ReadBytes(m_strCart));
 }
