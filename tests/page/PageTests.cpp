@@ -13,7 +13,7 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 	};
 	m_modals.m_onMessageBox = [this]() {
 		if (m_modals.m_records.size() == 1)
-			m_page.StatusChanged();
+			m_page.m_host.NotifyStatusChanged();
 	};
 	m_page.m_host.m_bOverrideMagic = true;
 	for (const Step& step : steps)
@@ -22,7 +22,7 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 		m_modals.m_records.clear();
 		m_page.m_host.m_dwMagic = step.dwMagic;
 		m_page.m_cartridge.m_dwCartId = step.dwCartId;
-		m_page.StatusChanged();
+		m_page.m_host.NotifyStatusChanged();
 		EXPECT_EQ(std::make_pair(step.dwMagic == TROVESAVE_MAGIC, step.dwMagic == TROVESAVE_MAGIC),
 			std::make_pair(m_page.IsVisible(IDC_WARNING_ICON), m_page.IsVisible(IDC_TROVESAVE_NOTE)));
 		ASSERT_EQ(step.bWarning ? 1u : 0u, m_modals.m_records.size());
