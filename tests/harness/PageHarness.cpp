@@ -25,8 +25,3 @@ void CPageHarness::Click(int nID)
 	ASSERT_TRUE(IsEnabled(nID)) << "control " << nID << " is disabled";
 	::SendMessage(Item(nID), BM_CLICK, 0, 0);
 }
-
-void CPageHarness::StatusChanged()
-{
-	m_host.NotifyStatusChanged();
-}

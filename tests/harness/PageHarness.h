@@ -23,7 +23,6 @@ public:
 	bool IsEnabled(int nID) const { return ::IsWindowEnabled(Item(nID)) != FALSE; }
 	bool IsVisible(int nID) const { return ::IsWindowVisible(Item(nID)) != FALSE; }
 	void Click(int nID);
-	void StatusChanged();
 
 	CCartridgeSession m_session;
 	CCartridge& m_cartridge;

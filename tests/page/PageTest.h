@@ -25,7 +25,7 @@ protected:
 		cart.m_bPresent = bPresent;
 		cart.m_bMultiPosition = bMulti;
 		cart.m_bBlocked = bBlocked;
-		m_page.StatusChanged();
+		m_page.m_host.NotifyStatusChanged();
 	}
 
 	// Read, write, snapshot, both formats and Position 1 enabled as bEnable, Positions 2 to 4 as
