@@ -59,12 +59,12 @@ static bool RunAsWriter()
 	if (::GetEnvironmentVariableA("MENDLE_WRITER", szWriter, sizeof(szWriter)) == 0 ||
 		std::sscanf(szWriter, "%d %d %n", &nWriter, &nRounds, &nPath) != 2)
 		return false;
+	CCartridgeSession session;  // kept, as a window keeps it
+	CString strError;
+	const bool bOpen = session.Open(szWriter + nPath, FALSE, strError);
 	for (int nRound = 1; nRound <= nRounds; ++nRound)
 	{
-		CCartridgeSession session;
-		CString strError;
-		const bool bDone = session.Open(szWriter + nPath, FALSE, strError) &&
-			session.WritePosition(nWriter - 1, (const BYTE*)Payload(nWriter, nRound).data(), strError);
+		const bool bDone = bOpen && session.WritePosition(nWriter - 1, (const BYTE*)Payload(nWriter, nRound).data(), strError);
 		std::printf(bDone ? "ack %d\n" : "refused %d %s\n", nRound, (LPCTSTR)strError);
 		std::fflush(stdout);
 	}
