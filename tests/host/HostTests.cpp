@@ -3,6 +3,8 @@
 #include "ModalDriver.h"
 #include "Harness.h"
 #include "host/CartridgePage.h"
+#include "host/SaveViewerFrame.h"
+#include "hexedit/HexEditBaseView.h"
 #include "host/resource.h"
 #include "res/resource.h"
 #include <gtest/gtest.h>
@@ -73,4 +75,53 @@ TEST(HostPages, EverySwitchReachesThePluginPageAtOnce)
 	sheet.DestroyWindow();
 	delete pPluginPage;
 	host.DestroyWindow();
+}
+
+// The viewer is a frame whose view is one control over the whole client area, from the view's
+// creation on and after every resize, showing the file read-only. A file that cannot be read, or
+// a control that cannot be made, leaves no window behind.
+TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
+{
+	CTempFolder folder;
+	WriteBytes(folder / "x.sav", "0123456789");
+	CString strError;
+	CSaveViewerFrame* pFrame = CSaveViewerFrame::Open((folder / "x.sav").c_str(), strError);
+	ASSERT_NE(nullptr, pFrame);
+	CHexEditBaseView* pView = pFrame->GetHexView();
+	auto Place = [](HWND hWnd) {
+		RECT rc;
+		::GetWindowRect(hWnd, &rc);
+		return std::vector<LONG>({ rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top });
+	};
+	for (int cx : { 300, 640 })
+	{
+		::SetWindowPos(pFrame->m_hWnd, NULL, 0, 0, cx, cx * 3 / 4, SWP_NOMOVE | SWP_NOZORDER);
+		RECT rcClient;
+		::GetClientRect(pFrame->m_hWnd, &rcClient);
+		::ClientToScreen(pFrame->m_hWnd, (POINT*)&rcClient);
+		const std::vector<LONG> client = { rcClient.left, rcClient.top, rcClient.right, rcClient.bottom };
+		char szClass[16];
+		::GetClassNameA(::GetWindow(pView->m_hWnd, GW_CHILD), szClass, sizeof(szClass));
+		EXPECT_EQ(std::make_pair(client, client), std::make_pair(Place(pView->m_hWnd), Place(pView->m_wndHexEdit.m_hWnd)));
+		EXPECT_EQ(std::make_tuple(std::string("CHexEditBase"), 256, (LONG)(WS_CHILD | WS_VISIBLE | ES_MULTILINE), (HWND)NULL),
+			std::make_tuple(std::string(szClass), pView->m_wndHexEdit.GetDlgCtrlID(),
+				::GetWindowLong(pView->m_wndHexEdit.m_hWnd, GWL_STYLE) & (LONG)0xFFFF0004,
+				::GetWindow(pView->m_wndHexEdit.m_hWnd, GW_HWNDNEXT)));
+	}
+	CClientDC dc(pView);
+	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC));
+	pFrame->DestroyWindow();
+
+	HHOOK hHook = ::SetWindowsHookEx(WH_CBT, [](int nCode, WPARAM wParam, LPARAM lParam) -> LRESULT {
+		char szClass[16] = "";
+		::GetClassNameA((HWND)wParam, szClass, sizeof(szClass));
+		return nCode == HCBT_CREATEWND && std::strcmp(szClass, "CHexEditBase") == 0 ? 1 : ::CallNextHookEx(NULL, nCode, wParam, lParam);
+	}, NULL, ::GetCurrentThreadId());
+	EXPECT_EQ(nullptr, CSaveViewerFrame::Open((folder / "x.sav").c_str(), strError));
+	::UnhookWindowsHookEx(hHook);
+	const std::string strRefused = (LPCTSTR)strError;
+	EXPECT_EQ(nullptr, CSaveViewerFrame::Open((folder / "none.sav").c_str(), strError));
+	EXPECT_EQ("The viewer for " + folder / "x.sav" + " cannot be opened.|" + folder / "none.sav" + " cannot be opened (error 2).",
+		strRefused + "|" + (LPCTSTR)strError);
+	EXPECT_EQ(NULL, ::FindWindowA(NULL, (folder / "x.sav - save file viewer").c_str()));
 }
