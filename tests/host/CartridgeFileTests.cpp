@@ -2,7 +2,6 @@
 #include "Harness.h"
 #include "RunProgram.h"
 #include "PageHarness.h"
-#include "ModalDriver.h"
 #include "host/CartridgeFile.h"
 #include "host/CartridgeSession.h"
 #include <gtest/gtest.h>
@@ -211,44 +210,6 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 	EXPECT_FALSE(session.WritePosition(2, std::vector<BYTE>(SAVE_POSITION_SIZE, 1).data(), m_strError));
 	EXPECT_TRUE(std::strstr(m_strError, "Position 3") && std::strstr(m_strError, "1 differing bytes, first at 0x8000")) << (LPCTSTR)m_strError;
 	EXPECT_TRUE(session.WritePosition(2, zeros.data(), m_strError));
-}
-
-// The window works on the file as it is now: another program's write reaches its next transfer and
-// outlives the window's own; a damaged file is refused, said so, and there is no cartridge.
-TEST_F(CartridgeFileTest, TheWindowFollowsTheFile)
-{
-	CModalDriver modals;
-	CCartridgeSession session;
-	ASSERT_TRUE(session.Open(m_strCart.c_str(), TRUE, m_strError));
-	CHostWnd host(session);
-	ASSERT_TRUE(host.Create());
-	WriteBytes(m_folder / "other.sav", Payload(2, 1));
-	ASSERT_EQ(0, RunCorvel(m_strCart, "--import 2 \"" + m_folder / "other.sav" + "\""));
-	CBytes image(SAVE_POSITION_SIZE + 256, '\0');
-	CARTSTATUS status;
-	auto Transfer = [&](UINT nMsg, int nPosition) {
-		::SendMessage(host.m_hWnd, HM_PREPARETRANSFER, 0, 0);
-		::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);
-		if (status.bCartPresent)
-			::SendMessage(host.m_hWnd, nMsg, (WPARAM)&image[0], nPosition);
-	};
-	Transfer(HM_READSAVE, 1);
-	EXPECT_EQ(Payload(2, 1), CBytes(image.substr(0, SAVE_POSITION_SIZE)));
-	image.replace(0, SAVE_POSITION_SIZE, Payload(1, 1));
-	Transfer(HM_WRITESAVE, 0);
-	CCartridge cart;
-	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
-	EXPECT_EQ(CBytes(Payload(1, 1) + Payload(2, 1)), Positions(cart, 0, 2));
-
-	CBytes damaged = ReadBytes(m_strCart);
-	damaged[100] ^= 1;
-	WriteBytes(m_strCart, damaged);
-	modals.AnswerMessageBox(IDOK);
-	Transfer(HM_WRITESAVE, 0);
-	EXPECT_EQ(std::make_pair(0, damaged), std::make_pair((int)status.bCartPresent, ReadBytes(m_strCart)));
-	EXPECT_EQ(std::vector<std::string>({ m_strCart + ": the cartridge file's checksum does not match: it is damaged." }),
-		modals.MessageTexts());
-	host.DestroyWindow();
 }
 
 // The verbs as a script uses them: status 0 and one line each. Help and bad arguments answer on

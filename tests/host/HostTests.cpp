@@ -8,6 +8,7 @@
 #include "host/resource.h"
 #include "res/resource.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 
 // A module that is no plug-in, is missing or was built for another host is refused by name;
@@ -40,15 +41,21 @@ TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 	host.DestroyWindow();
 }
 
-// Every switch of the host's own page reaches the plug-in's page at once.
-TEST(HostPages, EverySwitchReachesThePluginPageAtOnce)
+// The window works on the cartridge as its file holds it now. Every switch of its own page is
+// stored and reaches the plug-in's page at once. What another program writes shows on the host's
+// page when it comes up and reaches the window's next transfer, and the window's own write keeps
+// it; a damaged file is refused, said so, and there is no cartridge.
+TEST(HostPages, TheWindowFollowsTheFile)
 {
 	CModalDriver modals;
-	CCartridgeSession session;
+	CTempFolder folder;
+	const std::string strCart = folder / "test.cart";
+	CCartridgeSession session, other;
+	CString strError;
+	ASSERT_TRUE(session.Open(strCart.c_str(), TRUE, strError));
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
 	CPluginModule plugin;
-	CString strError;
 	ASSERT_TRUE(plugin.Load(ModulePath().c_str(), strError));
 	host.AddPlugin(&plugin);
 	CCartridgePage cartridgePage(host);
@@ -70,8 +77,41 @@ TEST(HostPages, EverySwitchReachesThePluginPageAtOnce)
 		EXPECT_EQ(std::vector<UINT>({ HM_QUERYSTATUS }), host.Messages()) << step.nSwitch;
 		EXPECT_EQ(step.bReadEnabled, ::IsWindowEnabled(::GetDlgItem(pPluginPage->m_hWnd, IDC_READ_TO_DISK)) != FALSE) << step.nSwitch;
 	}
-	ASSERT_EQ(1u, modals.m_records.size());
-	EXPECT_EQ(0u, modals.m_records[0].strText.find("This cartridge uses Trovesave!"));
+	EXPECT_EQ(0u, modals.MessageTexts().at(0).find("This cartridge uses Trovesave!"));
+	ASSERT_TRUE(other.Open(strCart.c_str(), FALSE, strError));
+	EXPECT_EQ(std::make_pair(FALSE, TRUE), std::make_pair(other.GetCartridge().m_bMultiPosition, other.GetCartridge().m_bTrovesave));
+
+	const std::vector<BYTE> theirs(SAVE_POSITION_SIZE, 0x3C), ours(SAVE_POSITION_SIZE, 0xC3);
+	ASSERT_TRUE(other.WritePosition(1, theirs.data(), strError) && other.Change([](CCartridge& cart) { cart.m_bBlocked = TRUE; }, strError));
+	::ShowWindow(cartridgePage.m_hWnd, SW_HIDE);
+	::ShowWindow(cartridgePage.m_hWnd, SW_SHOW);
+	EXPECT_EQ((UINT)BST_CHECKED, cartridgePage.IsDlgButtonChecked(IDC_BLOCKED));
+	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bBlocked = FALSE; }, strError));
+	std::vector<BYTE> image(SAVE_POSITION_SIZE + 256);
+	CARTSTATUS status;
+	auto Transfer = [&](UINT nMsg, int nPosition) {
+		::SendMessage(host.m_hWnd, HM_PREPARETRANSFER, 0, 0);
+		::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);
+		if (status.bCartPresent)
+			::SendMessage(host.m_hWnd, nMsg, (WPARAM)image.data(), nPosition);
+	};
+	Transfer(HM_READSAVE, 1);
+	EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), image.begin()));
+	std::copy(ours.begin(), ours.end(), image.begin());
+	Transfer(HM_WRITESAVE, 0);
+	ASSERT_TRUE(other.Refresh(strError));
+	EXPECT_TRUE(std::equal(ours.begin(), ours.end(), other.GetCartridge().GetPosition(0)));
+	EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), other.GetCartridge().GetPosition(1)));
+
+	CBytes damaged = ReadBytes(strCart);
+	damaged[100] ^= 1;
+	WriteBytes(strCart, damaged);
+	modals.m_records.clear();
+	modals.AnswerMessageBox(IDOK);
+	Transfer(HM_WRITESAVE, 0);
+	EXPECT_EQ(std::make_pair(0, damaged), std::make_pair((int)status.bCartPresent, ReadBytes(strCart)));
+	EXPECT_EQ(std::vector<std::string>({ strCart + ": the cartridge file's checksum does not match: it is damaged." }),
+		modals.MessageTexts());
 	sheet.DestroyWindow();
 	delete pPluginPage;
 	host.DestroyWindow();
