@@ -64,10 +64,14 @@ private:
 	{
 		Clamp();
 		const CPoint pt((short)LOWORD(lParam), (short)HIWORD(lParam));
+		SCROLLINFO info = { sizeof(info), SIF_TRACKPOS, 0, 0, 0, 0, 0 };
 		switch (nMsg)
 		{
 		case WM_KEYDOWN: OnKeyDown((UINT)wParam); break;
-		case WM_CHAR: OnChar((UINT)wParam); break;
+		case WM_CHAR:
+			if (wParam != VK_BACK && (wParam & 0xFFFF) <= 0xFF && (wParam & 0xFF) && std::strchr("0123456789abcdef", std::tolower(wParam & 0xFF)))
+				m_bHigh ? Move(0, false) : Move(1, true);
+			break;
 		case WM_LBUTTONDOWN: OnLButtonDown(pt); break;
 		case WM_MOUSEMOVE: OnMouseMove(wParam, pt); break;
 		case WM_LBUTTONUP: m_bAutoScrolling = m_bCaptured = false; break;
@@ -76,7 +80,12 @@ private:
 				HitTest(pt), m_nStart = m_nEnd = m_nEdit;
 			break;
 		case WM_MOUSEWHEEL: ScrollRows(-((short)HIWORD(wParam) / WHEEL_DELTA)); break;
-		case WM_VSCROLL: OnVScroll(LOWORD(wParam)); break;
+		case WM_VSCROLL:
+			if (HasData() && LOWORD(wParam) <= SB_PAGEDOWN)
+				ScrollRows((LOWORD(wParam) & 1 ? 1 : -1) * (LOWORD(wParam) < SB_PAGEUP ? 1 : (long long)m_wnd.m_nFullRows));
+			else if (HasData() && LOWORD(wParam) == SB_THUMBTRACK && m_wnd.GetScrollInfo(SB_VERT, &info, SIF_TRACKPOS))
+				SetTopRow((UINT)info.nTrackPos);
+			break;
 		case WM_HSCROLL:
 			if (HasData() && LOWORD(wParam) <= SB_PAGERIGHT)
 				ScrollPixels((LOWORD(wParam) & 1 ? 1 : -1) * (long long)(LOWORD(wParam) < SB_PAGELEFT ? m_wnd.m_nCharWidth : m_wnd.m_rcText.Width()));
@@ -105,13 +114,6 @@ private:
 		case VK_RIGHT: m_bHigh ? Move(0, false) : Move(1, true); break;
 		case VK_DOWN: Move((int)nRow, m_bHigh); break;
 		}
-	}
-
-	void OnChar(UINT nChar)
-	{
-		const bool bDigit = (nChar & 0xFFFF) <= 0xFF && (nChar & 0xFF) != 0 && std::strchr("0123456789abcdef", std::tolower(nChar & 0xFF));
-		if (nChar != VK_BACK && bDigit && HasData())
-			m_bHigh ? Move(0, false) : Move(1, true);
 	}
 
 	void Move(long long nDelta, bool bHigh)
@@ -166,15 +168,6 @@ private:
 	void SetOffset(long long nPos) { m_nOffset = (UINT)std::min(nPos, (long long)m_wnd.m_nMaxHScrollPos); }
 	void ScrollRows(long long nDelta) { SetTopRow(std::max(0LL, m_nTop + nDelta)); }
 	void ScrollPixels(long long nDelta) { SetOffset(std::max(0LL, m_nOffset + nDelta)); }
-
-	void OnVScroll(UINT nCode)
-	{
-		SCROLLINFO info = { sizeof(info), SIF_TRACKPOS, 0, 0, 0, 0, 0 };
-		if (HasData() && nCode <= SB_PAGEDOWN)
-			ScrollRows((nCode & 1 ? 1 : -1) * (nCode < SB_PAGEUP ? 1 : (long long)m_wnd.m_nFullRows));
-		else if (HasData() && nCode == SB_THUMBTRACK && m_wnd.GetScrollInfo(SB_VERT, &info, SIF_TRACKPOS))
-			SetTopRow((UINT)info.nTrackPos);
-	}
 
 	// The byte and half under a point of the hex column; beside it, the row's first or last byte.
 	void HitTest(CPoint pt)

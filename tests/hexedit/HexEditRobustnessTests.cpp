@@ -166,6 +166,7 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 		CHexEditModel model(control);
 		CSize size(400, 200);
 		const BYTE* pData;
+		LPARAM lPress = 0;
 		auto Point = [&]() { return MAKELPARAM(Next(size.cx + 80) - 40, Next(size.cy + 80) - 40); };
 		for (int nStep = 0; nStep < 50000; ++nStep)
 		{
@@ -179,8 +180,11 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 					SetKeyDown(VK_SHIFT, bShift = !bShift);
 				control.SendMessage(WM_KEYDOWN, Pick({ VK_TAB, VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, 'A' }), 1);
 				break;
-			case 2: control.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Point()); break;
-			case 3: control.SendMessage(WM_MOUSEMOVE, Next(4) == 0 ? 0 : MK_LBUTTON, Point()); break;
+			case 2: control.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, lPress = Point()); break;
+			case 3:
+				// Now and then just around the press, where a drag has not begun.
+				control.SendMessage(WM_MOUSEMOVE, Next(4) == 0 ? 0 : MK_LBUTTON, Next(4) != 0 ? Point() : MAKELPARAM(LOWORD(lPress) + Next(5) - 2, HIWORD(lPress) + Next(5) - 2));
+				break;
 			case 4: control.SendMessage(WM_LBUTTONUP, 0, Point()); break;
 			case 5: control.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, Point()); break;
 			case 6: control.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(Next(1201) - 600)), 0); break;
