@@ -39,19 +39,15 @@ public:
 			EnsureVisible(m_nStart, m_nEnd);
 	}
 
-	// What differs from the control; empty when nothing does.
+	// Edit position, half, anchor, selection, top row, offset, automatic scrolling and capture as
+	// the control has them and as the model has them; empty when they agree.
 	std::string Differences()
 	{
 		Clamp();
-		const UINT model[] = { m_nEdit, m_bHigh, m_nAnchor, m_nStart, m_nEnd, m_nTop, m_nOffset, m_bAutoScrolling, m_bCaptured };
-		const UINT control[] = { m_wnd.m_nEditPos, m_wnd.m_bHighNibble, m_wnd.m_nSelAnchor, m_wnd.State()[2], m_wnd.State()[3], m_wnd.m_nTopRow,
-			m_wnd.m_nHScrollPos, m_wnd.m_bAutoScrolling, ::GetCapture() == m_wnd.m_hWnd };
-		const char* apszNames[] = { "edit", "high", "anchor", "start", "end", "top row", "offset", "auto-scrolling", "capture" };
-		std::string strDiffs;
-		for (size_t i = 0; i < std::size(model); ++i)
-			if (model[i] != control[i])
-				strDiffs += std::string(apszNames[i]) + " " + std::to_string(control[i]) + " (model " + std::to_string(model[i]) + ") ";
-		return strDiffs;
+		const State model = { m_nEdit, m_bHigh, m_nAnchor, m_nStart, m_nEnd, m_nTop, m_nOffset, m_bAutoScrolling, m_bCaptured };
+		const State control = { m_wnd.m_nEditPos, m_wnd.m_bHighNibble, m_wnd.m_nSelAnchor, m_wnd.State()[2], m_wnd.State()[3],
+			m_wnd.m_nTopRow, m_wnd.m_nHScrollPos, m_wnd.m_bAutoScrolling, ::GetCapture() == m_wnd.m_hWnd };
+		return model == control ? "" : testing::PrintToString(control) + " (model " + testing::PrintToString(model) + ") ";
 	}
 
 private:
