@@ -1,5 +1,5 @@
 // Memory running out and seeded random input, hostile settings among it, leave the control consistent.
-#include "HexEditTest.h"
+#include "HexEditModel.h"
 #include "ModalDriver.h"
 #include <algorithm>
 #include <climits>
@@ -163,7 +163,10 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 		Create(control, 390, 190, 0, dwStyle);
 		control.SetBytesPerRow(16, TRUE, FALSE);
 		control.SetFocus();
+		CHexEditModel model(control);
 		CSize size(400, 200);
+		const BYTE* pData;
+		LPARAM lPress = 0;
 		auto Point = [&]() { return MAKELPARAM(Next(size.cx + 80) - 40, Next(size.cy + 80) - 40); };
 		for (int nStep = 0; nStep < 50000; ++nStep)
 		{
@@ -177,8 +180,11 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 					SetKeyDown(VK_SHIFT, bShift = !bShift);
 				control.SendMessage(WM_KEYDOWN, Pick({ VK_TAB, VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, 'A' }), 1);
 				break;
-			case 2: control.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, Point()); break;
-			case 3: control.SendMessage(WM_MOUSEMOVE, Next(4) == 0 ? 0 : MK_LBUTTON, Point()); break;
+			case 2: control.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, lPress = Point()); break;
+			case 3:
+				// Now and then just around the press, where a drag has not begun.
+				control.SendMessage(WM_MOUSEMOVE, Next(4) == 0 ? 0 : MK_LBUTTON, Next(4) != 0 ? Point() : MAKELPARAM(LOWORD(lPress) + Next(5) - 2, HIWORD(lPress) + Next(5) - 2));
+				break;
 			case 4: control.SendMessage(WM_LBUTTONUP, 0, Point()); break;
 			case 5: control.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, Point()); break;
 			case 6: control.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(Next(1201) - 600)), 0); break;
@@ -187,7 +193,9 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 			case 9: control.SendMessage(WM_CHAR, "0123456789abcdefXg \b"[Next(20)], 0); break;
 			case 10:
 				m_data.assign(Pick({ 0, 1, 2, 15, 16, 17, 300, 5000, 0x10000 }), (BYTE)Next(256));
-				control.SetData(Next(6) == 0 ? NULL : m_data.data(), (UINT)m_data.size(), Next(2));
+				pData = Next(6) == 0 ? NULL : m_data.data();
+				control.SetData(pData, (UINT)m_data.size(), Next(2));
+				model.SetData(pData, (UINT)m_data.size());
 				break;
 			case 11:
 				// Whatever a setting's type allows, in a 32-bit process as in a 64-bit one.
@@ -198,7 +206,9 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 				else
 				{
 					const UINT nBegin = Pick({ 0, 5, 0x9000, INT_MAX, NONE - 1, NONE }), nEnd = Pick({ 0, 7, 0x9000, INT_MAX, NONE });
-					control.SetSelection(std::min(nBegin, nEnd), std::max(nBegin, nEnd), Next(2), Next(2));
+					const bool bMakeVisible = Next(2);
+					control.SetSelection(std::min(nBegin, nEnd), std::max(nBegin, nEnd), bMakeVisible, Next(2));
+					model.SetSelection(std::min(nBegin, nEnd), std::max(nBegin, nEnd), bMakeVisible);
 				}
 				break;
 			default:
@@ -224,7 +234,8 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 			const bool bScroll = control.m_bLayoutDirty ||
 				(control.m_nTopRow <= control.m_nMaxTopRow && control.m_nHScrollPos <= control.m_nMaxHScrollPos);
 			const bool bBars = bars[0].empty() || (bars[0][3] <= bars[0][1] && bars[1][3] <= bars[1][1] && bars[0][2] >= 0 && bars[1][2] >= 0);
-			ASSERT_TRUE(bEdit && bSelection && bScroll && bBars) << "seed " << nSeed << ", style " << dwStyle << ", step " << nStep
+			const std::string strModel = model.Differences();
+			ASSERT_TRUE(bEdit && bSelection && bScroll && bBars && strModel.empty()) << strModel << "seed " << nSeed << ", style " << dwStyle << ", step " << nStep
 				<< " (action " << nAction << "): edit " << state[0] << " of " << control.m_nLength << ", selection " << state[2]
 				<< ".." << state[3] << ", top row " << control.m_nTopRow << "/" << control.m_nMaxTopRow << ", offset "
 				<< control.m_nHScrollPos << "/" << control.m_nMaxHScrollPos << ", bars " << testing::PrintToString(bars);

@@ -3,6 +3,7 @@
 
 #include "hexedit/HexEditBase.h"
 #include "Harness.h"
+#include <functional>
 #include <vector>
 
 inline const UINT NONE = 0xFFFFFFFF;
@@ -17,7 +18,9 @@ public:
 		CHexEditBase::m_nFullRows, CHexEditBase::m_nVisibleRows, CHexEditBase::m_nHexLeft,
 		CHexEditBase::m_nAsciiLeft, CHexEditBase::m_nAsciiWidth, CHexEditBase::m_rcText, CHexEditBase::m_nTopRow,
 		CHexEditBase::m_nMaxTopRow, CHexEditBase::m_nHScrollPos, CHexEditBase::m_nMaxHScrollPos,
-		CHexEditBase::m_bAutoScrolling, CHexEditBase::PositionFromPoint, CHexEditBase::SetTopRow;
+		CHexEditBase::m_bAutoScrolling, CHexEditBase::PositionFromPoint, CHexEditBase::SetTopRow,
+		CHexEditBase::m_nHexWidth, CHexEditBase::m_nCharWidth, CHexEditBase::m_nLineHeight;
+	std::function<void(UINT, WPARAM, LPARAM)> m_fnWatch;  // sees each message before the control
 
 	void Layout()
 	{
@@ -35,6 +38,14 @@ public:
 		SCROLLINFO info = { sizeof(info), SIF_ALL, 0, 0, 0, 0, 0 };
 		GetScrollInfo(nBar, &info);
 		return { info.nMin, info.nMax, (int)info.nPage, info.nPos };
+	}
+
+protected:
+	LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+	{
+		if (m_fnWatch)
+			m_fnWatch(message, wParam, lParam);
+		return CHexEditBase::WindowProc(message, wParam, lParam);
 	}
 };
 

@@ -1,8 +1,7 @@
 // The hex control's model, windows, layout, scroll bars and painting.
 #include "HexEditTest.h"
 
-// Fonts must be fixed-pitch and are copied. The data is copied anew by each call, and positions
-// start over.
+// Fonts must be fixed-pitch and are copied. The data is copied anew by each call.
 TEST_F(HexEditTest, FontsAndData)
 {
 	CHexEditProbe control;
@@ -23,15 +22,9 @@ TEST_F(HexEditTest, FontsAndData)
 
 	std::vector<BYTE> source = { 1, 2, 3, 4, 5 };
 	control.SetData(source.data(), 5, FALSE);
-	control.SetSelection(1, 2, FALSE, FALSE);
-	control.m_nEditPos = 3;
-	control.m_bHighNibble = false;
-	control.m_nSelAnchor = 1;
 	control.SetData(source.data(), 5, FALSE);
 	source[0] = 99;
 	EXPECT_EQ(std::vector<BYTE>({ 1, 2, 3, 4, 5 }), control.Bytes());
-	EXPECT_EQ(State({ 0, 1, NONE, NONE }), control.State());
-	EXPECT_EQ(NONE, control.m_nSelAnchor);
 }
 
 // The widest row whose text fits: four cells a byte with the ASCII column, three without, less
