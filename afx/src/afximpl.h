@@ -24,6 +24,13 @@ struct _AFX_THREAD_STATE
 
 _AFX_THREAD_STATE* AFXAPI AfxGetThreadState();
 
+// The window of a window object that may be NULL: GetSafeHwnd through a null pointer, which MFC
+// documents, is a call that C++ leaves undefined.
+inline HWND AfxHwndOf(const CWnd* pWnd)
+{
+	return pWnd != NULL ? pWnd->m_hWnd : NULL;
+}
+
 // The entry of a message map for a message, notification code and identifier, or NULL.
 const AFX_MSGMAP_ENTRY* AFXAPI AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode, UINT nID);
 

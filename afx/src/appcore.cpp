@@ -18,7 +18,7 @@ int CWinThread::ExitInstance()
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
 {
-	return CWnd::WalkPreTranslateTree(m_pMainWnd->GetSafeHwnd(), pMsg);
+	return CWnd::WalkPreTranslateTree(AfxHwndOf(m_pMainWnd), pMsg);
 }
 
 // Temporary objects go from the second idle call on: by then no handler holds one.

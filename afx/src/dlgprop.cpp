@@ -153,7 +153,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
 {
 	BuildPropPageArray();
 	m_psh.dwFlags |= PSH_MODELESS;
-	m_psh.hwndParent = pParentWnd->GetSafeHwnd();
+	m_psh.hwndParent = AfxHwndOf(pParentWnd);
 	AfxHookWindowCreate(this);
 	HWND hWnd = (HWND)::PropertySheet(&m_psh);
 	AfxUnhookWindowCreate();
@@ -164,7 +164,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
 INT_PTR CPropertySheet::DoModal()
 {
 	HWND hWndTop = NULL;
-	HWND hWndParent = CWnd::GetSafeOwner_(m_pParentWnd->GetSafeHwnd(), &hWndTop);
+	HWND hWndParent = CWnd::GetSafeOwner_(AfxHwndOf(m_pParentWnd), &hWndTop);
 	BOOL bParentEnabled = hWndParent != NULL && ::IsWindowEnabled(hWndParent);
 	INT_PTR nResult = -1;
 	if (Create(CWnd::FromHandle(hWndParent)))

@@ -179,7 +179,8 @@ TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 		PutBlock(c.nFormat, Counted(2, "\x01\x02"));
 		control.SetReadOnly(c.bReadOnly, FALSE);
 		control.m_bHighNibble = false;
-		CPoint pt(5 + (int)control.m_nHexLeft + 3 * (int)(c.nByte % 16) * m_cell.cx, 5 + (int)(c.nByte / 16) * m_cell.cy + 2);
+		const UINT nByte = c.nByte != NONE ? c.nByte : 0;  // NONE opens the menu from the keyboard
+		CPoint pt(5 + (int)control.m_nHexLeft + 3 * (int)(nByte % 16) * m_cell.cx, 5 + (int)(nByte / 16) * m_cell.cy + 2);
 		control.ClientToScreen(&pt);
 		pt = c.nByte == NONE ? CPoint(-1, -1) : pt;
 		control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y));
