@@ -3,13 +3,21 @@
 #include <algorithm>
 #include <climits>
 
-// The largest column width or scroll range: every sum of two stays within an int, as window
-// coordinates and SCROLLINFO need, whatever bytes per row a caller asks for.
+// The largest text width or scroll range: every column ends within it, so that a column's right
+// edge, the margin and a scroll position add up within an int, as window coordinates and
+// SCROLLINFO need, whatever bytes per row a caller asks for. Only rows far wider than any
+// screen reach it, and their columns end there.
 static const long long MAX_EXTENT = 0x3FFFFFFF;
 
 static UINT Extent(long long nPixels)
 {
 	return (UINT)std::min(nPixels, MAX_EXTENT);
+}
+
+// The width of a column that starts nLeft pixels into the text, cut to end by MAX_EXTENT.
+static UINT ColumnWidth(UINT nLeft, long long nWidth)
+{
+	return Extent(nLeft + nWidth) - nLeft;
 }
 
 void CHexEditBase::CalcLayout(CDC* pDC)
@@ -67,11 +75,11 @@ void CHexEditBase::CalcLayout(CDC* pDC)
 	m_nBytesPerRow = nBytesPerRow != 0 ? nBytesPerRow : 1;
 
 	m_nHexLeft = m_nAddressLeft + m_nAddressWidth;
-	m_nHexWidth = Extent((3LL * m_nBytesPerRow - 1) * m_nCharWidth + GAP);
-	m_nAsciiLeft = m_bShowAscii ? Extent((long long)m_nHexLeft + m_nHexWidth) : 0;
-	m_nAsciiWidth = m_bShowAscii ? Extent((long long)m_nBytesPerRow * m_nCharWidth) : 0;
+	m_nHexWidth = ColumnWidth(m_nHexLeft, (3LL * m_nBytesPerRow - 1) * m_nCharWidth + GAP);
+	m_nAsciiLeft = m_bShowAscii ? m_nHexLeft + m_nHexWidth : 0;
+	m_nAsciiWidth = m_bShowAscii ? ColumnWidth(m_nAsciiLeft, (long long)m_nBytesPerRow * m_nCharWidth) : 0;
 	long long nTextWidth = m_bShowAscii ? (long long)m_nAsciiLeft + m_nAsciiWidth
-		: (long long)m_nHexLeft + (3LL * m_nBytesPerRow - 1) * m_nCharWidth;
+		: Extent(m_nHexLeft + (3LL * m_nBytesPerRow - 1) * m_nCharWidth);
 
 	if (pOldFont != NULL)
 		pDC->SelectObject(pOldFont);
