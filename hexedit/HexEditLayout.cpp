@@ -23,13 +23,15 @@ static UINT ColumnWidth(UINT nLeft, long long nWidth)
 void CHexEditBase::CalcLayout(CDC* pDC)
 {
 	m_bLayoutDirty = false;
-	CFont* pOldFont = pDC->SelectObject(&m_font);
-	int nCharWidth = 0;
-	pDC->GetCharWidth('0', '0', &nCharWidth);
-	// A font without width or height would divide by zero below; one pixel keeps us safe.
-	m_nCharWidth = nCharWidth > 0 ? (UINT)nCharWidth : 1;
-	LONG nLineHeight = pDC->GetTextExtent(_T("0"), 1).cy;
-	m_nLineHeight = nLineHeight > 0 ? (UINT)nLineHeight : 1;
+	{
+		CSelectedObject selectedFont(pDC, m_font);
+		int nCharWidth = 0;
+		pDC->GetCharWidth('0', '0', &nCharWidth);
+		// A font without width or height would divide by zero below; one pixel keeps us safe.
+		m_nCharWidth = nCharWidth > 0 ? (UINT)nCharWidth : 1;
+		LONG nLineHeight = pDC->GetTextExtent(_T("0"), 1).cy;
+		m_nLineHeight = nLineHeight > 0 ? (UINT)nLineHeight : 1;
+	}
 
 	GetClientRect(&m_rcText);
 	const BOOL bMultiLine = IsMultiLine();
@@ -80,9 +82,6 @@ void CHexEditBase::CalcLayout(CDC* pDC)
 	m_nAsciiWidth = m_bShowAscii ? ColumnWidth(m_nAsciiLeft, (long long)m_nBytesPerRow * m_nCharWidth) : 0;
 	long long nTextWidth = m_bShowAscii ? (long long)m_nAsciiLeft + m_nAsciiWidth
 		: Extent(m_nHexLeft + (3LL * m_nBytesPerRow - 1) * m_nCharWidth);
-
-	if (pOldFont != NULL)
-		pDC->SelectObject(pOldFont);
 
 	unsigned long long nTotalRows = ((unsigned long long)m_nLength + m_nBytesPerRow - 1) / m_nBytesPerRow;
 	m_nMaxTopRow = nTotalRows > m_nFullRows ? (UINT)(nTotalRows - m_nFullRows) : 0;

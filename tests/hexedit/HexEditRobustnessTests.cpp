@@ -75,6 +75,38 @@ void operator delete(void* p, size_t) noexcept { operator delete(p); }
 void operator delete[](void* p, size_t) noexcept { operator delete(p); }
 #pragma GCC diagnostic pop
 
+// Points a module's import at another function while it lives: a test fails or watches what a DLL
+// calls. The import address table holds what the loader resolved, in a writable section.
+struct CImportPatch
+{
+	CImportPatch(const char* pszModule, const char* pszExporter, const char* pszFunction, FARPROC pfnReplacement)
+		: m_pfnOriginal(::GetProcAddress(::GetModuleHandleA(pszExporter), pszFunction)), m_ppfnSlot(&m_pfnOriginal)
+	{
+		BYTE* pBase = (BYTE*)::GetModuleHandleA(pszModule);
+		const IMAGE_NT_HEADERS* pNt = (const IMAGE_NT_HEADERS*)(pBase + ((const IMAGE_DOS_HEADER*)pBase)->e_lfanew);
+		auto* pImport = (const IMAGE_IMPORT_DESCRIPTOR*)(pBase + pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+		for (; pImport->Name != 0; ++pImport)
+			for (auto* ppfn = (FARPROC*)(pBase + pImport->FirstThunk); *ppfn != NULL; ++ppfn)
+				m_ppfnSlot = *ppfn == m_pfnOriginal ? ppfn : m_ppfnSlot;
+		EXPECT_NE(&m_pfnOriginal, m_ppfnSlot) << pszModule << " does not import " << pszFunction;
+		*m_ppfnSlot = pfnReplacement;
+	}
+	~CImportPatch() { *m_ppfnSlot = m_pfnOriginal; }
+	FARPROC m_pfnOriginal, *m_ppfnSlot;
+};
+
+// Windows keeps a bitmap deleted while selected into a device context: it leaks. Wine deletes it
+// later, so deletions are counted the Windows way (a bitmap one context holds, another cannot).
+static int s_nLeakedBitmaps;
+static BOOL WINAPI DeleteObjectAsWindows(HGDIOBJ hObject)
+{
+	HDC hDC = ::CreateCompatibleDC(NULL);
+	const bool bHeld = ::GetObjectType(hObject) == OBJ_BITMAP && ::SelectObject(hDC, hObject) == NULL;
+	::DeleteDC(hDC);
+	s_nLeakedBitmaps += bHeld;
+	return !bHeld && ::DeleteObject(hObject);
+}
+
 // Each allocation of a paint, a copy and SetData fails in turn. A failed paint is validated
 // instead of failing again at once, without a word, and leaves nothing behind; a failed copy says
 // so, leaves the clipboard empty and frees its blocks (the data source is the runtime's to free);
@@ -112,8 +144,12 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 		EXPECT_GE(n, 3);
 	};
 	const std::vector<COLORREF> painted = Snapshot();
-	FailEach([&]() { ::RedrawWindow(control.m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW); },
-		[&]() { EXPECT_TRUE(s_nLive == 0 && !IsInvalid(control.m_hWnd) && modals.m_records.empty()); });
+	{
+		CImportPatch deletions("afx.dll", "gdi32.dll", "DeleteObject", (FARPROC)DeleteObjectAsWindows);
+		FailEach([&]() { ::RedrawWindow(control.m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW); }, [&]() {
+			EXPECT_TRUE(s_nLive == 0 && s_nLeakedBitmaps == 0 && !IsInvalid(control.m_hWnd) && modals.m_records.empty());
+		});
+	}
 	control.InvalidateRect(NULL, FALSE);
 	EXPECT_TRUE(painted == Snapshot());
 
