@@ -3,6 +3,7 @@
 
 #include "../afxwin.h"
 #include "../afxpriv.h"
+#include <memory>
 #include <new>
 #include <unordered_map>
 
@@ -49,8 +50,10 @@ TObject* AfxTemporaryObject(std::unordered_map<THandle, TObject*>& temps, THandl
 	auto it = temps.find(hHandle);
 	if (it != temps.end())
 		return it->second;
-	TObject* pObject = new TObject;
+	// The handle is attached once the map holds the object: a failed insertion deletes an object
+	// that owns nothing.
+	std::unique_ptr<TObject> pObject(new TObject);
+	temps[hHandle] = pObject.get();
 	pObject->Attach(hHandle);
-	temps[hHandle] = pObject;
-	return pObject;
+	return pObject.release();
 }

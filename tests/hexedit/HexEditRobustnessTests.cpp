@@ -9,7 +9,7 @@
 #include <random>
 
 // This program's allocator fails its n-th allocation on request and keeps the blocks made since,
-// so that a test sees what the control leaves behind (not what the runtime, a DLL, allocates).
+// so that a test sees what the control leaves behind (and the runtime, a DLL, where patched).
 static long s_nFailAt, s_nCount;  // counting from 1; 0 fails none
 static bool s_bFailed, s_bTracking;
 static void* s_apBlocks[4096];
@@ -129,7 +129,8 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 			pixels.push_back(::GetPixel(dc.m_hDC, i % rc.right, i / rc.right));
 		return pixels;
 	};
-	auto FailEach = [&modals](const std::function<void()>& action, const std::function<void()>& check) {
+	// The check follows each failure, and the success at the end where it holds there too.
+	auto FailEach = [&modals](const std::function<void()>& action, const std::function<void()>& check, bool bAfterSuccess = false) {
 		long n = 1;
 		for (;; ++n)
 		{
@@ -137,9 +138,10 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 			Track(n);
 			action();
 			s_nFailAt = 0;
+			if (s_bFailed || bAfterSuccess)
+				check();
 			if (!s_bFailed || n == 100)
 				break;
-			check();
 		}
 		EXPECT_GE(n, 3);
 	};
@@ -175,11 +177,18 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	const std::vector<COLORREF> empty = Snapshot();
 	EXPECT_TRUE(empty == std::vector<COLORREF>(empty.size(), control.m_crBackground));
 
-	// A self-creating control's object goes with its window.
-	Track(0);
-	::DestroyWindow(::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, AfxGetInstanceHandle(), NULL));
+	// A self-creating control's object goes with its window, and with a subclassing that fails; so
+	// does a temporary object that its handle map has no room for. The runtime allocates here too.
+	CImportPatch runtimeNew("afx.dll", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_Znwy" : "_Znwj", (FARPROC)(void* (*)(size_t))&operator new);
+	CImportPatch runtimeDelete("afx.dll", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_ZdlPvy" : "_ZdlPvj", (FARPROC)(void (*)(void*, size_t))&operator delete);
+	auto Unlocked = []() { AfxUnlockTempMaps(); EXPECT_EQ(0, s_nLive); };
+	FailEach([&]() { ::DestroyWindow(::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, AfxGetInstanceHandle(), NULL)); },
+		Unlocked, true);
+	CGdiObject::FromHandle(::GetStockObject(WHITE_PEN));  // the map's buckets, which stay, come first
+	FailEach([]() {
+		try { CWnd::FromHandle(::GetDesktopWindow()); CGdiObject::FromHandle(::GetStockObject(BLACK_PEN)); } catch (const std::bad_alloc&) {}
+	}, Unlocked, true);
 	s_bTracking = false;
-	EXPECT_EQ(0, s_nLive);
 }
 
 // Random input, hostile settings among it, against the invariants in both modes: seeded, so any
