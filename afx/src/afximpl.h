@@ -32,6 +32,37 @@ inline HWND AfxHwndOf(const CWnd* pWnd)
 	return pWnd != NULL ? pWnd->m_hWnd : NULL;
 }
 
+// Enables a window again when the holder goes, however its scope ends: the owner that a modal
+// window disabled.
+class CReenableOnExit
+{
+public:
+	explicit CReenableOnExit(HWND hWnd) : m_hWnd(hWnd) {}
+	~CReenableOnExit()
+	{
+		if (m_hWnd != NULL)
+			::EnableWindow(m_hWnd, TRUE);
+	}
+	CReenableOnExit(const CReenableOnExit&) = delete;
+	CReenableOnExit& operator=(const CReenableOnExit&) = delete;
+
+private:
+	HWND m_hWnd;
+};
+
+// Destroys a window object's window when the holder goes, however its scope ends.
+class CDestroyOnExit
+{
+public:
+	explicit CDestroyOnExit(CWnd* pWnd) : m_pWnd(pWnd) {}
+	~CDestroyOnExit() { m_pWnd->DestroyWindow(); }
+	CDestroyOnExit(const CDestroyOnExit&) = delete;
+	CDestroyOnExit& operator=(const CDestroyOnExit&) = delete;
+
+private:
+	CWnd* m_pWnd;
+};
+
 // The entry of a message map for a message, notification code and identifier, or NULL.
 const AFX_MSGMAP_ENTRY* AFXAPI AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode, UINT nID);
 

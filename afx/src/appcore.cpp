@@ -207,10 +207,8 @@ static int ShowAppMessageBox(LPCTSTR lpszPrompt, LPCTSTR lpszTitle, UINT nType)
 {
 	HWND hWndTop = NULL;
 	HWND hWnd = CWnd::GetSafeOwner_(NULL, &hWndTop);
-	int nResult = ::MessageBox(hWnd, lpszPrompt, lpszTitle, nType);
-	if (hWndTop != NULL)
-		::EnableWindow(hWndTop, TRUE);
-	return nResult;
+	CReenableOnExit top(hWndTop);
+	return ::MessageBox(hWnd, lpszPrompt, lpszTitle, nType);
 }
 
 int CWinApp::DoMessageBox(LPCTSTR lpszPrompt, UINT nType, UINT)
