@@ -113,40 +113,45 @@ void CHexEditBase::UpdateScrollBars()
 {
 	if (!IsMultiLine())
 		return;
-	// The bars are shown and hidden here alone: left to SetScrollInfo, a range that cannot scroll
-	// (a text area lower than one row) would hide a bar we just showed, and the resize that follows
-	// would show it again, for ever.
-	if (m_nTopRow > m_nMaxTopRow)
-		m_nTopRow = m_nMaxTopRow;
-	if (m_nHScrollPos > m_nMaxHScrollPos)
-		m_nHScrollPos = m_nMaxHScrollPos;
-	UpdateScrollBar(SB_VERT, m_nMaxTopRow, m_nFullRows, m_nTopRow);
-	UpdateScrollBar(SB_HORZ, m_nMaxHScrollPos, (UINT)m_rcText.Width(), m_nHScrollPos);
+	UpdateScrollBar(SB_VERT);
+	UpdateScrollBar(SB_HORZ);
 }
 
-// Each call to the system redraws the bar, so a bar already as wanted is left alone.
-void CHexEditBase::UpdateScrollBar(int nBar, UINT nMaxPos, UINT nPage, UINT nPos)
+// The bars are shown and hidden here alone: left to SetScrollInfo, a range that cannot scroll (a
+// text area lower than one row) would hide a bar we just showed, and the resize that follows would
+// show it again, for ever. Each call to the system redraws the bar, so a bar already as wanted is
+// left alone.
+void CHexEditBase::UpdateScrollBar(int nBar)
 {
-	const DWORD dwStyle = nBar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
-	const bool bShown = (GetStyle() & dwStyle) != 0;
+	const bool bVert = nBar == SB_VERT;
+	// Read where they are used: showing the bar resizes the client area, and the layout that
+	// follows changes the range before it is set.
+	UINT& nPos = bVert ? m_nTopRow : m_nHScrollPos;
+	const UINT& nMaxPos = bVert ? m_nMaxTopRow : m_nMaxHScrollPos;
+	if ((GetStyle() & (bVert ? WS_VSCROLL : WS_HSCROLL)) == 0)
+	{
+		if (nMaxPos == 0)
+			return;
+		ShowScrollBar(nBar, TRUE);
+	}
 	if (nMaxPos == 0)
 	{
-		if (bShown)
-			ShowScrollBar(nBar, FALSE);
+		ShowScrollBar(nBar, FALSE);
 		return;
 	}
+	nPos = std::min(nPos, nMaxPos);
 	SCROLLINFO info = {};
 	info.cbSize = sizeof(info);
 	info.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-	info.nPage = nPage;
-	info.nMax = (int)std::min<long long>((long long)nMaxPos + nPage - 1, INT_MAX);
+	// A page of at least one row or pixel: with none, the thumb could not reach the last position
+	// of a text area lower than a row or narrower than a pixel.
+	info.nPage = std::max(bVert ? m_nFullRows : (UINT)m_rcText.Width(), 1u);
+	info.nMax = (int)std::min<long long>((long long)nMaxPos + info.nPage - 1, INT_MAX);
 	info.nPos = (int)std::min<UINT>(nPos, INT_MAX);
 	SCROLLINFO current = {};
-	if (bShown && GetScrollInfo(nBar, &current, SIF_ALL) && current.nMin == 0 && current.nMax == info.nMax &&
+	if (GetScrollInfo(nBar, &current, SIF_ALL) && current.nMin == 0 && current.nMax == info.nMax &&
 		current.nPage == info.nPage && current.nPos == info.nPos)
 		return;
-	if (!bShown)
-		ShowScrollBar(nBar, TRUE);
 	EnableScrollBar(nBar, ESB_ENABLE_BOTH);
 	SetScrollInfo(nBar, &info, TRUE);
 }

@@ -191,6 +191,17 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	s_bTracking = false;
 }
 
+// The scroll bars, and what the layout asks of them: a page of a row or a pixel at least.
+static std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> BarsAndLayout(CHexEditProbe& control, bool bMulti)
+{
+	const int nText = (int)(control.m_nAsciiLeft + control.m_nAsciiWidth), cxText = control.m_rcText.Width();
+	const int nMaxTop = (int)control.m_nMaxTopRow, nRows = std::max((int)control.m_nFullRows, 1), nPixels = std::max(cxText, 1);
+	return { { control.GetStyle() & WS_VSCROLL ? control.Bar(SB_VERT) : std::vector<int>(),
+				 control.GetStyle() & WS_HSCROLL ? control.Bar(SB_HORZ) : std::vector<int>() },
+		{ bMulti && nMaxTop > 0 ? std::vector<int>({ 0, nMaxTop + nRows - 1, nRows, (int)control.m_nTopRow }) : std::vector<int>(),
+			bMulti && nText > cxText ? std::vector<int>({ 0, nText - cxText + nPixels - 1, nPixels, (int)control.m_nHScrollPos }) : std::vector<int>() } };
+}
+
 // Random input, hostile settings among it, against the invariants in both modes: seeded, so any
 // failure can be replayed. The control is hidden, so that no event waits for the screen: it still
 // lays out, scrolls, sizes and paints its frame; only the copy to the screen is left out.
@@ -256,23 +267,24 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 				break;
 			}
 			// Queued work is done, but real timer ticks are dropped, so that a seed replays the same run.
+			// Right after each update (showing a bar lays the control out again), the bars show the
+			// layout: largest top row, full rows, text and view widths; they show while they scroll.
+			std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> bars;
 			MSG msg;
-			while (nStep % 64 == 0 && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
-				if (msg.message != WM_TIMER)
-					::DispatchMessage(&msg);
+			while (nStep % 64 == 0 && bars.first == bars.second && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
+				if (msg.message != WM_TIMER && (::DispatchMessage(&msg), msg.message == WM_HEXEDIT_UPDATESCROLLBARS))
+					bars = BarsAndLayout(control, (dwStyle & ES_MULTILINE) != 0);
 			const State state = control.State();
-			std::vector<int> bars[2];
-			if (nStep % 64 == 0)
-				bars[0] = control.Bar(SB_VERT), bars[1] = control.Bar(SB_HORZ);
 			const bool bEdit = control.m_pData != NULL && control.m_nLength != 0 ? state[0] < control.m_nLength : state[0] == 0;
 			const bool bSelection = state[2] == NONE || state[3] == NONE || (state[2] <= state[3] && state[3] < control.m_nLength);
 			const bool bScroll = control.m_bLayoutDirty ||
 				(control.m_nTopRow <= control.m_nMaxTopRow && control.m_nHScrollPos <= control.m_nMaxHScrollPos);
-			const bool bBars = bars[0].empty() || (bars[0][3] <= bars[0][1] && bars[1][3] <= bars[1][1] && bars[0][2] >= 0 && bars[1][2] >= 0);
+			const bool bBars = bars.first == bars.second;
 			ASSERT_TRUE(bEdit && bSelection && bScroll && bBars) << "seed " << nSeed << ", style " << dwStyle << ", step " << nStep
 				<< " (action " << nAction << "): edit " << state[0] << " of " << control.m_nLength << ", selection " << state[2]
 				<< ".." << state[3] << ", top row " << control.m_nTopRow << "/" << control.m_nMaxTopRow << ", offset "
-				<< control.m_nHScrollPos << "/" << control.m_nMaxHScrollPos << ", bars " << testing::PrintToString(bars);
+				<< control.m_nHScrollPos << "/" << control.m_nMaxHScrollPos << ", bars " << testing::PrintToString(bars.first)
+				<< " for " << testing::PrintToString(bars.second);
 		}
 	}
 	SetKeyDown(VK_SHIFT, false);
