@@ -14,7 +14,7 @@ ON_DISPLAY = if [ -n "$$DISPLAY" ]; then $(1); else $(XVFB) $(1); fi
 CONFIGURE = cmake -S . -B $(OUT)/$(1) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(if $(filter win32%,$(1)),i686,x86_64).cmake \
 	$(CMAKE_FLAGS) -DMENDLE_TRAP_UB=$(if $(filter $(TRAP_BUILD),$(1)),ON,OFF)
 
-.PHONY: all setup build win64 win32 run test release bench mutate clean
+.PHONY: all setup build win64 win32 run test release bench soak mutate clean
 
 all: build
 
@@ -48,6 +48,22 @@ bench: setup
 	$(call CONFIGURE,$(BENCH_BUILD))
 	cmake --build $(OUT)/$(BENCH_BUILD) -j2 --target hexedit_bench
 	@$(call ON_DISPLAY,tools/winerun $(OUT)/$(BENCH_BUILD)/bin/hexedit_bench.exe)
+
+# A developer's tool, not part of 'make test': the random test for SOAK_EVENTS events on each
+# build, from a new seed unless SOAK_SEED replays one.
+SOAK_EVENTS ?= 1000000
+ifndef SOAK_SEED
+SOAK_SEED := $(shell date +%s)
+endif
+soak: build
+	@export MENDLE_RANDOM_SEED=$(SOAK_SEED) MENDLE_RANDOM_EVENTS=$(SOAK_EVENTS); rc=0; \
+	for b in win32 win64; do \
+		echo "make soak: $$b, seed $(SOAK_SEED), $(SOAK_EVENTS) events"; \
+		start=$$(date +%s); \
+		tools/winerun $(OUT)/$$b/bin/hexedit_tests.exe --gtest_filter=*RandomInput*; code=$$?; \
+		[ $$code = 0 ] || [ $$code = 77 ] || rc=1; \
+		echo "make soak: $$b exit $$code after $$(( $$(date +%s) - start )) s"; \
+	done; exit $$rc
 
 # A developer's tool, not part of 'make test': each fault of tests/mutants.txt must fail a suite.
 mutate: win64

@@ -3,6 +3,7 @@
 #include "ModalDriver.h"
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <new>
@@ -205,9 +206,13 @@ static std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> B
 // Random input, hostile settings among it, against the invariants in both modes: seeded, so any
 // failure can be replayed. The control is hidden, so that no event waits for the screen: it still
 // lays out, scrolls, sizes and paints its frame; only the copy to the screen is left out.
+// MENDLE_RANDOM_SEED and MENDLE_RANDOM_EVENTS (both modes together) replay or lengthen a run.
 TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 {
-	const unsigned nSeed = 20261205;
+	auto Setting = [](const char* pszName, const char* pszDefault) { const char* psz = std::getenv(pszName); return std::strtoul(psz != NULL ? psz : pszDefault, NULL, 10); };
+	const unsigned nSeed = (unsigned)Setting("MENDLE_RANDOM_SEED", "20261205");
+	const long nSteps = (long)(Setting("MENDLE_RANDOM_EVENTS", "100000") / 2);
+	std::printf("random input: seed %u, %ld events in each mode\n", nSeed, nSteps);
 	std::mt19937 random(nSeed);
 	auto Next = [&random](int nMax) { return std::uniform_int_distribution<int>(0, nMax - 1)(random); };
 	auto Pick = [&Next](std::initializer_list<UINT> values) { return values.begin()[Next((int)values.size())]; };
@@ -221,7 +226,7 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 		control.SetFocus();
 		CSize size(400, 200);
 		auto Point = [&]() { return MAKELPARAM(Next(size.cx + 80) - 40, Next(size.cy + 80) - 40); };
-		for (int nStep = 0; nStep < 50000; ++nStep)
+		for (long nStep = 0; nStep < nSteps; ++nStep)
 		{
 			const int nAction = Next(13);
 			switch (nAction)
