@@ -29,9 +29,8 @@ TEST_F(HexEditTest, FontsAndData)
 	control.m_nSelAnchor = 1;
 	control.SetData(source.data(), 5, FALSE);
 	source[0] = 99;
-	EXPECT_EQ(std::vector<BYTE>({ 1, 2, 3, 4, 5 }), control.Bytes());
-	EXPECT_EQ(State({ 0, 1, NONE, NONE }), control.State());
-	EXPECT_EQ(NONE, control.m_nSelAnchor);
+	EXPECT_EQ(std::make_tuple(std::vector<BYTE>({ 1, 2, 3, 4, 5 }), State({ 0, 1, NONE, NONE }), NONE),
+		std::make_tuple(control.Bytes(), control.State(), control.m_nSelAnchor));
 }
 
 // The widest row whose text fits: four cells a byte with the ASCII column, three without, less
@@ -89,11 +88,7 @@ TEST_F(HexEditTest, SingleLineKeepsItsBytesInOneRowWithoutScrollBars)
 class HexEditPaintTest : public HexEditTest
 {
 protected:
-	void SetUp() override
-	{
-		HexEditTest::SetUp();
-		Create(m_control, 600, 14 * m_cell.cy, 0xB8);
-	}
+	void SetUp() override { HexEditTest::SetUp(); Create(m_control, 600, 14 * m_cell.cy, 0xB8); }
 
 	bool Shows(int nRow, UINT nLeft, COLORREF crText, const char* pszText)
 	{
@@ -110,9 +105,7 @@ protected:
 
 	// The middle of the space after the byte in the given column of the given row.
 	COLORREF Space(int nRow, int nColumn)
-	{
-		return Pixel(5 + (int)m_control.m_nHexLeft + (3 * nColumn + 2) * m_cell.cx + m_cell.cx / 2, 5 + nRow * m_cell.cy + m_cell.cy / 2);
-	}
+		{ return Pixel(5 + (int)m_control.m_nHexLeft + (3 * nColumn + 2) * m_cell.cx + m_cell.cx / 2, 5 + nRow * m_cell.cy + m_cell.cy / 2); }
 };
 
 TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
@@ -126,9 +119,8 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 	};
 	for (const Row& row : rows)
 	{
-		EXPECT_TRUE(Shows(row.nRow, 0, crAddress, row.pszAddress)) << row.pszAddress;
-		EXPECT_TRUE(Shows(row.nRow, m_control.m_nHexLeft, crHex, row.pszHex)) << row.pszHex;
-		EXPECT_TRUE(Shows(row.nRow, m_control.m_nAsciiLeft, crAscii, row.pszAscii)) << row.pszAscii;
+		EXPECT_EQ(std::make_tuple(true, true, true), std::make_tuple(Shows(row.nRow, 0, crAddress, row.pszAddress),
+			Shows(row.nRow, m_control.m_nHexLeft, crHex, row.pszHex), Shows(row.nRow, m_control.m_nAsciiLeft, crAscii, row.pszAscii))) << row.pszHex;
 	}
 	// Scrolled sideways, everything moves left; more address digits show with leading zeros.
 	m_control.MoveWindow(0, 0, 300, 14 * m_cell.cy + 10);
