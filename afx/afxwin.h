@@ -256,7 +256,7 @@ public:
 	void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
 	void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
 	CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const
-		{ return CWnd::FromHandle(::GetNextDlgTabItem(m_hWnd, pWndCtl->GetSafeHwnd(), bPrevious)); }
+		{ return CWnd::FromHandle(::GetNextDlgTabItem(m_hWnd, pWndCtl != NULL ? pWndCtl->m_hWnd : NULL, bPrevious)); }
 
 	// Scroll bars
 	int SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE)
@@ -443,7 +443,7 @@ public:
 	UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
 	UINT GetMenuState(UINT nID, UINT nFlags) const { return ::GetMenuState(m_hMenu, nID, nFlags); }
 	BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = NULL)
-		{ return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd->GetSafeHwnd(), lpRect); }
+		{ return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd != NULL ? pWnd->m_hWnd : NULL, lpRect); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -593,24 +593,24 @@ public:
 
 	BOOL Attach(HDC hDC);
 	HDC Detach();
-	BOOL CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC->GetSafeHdc())); }
+	BOOL CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC != NULL ? pDC->m_hDC : NULL)); }
 	BOOL DeleteDC();
 
 	HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
-	CFont* SelectObject(CFont* pFont) { return (CFont*)CGdiObject::FromHandle(SelectObject(pFont->GetSafeHandle())); }
+	CFont* SelectObject(CFont* pFont) { return (CFont*)CGdiObject::FromHandle(SelectObject(pFont != NULL ? pFont->m_hObject : NULL)); }
 	CBitmap* SelectObject(CBitmap* pBitmap)
-		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(pBitmap->GetSafeHandle())); }
-	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)pRgn->GetSafeHandle()); }
+		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(pBitmap != NULL ? pBitmap->m_hObject : NULL)); }
+	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)(pRgn != NULL ? pRgn->m_hObject : NULL)); }
 
 	COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
 	COLORREF SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }
 	int SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
-	void FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, (HBRUSH)pBrush->GetSafeHandle()); }
+	void FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, (HBRUSH)(pBrush != NULL ? pBrush->m_hObject : NULL)); }
 	void FillSolidRect(LPCRECT lpRect, COLORREF clr);
 	int DrawText(LPCTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat)
 		{ return ::DrawText(m_hDC, lpszString, nCount, lpRect, nFormat); }
 	BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop)
-		{ return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC->GetSafeHdc(), xSrc, ySrc, dwRop); }
+		{ return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC != NULL ? pSrcDC->m_hDC : NULL, xSrc, ySrc, dwRop); }
 	BOOL GetCharWidth(UINT nFirstChar, UINT nLastChar, LPINT lpBuffer) const
 		{ return ::GetCharWidth(m_hDC, nFirstChar, nLastChar, lpBuffer); }
 	CSize GetTextExtent(LPCTSTR lpszString, int nCount) const;

@@ -1,6 +1,7 @@
 // CHexEditBase: construction, window classes, settings, the data model and notifications.
 #include "HexEditShared.h"
 #include <algorithm>
+#include <memory>
 #include <new>
 
 static const TCHAR s_szClassName[] = _T("CHexEditBase");
@@ -100,11 +101,13 @@ LRESULT CALLBACK CHexEditBase::SelfCreatingWndProc(HWND hWnd, UINT nMsg, WPARAM 
 		return ::DefWindowProc(hWnd, nMsg, wParam, lParam);
 	try
 	{
-		CHexEditBase* pControl = new CHexEditBase;
+		// Held until the window has it: a subclassing that fails or throws deletes it here.
+		std::unique_ptr<CHexEditBase> pControl(new CHexEditBase);
 		pControl->m_bAutoDelete = true;
-		if (pControl->SubclassWindow(hWnd))
-			return TRUE;
-		delete pControl;
+		if (!pControl->SubclassWindow(hWnd))
+			return FALSE;
+		pControl.release();
+		return TRUE;
 	}
 	catch (CException* e)
 	{

@@ -44,7 +44,7 @@ protected:
 	void CalcLayout(CDC* pDC);
 	BOOL EnsureLayout();
 	void UpdateScrollBars();
-	void UpdateScrollBar(int nBar, UINT nMaxPos, UINT nPage, UINT nPos);
+	void UpdateScrollBar(int nBar);
 	void PaintAddresses(CDC* pDC);
 	void PaintHexData(CDC* pDC);
 	void PaintAsciiData(CDC* pDC);

@@ -1,10 +1,18 @@
 // Navigation: the caret, scrolling, the mouse with automatic scrolling, the keyboard and focus.
 #include "HexEditShared.h"
 #include <algorithm>
-#include <climits>
+#include <limits>
 
 static const UINT_PTR AUTOSCROLL_TIMER = 1024;
 static const UINT AUTOSCROLL_INTERVAL = 5;
+
+// The value as type T holds it, the nearest limit past its range: scroll targets below row 0,
+// and rows and pages of hostile widths (0x80000000 bytes a row) that reach past a move's int.
+template <class T>
+static T Saturated(long long nValue)
+{
+	return (T)std::clamp<long long>(nValue, std::numeric_limits<T>::min(), std::numeric_limits<T>::max());
+}
 
 // ---------------------------------------------------------------------------------------------
 // Caret and edit position
@@ -219,20 +227,14 @@ void CHexEditBase::SetHScrollPos(UINT nPos, BOOL bRedraw)
 	m_nHScrollPos = nPos;
 }
 
-static UINT ClampedAdd(UINT nValue, int nDelta)
-{
-	long long nResult = (long long)nValue + nDelta;
-	return (UINT)std::max(0LL, std::min(nResult, (long long)UINT_MAX));
-}
-
 void CHexEditBase::ScrollRows(int nDelta, BOOL bRedraw)
 {
-	SetTopRow(ClampedAdd(m_nTopRow, nDelta), bRedraw);
+	SetTopRow(Saturated<UINT>((long long)m_nTopRow + nDelta), bRedraw);
 }
 
 void CHexEditBase::ScrollPixels(int nDelta, BOOL bRedraw)
 {
-	SetHScrollPos(ClampedAdd(m_nHScrollPos, nDelta), bRedraw);
+	SetHScrollPos(Saturated<UINT>((long long)m_nHScrollPos + nDelta), bRedraw);
 }
 
 void CHexEditBase::OnVScroll(UINT nSBCode, UINT, CScrollBar*)
@@ -408,18 +410,18 @@ void CHexEditBase::OnKeyDown(UINT nChar, UINT, UINT)
 	}
 	if (nChar < VK_PRIOR || nChar > VK_DOWN || !EnsureLayout())
 		return;
-	const int nRow = (int)m_nBytesPerRow;
-	const int nPage = (int)(m_nVisibleRows > 0 ? m_nVisibleRows - 1 : 0) * nRow;
+	const long long nRow = m_nBytesPerRow;
+	const long long nPage = (long long)(m_nVisibleRows > 0 ? m_nVisibleRows - 1 : 0) * nRow;
 	switch (nChar)
 	{
-	case VK_PRIOR: MoveEditPosition(-nPage, m_bHighNibble); break;
-	case VK_NEXT: MoveEditPosition(nPage, m_bHighNibble); break;
+	case VK_PRIOR: MoveEditPosition(Saturated<int>(-nPage), m_bHighNibble); break;
+	case VK_NEXT: MoveEditPosition(Saturated<int>(nPage), m_bHighNibble); break;
 	case VK_END: MoveEditPosition(0x7FFFFFF, FALSE); break;
 	case VK_HOME: MoveEditPosition((int)0xF8000000, TRUE); break;
 	case VK_LEFT: m_bHighNibble ? MoveEditPosition(-1, FALSE) : MoveEditPosition(0, TRUE); break;
-	case VK_UP: MoveEditPosition(-nRow, m_bHighNibble); break;
+	case VK_UP: MoveEditPosition(Saturated<int>(-nRow), m_bHighNibble); break;
 	case VK_RIGHT: m_bHighNibble ? MoveEditPosition(0, FALSE) : MoveEditPosition(1, TRUE); break;
-	case VK_DOWN: MoveEditPosition(nRow, m_bHighNibble); break;
+	case VK_DOWN: MoveEditPosition(Saturated<int>(nRow), m_bHighNibble); break;
 	default: break;
 	}
 }

@@ -24,8 +24,10 @@ void CHexEditBase::OnPaint()
 	CBitmap bitmap;
 	if (!memDC.CreateCompatibleDC(&dc) || !bitmap.CreateCompatibleBitmap(&dc, rcClient.right, rcClient.bottom))
 		return;
-	CBitmap* pOldBitmap = memDC.SelectObject(&bitmap);
-	CFont* pOldFont = memDC.SelectObject(&m_font);
+	// Both go back before the bitmap and the context are deleted, also when painting throws: a
+	// bitmap deleted while selected is not deleted at all.
+	CSelectedObject selectedBitmap(&memDC, bitmap);
+	CSelectedObject selectedFont(&memDC, m_font);
 	if (m_bLayoutDirty)
 		CalcLayout(&memDC);
 
@@ -41,8 +43,6 @@ void CHexEditBase::OnPaint()
 		PaintAsciiData(&memDC);
 
 	dc.BitBlt(0, 0, rcClient.right, rcClient.bottom, &memDC, 0, 0, SRCCOPY);
-	memDC.SelectObject(pOldFont);
-	memDC.SelectObject(pOldBitmap);
 }
 
 // The last byte the visible rows show.

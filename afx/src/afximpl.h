@@ -3,6 +3,7 @@
 
 #include "../afxwin.h"
 #include "../afxpriv.h"
+#include <memory>
 #include <new>
 #include <unordered_map>
 
@@ -24,6 +25,44 @@ struct _AFX_THREAD_STATE
 
 _AFX_THREAD_STATE* AFXAPI AfxGetThreadState();
 
+// The window of a window object that may be NULL: GetSafeHwnd through a null pointer, which MFC
+// documents, is a call that C++ leaves undefined.
+inline HWND AfxHwndOf(const CWnd* pWnd)
+{
+	return pWnd != NULL ? pWnd->m_hWnd : NULL;
+}
+
+// Enables a window again when the holder goes, however its scope ends: the owner that a modal
+// window disabled.
+class CReenableOnExit
+{
+public:
+	explicit CReenableOnExit(HWND hWnd) : m_hWnd(hWnd) {}
+	~CReenableOnExit()
+	{
+		if (m_hWnd != NULL)
+			::EnableWindow(m_hWnd, TRUE);
+	}
+	CReenableOnExit(const CReenableOnExit&) = delete;
+	CReenableOnExit& operator=(const CReenableOnExit&) = delete;
+
+private:
+	HWND m_hWnd;
+};
+
+// Destroys a window object's window when the holder goes, however its scope ends.
+class CDestroyOnExit
+{
+public:
+	explicit CDestroyOnExit(CWnd* pWnd) : m_pWnd(pWnd) {}
+	~CDestroyOnExit() { m_pWnd->DestroyWindow(); }
+	CDestroyOnExit(const CDestroyOnExit&) = delete;
+	CDestroyOnExit& operator=(const CDestroyOnExit&) = delete;
+
+private:
+	CWnd* m_pWnd;
+};
+
 // The entry of a message map for a message, notification code and identifier, or NULL.
 const AFX_MSGMAP_ENTRY* AFXAPI AfxFindMessageEntry(const AFX_MSGMAP_ENTRY* lpEntry, UINT nMsg, UINT nCode, UINT nID);
 
@@ -42,8 +81,10 @@ TObject* AfxTemporaryObject(std::unordered_map<THandle, TObject*>& temps, THandl
 	auto it = temps.find(hHandle);
 	if (it != temps.end())
 		return it->second;
-	TObject* pObject = new TObject;
+	// The handle is attached once the map holds the object: a failed insertion deletes an object
+	// that owns nothing.
+	std::unique_ptr<TObject> pObject(new TObject);
+	temps[hHandle] = pObject.get();
 	pObject->Attach(hHandle);
-	temps[hHandle] = pObject;
-	return pObject;
+	return pObject.release();
 }

@@ -18,7 +18,7 @@ int CWinThread::ExitInstance()
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
 {
-	return CWnd::WalkPreTranslateTree(m_pMainWnd->GetSafeHwnd(), pMsg);
+	return CWnd::WalkPreTranslateTree(AfxHwndOf(m_pMainWnd), pMsg);
 }
 
 // Temporary objects go from the second idle call on: by then no handler holds one.
@@ -207,10 +207,8 @@ static int ShowAppMessageBox(LPCTSTR lpszPrompt, LPCTSTR lpszTitle, UINT nType)
 {
 	HWND hWndTop = NULL;
 	HWND hWnd = CWnd::GetSafeOwner_(NULL, &hWndTop);
-	int nResult = ::MessageBox(hWnd, lpszPrompt, lpszTitle, nType);
-	if (hWndTop != NULL)
-		::EnableWindow(hWndTop, TRUE);
-	return nResult;
+	CReenableOnExit top(hWndTop);
+	return ::MessageBox(hWnd, lpszPrompt, lpszTitle, nType);
 }
 
 int CWinApp::DoMessageBox(LPCTSTR lpszPrompt, UINT nType, UINT)

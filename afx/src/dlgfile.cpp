@@ -41,10 +41,8 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszF
 INT_PTR CFileDialog::DoModal()
 {
 	HWND hWndTop = NULL;
-	m_ofn.hwndOwner = CWnd::GetSafeOwner_(m_pParentWnd->GetSafeHwnd(), &hWndTop);
+	m_ofn.hwndOwner = CWnd::GetSafeOwner_(AfxHwndOf(m_pParentWnd), &hWndTop);
+	CReenableOnExit top(hWndTop);
 	m_szFileName[_countof(m_szFileName) - 1] = '\0';
-	BOOL bResult = m_bOpenFileDialog ? ::GetOpenFileName(&m_ofn) : ::GetSaveFileName(&m_ofn);
-	if (hWndTop != NULL)
-		::EnableWindow(hWndTop, TRUE);
-	return bResult ? IDOK : IDCANCEL;
+	return (m_bOpenFileDialog ? ::GetOpenFileName(&m_ofn) : ::GetSaveFileName(&m_ofn)) ? IDOK : IDCANCEL;
 }

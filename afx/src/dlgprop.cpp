@@ -153,35 +153,32 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
 {
 	BuildPropPageArray();
 	m_psh.dwFlags |= PSH_MODELESS;
-	m_psh.hwndParent = pParentWnd->GetSafeHwnd();
+	m_psh.hwndParent = AfxHwndOf(pParentWnd);
 	AfxHookWindowCreate(this);
 	HWND hWnd = (HWND)::PropertySheet(&m_psh);
 	AfxUnhookWindowCreate();
 	return hWnd != NULL && hWnd != (HWND)-1;
 }
 
-// Runs modeless under our own loop, so that PreTranslateMessage sees every message first.
+// Runs modeless under our own loop, so that PreTranslateMessage sees every message first. However
+// the loop ends, an exception's way too, the owners are enabled again and the sheet destroyed.
 INT_PTR CPropertySheet::DoModal()
 {
 	HWND hWndTop = NULL;
-	HWND hWndParent = CWnd::GetSafeOwner_(m_pParentWnd->GetSafeHwnd(), &hWndTop);
-	BOOL bParentEnabled = hWndParent != NULL && ::IsWindowEnabled(hWndParent);
-	INT_PTR nResult = -1;
-	if (Create(CWnd::FromHandle(hWndParent)))
-	{
-		if (bParentEnabled)
-			::EnableWindow(hWndParent, FALSE);
-		RunModalLoop(MLF_SHOWONIDLE);
-		// The sheet answers as PropertySheet would: positive after OK, 0 after Cancel.
-		LRESULT lResult = SendMessage(PSM_GETRESULT);
-		nResult = lResult > 0 ? IDOK : lResult == 0 ? IDCANCEL : -1;
-		if (bParentEnabled)
-			::EnableWindow(hWndParent, TRUE);
-		DestroyWindow();
-	}
-	if (hWndTop != NULL)
-		::EnableWindow(hWndTop, TRUE);
-	return nResult;
+	HWND hWndParent = CWnd::GetSafeOwner_(AfxHwndOf(m_pParentWnd), &hWndTop);
+	CReenableOnExit top(hWndTop);
+	const BOOL bParentEnabled = hWndParent != NULL && ::IsWindowEnabled(hWndParent);
+	if (!Create(CWnd::FromHandle(hWndParent)))
+		return -1;
+	CDestroyOnExit sheet(this);
+	// The owner is enabled before the sheet goes, so that it takes the activation back.
+	CReenableOnExit parent(bParentEnabled ? hWndParent : NULL);
+	if (bParentEnabled)
+		::EnableWindow(hWndParent, FALSE);
+	RunModalLoop(MLF_SHOWONIDLE);
+	// The sheet answers as PropertySheet would: positive after OK, 0 after Cancel.
+	LRESULT lResult = SendMessage(PSM_GETRESULT);
+	return lResult > 0 ? IDOK : lResult == 0 ? IDCANCEL : -1;
 }
 
 BOOL CPropertySheet::ContinueModal()

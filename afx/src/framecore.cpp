@@ -18,7 +18,7 @@ BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwSt
 	int cx = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.right - rect.left;
 	int cy = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.bottom - rect.top;
 	return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, cx, cy,
-		pParentWnd->GetSafeHwnd(), hMenu, (LPVOID)pContext);
+		AfxHwndOf(pParentWnd), hMenu, (LPVOID)pContext);
 }
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs)

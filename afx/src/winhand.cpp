@@ -20,10 +20,11 @@ CWnd* PASCAL CWnd::FromHandle(HWND hWnd)
 	auto it = temps.find(hWnd);
 	if (it != temps.end())
 		return it->second;
-	pWnd = new CWnd;
-	pWnd->m_hWnd = hWnd;
-	temps[hWnd] = pWnd;
-	return pWnd;
+	// As for other temporary objects: the window is wrapped once the map holds the object.
+	std::unique_ptr<CWnd> pTemp(new CWnd);
+	temps[hWnd] = pTemp.get();
+	pTemp->m_hWnd = hWnd;
+	return pTemp.release();
 }
 
 void AFXAPI AfxUnlockTempMaps()

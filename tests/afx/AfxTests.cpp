@@ -112,12 +112,14 @@ TEST(AfxWindows, ExceptionsLeavingHandlersAreTheApplicationsToHandle)
 	EXPECT_TRUE(modals.m_records.empty());
 }
 
-// A page that logs its notifications and presses the sheet button queued for each step.
+// A page that logs its notifications and presses the sheet button queued for each step, or
+// throws out of the sheet's loop once active.
 class CLogPage : public CPropertyPage
 {
 public:
 	CLogPage() : CPropertyPage(100) {}
-	BOOL OnSetActive() override { return Log("setactive") && CPropertyPage::OnSetActive(); }
+	BOOL OnSetActive() override { return (!m_bThrow || PostMessage(WM_APP)) && Log("setactive") && CPropertyPage::OnSetActive(); }
+	BOOL PreTranslateMessage(MSG* pMsg) override { return pMsg->message == WM_APP ? throw std::runtime_error("loop") : CWnd::PreTranslateMessage(pMsg); }
 	BOOL OnKillActive() override { return Log("killactive") && (m_bRefuseKill ? (m_bRefuseKill = false) : CPropertyPage::OnKillActive()); }
 	BOOL OnApply() override { return Log("apply") && CPropertyPage::OnApply(); }
 
@@ -135,26 +137,35 @@ public:
 	std::vector<std::string> m_log;
 	std::vector<int> m_presses;
 	bool m_bRefuseKill = false;
+	bool m_bThrow = false;
 };
 
 // DoModal answers the button that closed the sheet; the page hears each step as MFC reports it.
+// However the loop ends, an exception's way too, the owner is enabled again and the sheet gone.
 TEST(AfxDialogs, PropertySheetReportsItsButtonsAndNotifiesItsPages)
 {
-	struct Case { std::vector<int> presses; bool bRefuseKill; INT_PTR nResult; std::vector<std::string> log; } cases[] = {
-		{ { PSBTN_OK }, false, IDOK, { "setactive", "killactive", "apply" } },
-		{ { PSBTN_CANCEL }, false, IDCANCEL, { "setactive" } },
-		{ { PSBTN_OK, PSBTN_CANCEL }, true, IDCANCEL, { "setactive", "killactive" } },
+	struct Case { std::vector<int> presses; bool bRefuseKill, bThrow; INT_PTR nResult; std::vector<std::string> log; } cases[] = {
+		{ { PSBTN_OK }, false, false, IDOK, { "setactive", "killactive", "apply" } },
+		{ { PSBTN_CANCEL }, false, false, IDCANCEL, { "setactive" } },
+		{ { PSBTN_OK, PSBTN_CANCEL }, true, false, IDCANCEL, { "setactive", "killactive" } },
+		{ {}, false, true, 0, { "setactive" } },
 	};
+	CWnd owner;
+	ASSERT_TRUE(owner.CreateEx(0, AfxRegisterWndClass(0), _T("owner"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
 	for (const Case& c : cases)
 	{
 		CLogPage page;
 		page.m_presses = c.presses;
 		page.m_bRefuseKill = c.bRefuseKill;
-		CPropertySheet sheet(_T("Probe sheet"));
+		page.m_bThrow = c.bThrow;
+		CPropertySheet sheet(_T("Probe sheet"), &owner);
 		sheet.AddPage(&page);
-		EXPECT_EQ(c.nResult, sheet.DoModal());
+		if (c.bThrow)
+			EXPECT_THROW(sheet.DoModal(), std::runtime_error);
+		else
+			EXPECT_EQ(c.nResult, sheet.DoModal());
 		EXPECT_EQ(c.log, page.m_log);
-		EXPECT_EQ(NULL, sheet.m_hWnd);
+		EXPECT_EQ(std::make_pair((HWND)NULL, TRUE), std::make_pair(sheet.m_hWnd, owner.IsWindowEnabled()));
 	}
 }
 

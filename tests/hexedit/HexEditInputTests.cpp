@@ -6,24 +6,9 @@
 class HexEditInputTest : public HexEditTest
 {
 protected:
-	void SetUp() override
-	{
-		HexEditTest::SetUp();
-		Create(m_control, 800, 6 * m_cell.cy, 65536);
-		m_control.SetFocus();
-	}
-
-	void TearDown() override
-	{
-		SetKeyDown(VK_SHIFT, false);
-		HexEditTest::TearDown();
-	}
-
-	void Keys(std::initializer_list<UINT> keys)
-	{
-		for (UINT nKey : keys)
-			m_control.SendMessage(WM_KEYDOWN, nKey, 1);
-	}
+	void SetUp() override { HexEditTest::SetUp(); Create(m_control, 800, 6 * m_cell.cy, 65536); m_control.SetFocus(); }
+	void TearDown() override { SetKeyDown(VK_SHIFT, false); HexEditTest::TearDown(); }
+	void Keys(std::initializer_list<UINT> keys) { for (UINT nKey : keys) m_control.SendMessage(WM_KEYDOWN, nKey, 1); }
 
 	void Mouse(UINT nMsg, CPoint pt, WPARAM wFlags = MK_LBUTTON) { m_control.SendMessage(nMsg, wFlags, MAKELPARAM(pt.x, pt.y)); }
 };
@@ -93,8 +78,7 @@ TEST_F(HexEditInputTest, DigitsOverwriteHalfBytes)
 	Keys({ VK_END });
 	m_control.SendMessage(WM_CHAR, '7');
 	m_control.SendMessage(WM_CHAR, '8');
-	EXPECT_EQ(0x98, m_control.m_pData[65535]);
-	EXPECT_EQ(State({ 65535, 0, NONE, NONE }), m_control.State());
+	EXPECT_EQ(std::make_pair((BYTE)0x98, State({ 65535, 0, NONE, NONE })), std::make_pair(m_control.m_pData[65535], m_control.State()));
 	m_control.SetReadOnly(TRUE, FALSE);
 	Keys({ VK_HOME });
 	EXPECT_EQ(1, m_control.SendMessage(WM_CHAR, '0'));

@@ -3,13 +3,14 @@
 #include "ModalDriver.h"
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <new>
 #include <random>
 
 // This program's allocator fails its n-th allocation on request and keeps the blocks made since,
-// so that a test sees what the control leaves behind (not what the runtime, a DLL, allocates).
+// so that a test sees what the control leaves behind (and the runtime, a DLL, where patched).
 static long s_nFailAt, s_nCount;  // counting from 1; 0 fails none
 static bool s_bFailed, s_bTracking;
 static void* s_apBlocks[4096];
@@ -75,6 +76,38 @@ void operator delete(void* p, size_t) noexcept { operator delete(p); }
 void operator delete[](void* p, size_t) noexcept { operator delete(p); }
 #pragma GCC diagnostic pop
 
+// Points a module's import at another function while it lives: a test fails or watches what a DLL
+// calls. The import address table holds what the loader resolved, in a writable section.
+struct CImportPatch
+{
+	CImportPatch(const char* pszModule, const char* pszExporter, const char* pszFunction, FARPROC pfnReplacement)
+		: m_pfnOriginal(::GetProcAddress(::GetModuleHandleA(pszExporter), pszFunction)), m_ppfnSlot(&m_pfnOriginal)
+	{
+		BYTE* pBase = (BYTE*)::GetModuleHandleA(pszModule);
+		const IMAGE_NT_HEADERS* pNt = (const IMAGE_NT_HEADERS*)(pBase + ((const IMAGE_DOS_HEADER*)pBase)->e_lfanew);
+		auto* pImport = (const IMAGE_IMPORT_DESCRIPTOR*)(pBase + pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+		for (; pImport->Name != 0; ++pImport)
+			for (auto* ppfn = (FARPROC*)(pBase + pImport->FirstThunk); *ppfn != NULL; ++ppfn)
+				m_ppfnSlot = *ppfn == m_pfnOriginal ? ppfn : m_ppfnSlot;
+		EXPECT_NE(&m_pfnOriginal, m_ppfnSlot) << pszModule << " does not import " << pszFunction;
+		*m_ppfnSlot = pfnReplacement;
+	}
+	~CImportPatch() { *m_ppfnSlot = m_pfnOriginal; }
+	FARPROC m_pfnOriginal, *m_ppfnSlot;
+};
+
+// Windows keeps a bitmap deleted while selected into a device context: it leaks. Wine deletes it
+// later, so deletions are counted the Windows way (a bitmap one context holds, another cannot).
+static int s_nLeakedBitmaps;
+static BOOL WINAPI DeleteObjectAsWindows(HGDIOBJ hObject)
+{
+	HDC hDC = ::CreateCompatibleDC(NULL);
+	const bool bHeld = ::GetObjectType(hObject) == OBJ_BITMAP && ::SelectObject(hDC, hObject) == NULL;
+	::DeleteDC(hDC);
+	s_nLeakedBitmaps += bHeld;
+	return !bHeld && ::DeleteObject(hObject);
+}
+
 // Each allocation of a paint, a copy and SetData fails in turn. A failed paint is validated
 // instead of failing again at once, without a word, and leaves nothing behind; a failed copy says
 // so, leaves the clipboard empty and frees its blocks (the data source is the runtime's to free);
@@ -97,7 +130,8 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 			pixels.push_back(::GetPixel(dc.m_hDC, i % rc.right, i / rc.right));
 		return pixels;
 	};
-	auto FailEach = [&modals](const std::function<void()>& action, const std::function<void()>& check) {
+	// The check follows each failure, and the success at the end where it holds there too.
+	auto FailEach = [&modals](const std::function<void()>& action, const std::function<void()>& check, bool bAfterSuccess = false) {
 		long n = 1;
 		for (;; ++n)
 		{
@@ -105,15 +139,20 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 			Track(n);
 			action();
 			s_nFailAt = 0;
+			if (s_bFailed || bAfterSuccess)
+				check();
 			if (!s_bFailed || n == 100)
 				break;
-			check();
 		}
 		EXPECT_GE(n, 3);
 	};
 	const std::vector<COLORREF> painted = Snapshot();
-	FailEach([&]() { ::RedrawWindow(control.m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW); },
-		[&]() { EXPECT_TRUE(s_nLive == 0 && !IsInvalid(control.m_hWnd) && modals.m_records.empty()); });
+	{
+		CImportPatch deletions("afx.dll", "gdi32.dll", "DeleteObject", (FARPROC)DeleteObjectAsWindows);
+		FailEach([&]() { ::RedrawWindow(control.m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW); }, [&]() {
+			EXPECT_TRUE(s_nLive == 0 && s_nLeakedBitmaps == 0 && !IsInvalid(control.m_hWnd) && modals.m_records.empty());
+		});
+	}
 	control.InvalidateRect(NULL, FALSE);
 	EXPECT_TRUE(painted == Snapshot());
 
@@ -139,19 +178,41 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	const std::vector<COLORREF> empty = Snapshot();
 	EXPECT_TRUE(empty == std::vector<COLORREF>(empty.size(), control.m_crBackground));
 
-	// A self-creating control's object goes with its window.
-	Track(0);
-	::DestroyWindow(::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, AfxGetInstanceHandle(), NULL));
+	// A self-creating control's object goes with its window, and with a subclassing that fails; so
+	// does a temporary object that its handle map has no room for. The runtime allocates here too.
+	CImportPatch runtimeNew("afx.dll", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_Znwy" : "_Znwj", (FARPROC)(void* (*)(size_t))&operator new);
+	CImportPatch runtimeDelete("afx.dll", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_ZdlPvy" : "_ZdlPvj", (FARPROC)(void (*)(void*, size_t))&operator delete);
+	auto Unlocked = []() { AfxUnlockTempMaps(); EXPECT_EQ(0, s_nLive); };
+	FailEach([&]() { ::DestroyWindow(::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, AfxGetInstanceHandle(), NULL)); },
+		Unlocked, true);
+	CGdiObject::FromHandle(::GetStockObject(WHITE_PEN));  // the map's buckets, which stay, come first
+	FailEach([]() {
+		try { CWnd::FromHandle(::GetDesktopWindow()); CGdiObject::FromHandle(::GetStockObject(BLACK_PEN)); } catch (const std::bad_alloc&) {}
+	}, Unlocked, true);
 	s_bTracking = false;
-	EXPECT_EQ(0, s_nLive);
+}
+
+// The scroll bars, and what the layout asks of them: a page of a row or a pixel at least.
+static std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> BarsAndLayout(CHexEditProbe& control, bool bMulti)
+{
+	const int nText = (int)(control.m_nAsciiLeft + control.m_nAsciiWidth), cxText = control.m_rcText.Width();
+	const int nMaxTop = (int)control.m_nMaxTopRow, nRows = std::max((int)control.m_nFullRows, 1), nPixels = std::max(cxText, 1);
+	return { { control.GetStyle() & WS_VSCROLL ? control.Bar(SB_VERT) : std::vector<int>(),
+				 control.GetStyle() & WS_HSCROLL ? control.Bar(SB_HORZ) : std::vector<int>() },
+		{ bMulti && nMaxTop > 0 ? std::vector<int>({ 0, nMaxTop + nRows - 1, nRows, (int)control.m_nTopRow }) : std::vector<int>(),
+			bMulti && nText > cxText ? std::vector<int>({ 0, nText - cxText + nPixels - 1, nPixels, (int)control.m_nHScrollPos }) : std::vector<int>() } };
 }
 
 // Random input, hostile settings among it, against the invariants in both modes: seeded, so any
 // failure can be replayed. The control is hidden, so that no event waits for the screen: it still
 // lays out, scrolls, sizes and paints its frame; only the copy to the screen is left out.
+// MENDLE_RANDOM_SEED and MENDLE_RANDOM_EVENTS (both modes together) replay or lengthen a run.
 TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 {
-	const unsigned nSeed = 20261205;
+	auto Setting = [](const char* pszName, const char* pszDefault) { const char* psz = std::getenv(pszName); return std::strtoul(psz != NULL ? psz : pszDefault, NULL, 10); };
+	const unsigned nSeed = (unsigned)Setting("MENDLE_RANDOM_SEED", "20261205");
+	const long nSteps = (long)(Setting("MENDLE_RANDOM_EVENTS", "100000") / 2);
+	std::printf("random input: seed %u, %ld events in each mode\n", nSeed, nSteps);
 	std::mt19937 random(nSeed);
 	auto Next = [&random](int nMax) { return std::uniform_int_distribution<int>(0, nMax - 1)(random); };
 	auto Pick = [&Next](std::initializer_list<UINT> values) { return values.begin()[Next((int)values.size())]; };
@@ -168,7 +229,7 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 		const BYTE* pData;
 		LPARAM lPress = 0;
 		auto Point = [&]() { return MAKELPARAM(Next(size.cx + 80) - 40, Next(size.cy + 80) - 40); };
-		for (int nStep = 0; nStep < 50000; ++nStep)
+		for (long nStep = 0; nStep < nSteps; ++nStep)
 		{
 			const int nAction = Next(13);
 			switch (nAction)
@@ -221,24 +282,25 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 				break;
 			}
 			// Queued work is done, but real timer ticks are dropped, so that a seed replays the same run.
+			// Right after each update (showing a bar lays the control out again), the bars show the
+			// layout: largest top row, full rows, text and view widths; they show while they scroll.
+			std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> bars;
 			MSG msg;
-			while (nStep % 64 == 0 && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
-				if (msg.message != WM_TIMER)
-					::DispatchMessage(&msg);
+			while (nStep % 64 == 0 && bars.first == bars.second && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
+				if (msg.message != WM_TIMER && (::DispatchMessage(&msg), msg.message == WM_HEXEDIT_UPDATESCROLLBARS))
+					bars = BarsAndLayout(control, (dwStyle & ES_MULTILINE) != 0);
 			const State state = control.State();
-			std::vector<int> bars[2];
-			if (nStep % 64 == 0)
-				bars[0] = control.Bar(SB_VERT), bars[1] = control.Bar(SB_HORZ);
 			const bool bEdit = control.m_pData != NULL && control.m_nLength != 0 ? state[0] < control.m_nLength : state[0] == 0;
 			const bool bSelection = state[2] == NONE || state[3] == NONE || (state[2] <= state[3] && state[3] < control.m_nLength);
 			const bool bScroll = control.m_bLayoutDirty ||
 				(control.m_nTopRow <= control.m_nMaxTopRow && control.m_nHScrollPos <= control.m_nMaxHScrollPos);
-			const bool bBars = bars[0].empty() || (bars[0][3] <= bars[0][1] && bars[1][3] <= bars[1][1] && bars[0][2] >= 0 && bars[1][2] >= 0);
+			const bool bBars = bars.first == bars.second;
 			const std::string strModel = model.Differences();
 			ASSERT_TRUE(bEdit && bSelection && bScroll && bBars && strModel.empty()) << strModel << "seed " << nSeed << ", style " << dwStyle << ", step " << nStep
 				<< " (action " << nAction << "): edit " << state[0] << " of " << control.m_nLength << ", selection " << state[2]
 				<< ".." << state[3] << ", top row " << control.m_nTopRow << "/" << control.m_nMaxTopRow << ", offset "
-				<< control.m_nHScrollPos << "/" << control.m_nMaxHScrollPos << ", bars " << testing::PrintToString(bars);
+				<< control.m_nHScrollPos << "/" << control.m_nMaxHScrollPos << ", bars " << testing::PrintToString(bars.first)
+				<< " for " << testing::PrintToString(bars.second);
 		}
 	}
 	SetKeyDown(VK_SHIFT, false);

@@ -30,10 +30,7 @@ TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 	CModalDriver modals;
 	CPageHarness page;
 	char szText[512] = "";
-	TCITEMA item = {};
-	item.mask = TCIF_TEXT;
-	item.pszText = szText;
-	item.cchTextMax = sizeof(szText);
+	TCITEMA item = { TCIF_TEXT, 0, 0, szText, sizeof(szText), 0, 0 };
 	ASSERT_TRUE(::SendMessage((HWND)page.m_sheet.SendMessage(PSM_GETTABCONTROL), TCM_GETITEMA, 0, (LPARAM)&item));
 	EXPECT_STREQ("Save games", szText);
 
@@ -41,8 +38,8 @@ TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 	EXPECT_NE(0, ::SendMessage(page.Item(IDC_WARNING_ICON), STM_GETICON, 0, 0));
 	::GetDlgItemTextA(page.m_pPage->m_hWnd, IDC_SHOW_SNAPSHOT, szText, sizeof(szText));
 	EXPECT_STREQ("&Show snapshot of the save game on cartridge", szText);
-	EXPECT_EQ((LONG)(WS_CHILD | DS_SETFONT), ::GetWindowLong(page.m_pPage->m_hWnd, GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT));
-	EXPECT_NE(0, ::GetWindowLong(page.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+	EXPECT_EQ(std::make_pair((LONG)(WS_CHILD | DS_SETFONT), (LONG)WS_EX_CONTROLPARENT), std::make_pair((LONG)(::GetWindowLong(page.m_pPage->m_hWnd,
+		GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT)), (LONG)(::GetWindowLong(page.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)));
 	LOGFONTA lf = {};
 	::GetObjectA((HFONT)page.m_pPage->SendMessage(WM_GETFONT), sizeof(lf), &lf);
 	EXPECT_STREQ("MS Sans Serif", lf.lfFaceName);
@@ -67,14 +64,13 @@ TEST(PluginModule, SecondPageTakesOverHostWindowAndEvents)
 	secondHost.m_calls.clear();
 
 	EXPECT_EQ(1, first.m_plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0));
-	EXPECT_TRUE(first.m_host.m_calls.empty());
-	EXPECT_EQ(std::vector<UINT>({ HM_QUERYSTATUS }), secondHost.Messages());
+	EXPECT_EQ(std::make_pair(true, std::vector<UINT>({ HM_QUERYSTATUS })), std::make_pair(first.m_host.m_calls.empty(), secondHost.Messages()));
 
 	// The first page still works; its messages go to the host window handed over last.
 	secondHost.m_calls.clear();
 	first.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(std::vector<UINT>({ HM_PREPARETRANSFER, HM_QUERYSTATUS, HM_WRITESAVE }), secondHost.Messages());
-	EXPECT_TRUE(first.m_host.m_calls.empty());
+	EXPECT_EQ(std::make_pair(std::vector<UINT>({ HM_PREPARETRANSFER, HM_QUERYSTATUS, HM_WRITESAVE }), true),
+		std::make_pair(secondHost.Messages(), first.m_host.m_calls.empty()));
 	sheet.DestroyWindow();
 	delete dynamic_cast<ITavPropertyPage*>(pSecond);
 	secondHost.DestroyWindow();
