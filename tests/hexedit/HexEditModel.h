@@ -96,19 +96,18 @@ private:
 	{
 		if (Shift() && m_nAnchor == NONE)
 			m_nAnchor = m_nEdit;
-		// A move is an int: a row or page of 2^31 bytes or more wraps around. Without a row in
-		// view a page is none.
-		const UINT nRow = m_wnd.m_nBytesPerRow, nPage = m_wnd.m_nVisibleRows == 0 ? 0 : (m_wnd.m_nVisibleRows - 1) * nRow;
+		// However long a row or a page, a move stops at the ends. Without a row in view a page is none.
+		const long long nRow = m_wnd.m_nBytesPerRow, nPage = m_wnd.m_nVisibleRows == 0 ? 0 : (m_wnd.m_nVisibleRows - 1) * nRow;
 		switch (nKey)
 		{
-		case VK_PRIOR: Move((int)(0 - nPage), m_bHigh); break;
-		case VK_NEXT: Move((int)nPage, m_bHigh); break;
+		case VK_PRIOR: Move(-nPage, m_bHigh); break;
+		case VK_NEXT: Move(nPage, m_bHigh); break;
 		case VK_END: Move(0x7FFFFFF, false); break;
 		case VK_HOME: Move(-0x8000000, true); break;
 		case VK_LEFT: m_bHigh ? Move(-1, false) : Move(0, true); break;
-		case VK_UP: Move((int)(0 - nRow), m_bHigh); break;
+		case VK_UP: Move(-nRow, m_bHigh); break;
 		case VK_RIGHT: m_bHigh ? Move(0, false) : Move(1, true); break;
-		case VK_DOWN: Move((int)nRow, m_bHigh); break;
+		case VK_DOWN: Move(nRow, m_bHigh); break;
 		}
 	}
 

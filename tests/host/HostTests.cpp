@@ -117,6 +117,14 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	host.DestroyWindow();
 }
 
+// A hook that keeps hex controls from being created.
+static LRESULT CALLBACK RefuseHexControls(int nCode, WPARAM wParam, LPARAM lParam)
+{
+	char szClass[16] = "";
+	::GetClassNameA((HWND)wParam, szClass, sizeof(szClass));
+	return nCode == HCBT_CREATEWND && std::strcmp(szClass, "CHexEditBase") == 0 ? 1 : ::CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
 // The viewer is a frame whose view is one control over the whole client area, from the view's
 // creation on and after every resize, showing the file read-only. A file that cannot be read, or
 // a control that cannot be made, leaves no window behind.
@@ -152,11 +160,7 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC));
 	pFrame->DestroyWindow();
 
-	HHOOK hHook = ::SetWindowsHookEx(WH_CBT, [](int nCode, WPARAM wParam, LPARAM lParam) -> LRESULT {
-		char szClass[16] = "";
-		::GetClassNameA((HWND)wParam, szClass, sizeof(szClass));
-		return nCode == HCBT_CREATEWND && std::strcmp(szClass, "CHexEditBase") == 0 ? 1 : ::CallNextHookEx(NULL, nCode, wParam, lParam);
-	}, NULL, ::GetCurrentThreadId());
+	HHOOK hHook = ::SetWindowsHookEx(WH_CBT, RefuseHexControls, NULL, ::GetCurrentThreadId());
 	EXPECT_EQ(nullptr, CSaveViewerFrame::Open((folder / "x.sav").c_str(), strError));
 	::UnhookWindowsHookEx(hHook);
 	const std::string strRefused = (LPCTSTR)strError;
