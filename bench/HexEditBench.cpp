@@ -4,7 +4,6 @@
 #include "hexedit/HexEditBase.h"
 #include "res/resource.h"
 #include <cstdio>
-#include <functional>
 
 class CBenchApp : public CWinApp
 {

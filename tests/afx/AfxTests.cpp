@@ -3,9 +3,7 @@
 #include <afxpriv.h>
 #include "ModalDriver.h"
 #include "Harness.h"
-#include <gtest/gtest.h>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -37,16 +35,8 @@ TEST(AfxCore, FilesReportFailuresAsFileExceptions)
 	file.Write("abcdef", 6);
 	EXPECT_EQ(6u, file.GetLength());
 	char szBuffer[16] = "";
-	try
-	{
-		file.Read(szBuffer, 1);
-		ADD_FAILURE() << "a read of a file open for writing";
-	}
-	catch (CFileException* e)
-	{
-		EXPECT_EQ(CFileException::accessDenied, e->m_cause);
-		e->Delete();
-	}
+	try { file.Read(szBuffer, 1), ADD_FAILURE() << "a read of a file open for writing"; }
+	catch (CFileException* e) { EXPECT_EQ(CFileException::accessDenied, e->m_cause), e->Delete(); }
 	file.Close();
 }
 

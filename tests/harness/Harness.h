@@ -3,6 +3,7 @@
 
 #include <afxwin.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -47,6 +48,13 @@ inline std::string BesideThisProgram(const char* pszName)
 	char szPath[MAX_PATH];
 	const std::string strPath(szPath, ::GetModuleFileNameA(NULL, szPath, MAX_PATH));
 	return strPath.substr(0, strPath.rfind('\\') + 1) + pszName;
+}
+
+// Linux paths are reachable through drive Z:.
+inline std::string WindowsPath(std::string strPath)
+{
+	std::replace(strPath.begin(), strPath.end(), '/', '\\');
+	return "Z:" + strPath;
 }
 
 // A folder of the running test's own in the temporary folder, removed with all it holds.

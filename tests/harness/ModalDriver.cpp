@@ -3,36 +3,6 @@
 static const int IDC_MSGBOX_TEXT = 0xFFFF, IDC_MSGBOX_ICON = 0x0440;
 static const int IDC_FILENAME = 0x047C, IDC_FILETYPES = 0x0470, IDC_READONLY = 0x0410;
 
-CModalDriver* CModalDriver::s_pCurrent = NULL;
-
-CModalDriver::CModalDriver() : m_hHook(::SetWindowsHookEx(WH_CALLWNDPROCRET, CallWndRetProc, NULL, ::GetCurrentThreadId()))
-{
-	s_pCurrent = this;
-}
-
-CModalDriver::~CModalDriver()
-{
-	::UnhookWindowsHookEx(m_hHook);
-	s_pCurrent = NULL;
-}
-
-std::vector<std::string> CModalDriver::MessageTexts() const
-{
-	std::vector<std::string> texts;
-	for (const CModalRecord& record : m_records)
-		texts.push_back(record.strText);
-	return texts;
-}
-
-// A dialog is read once its initialisation has filled it in.
-LRESULT CALLBACK CModalDriver::CallWndRetProc(int nCode, WPARAM wParam, LPARAM lParam)
-{
-	const CWPRETSTRUCT* pMsg = (const CWPRETSTRUCT*)lParam;
-	if (s_pCurrent != NULL && nCode == HC_ACTION && pMsg->message == WM_INITDIALOG)
-		s_pCurrent->OnInitDialog(pMsg->hwnd);
-	return ::CallNextHookEx(NULL, nCode, wParam, lParam);
-}
-
 static std::string Text(HWND hWnd)
 {
 	char szText[1024] = "";
@@ -40,10 +10,7 @@ static std::string Text(HWND hWnd)
 	return szText;
 }
 
-static bool Shows(HWND hWnd, int nID)
-{
-	return (::GetWindowLong(::GetDlgItem(hWnd, nID), GWL_STYLE) & WS_VISIBLE) != 0;
-}
+static bool Shows(HWND hWnd, int nID) { return (::GetWindowLong(::GetDlgItem(hWnd, nID), GWL_STYLE) & WS_VISIBLE) != 0; }
 
 // Presses the queued answer's button if the next answer is for this kind of window, else the default.
 void CModalDriver::OnInitDialog(HWND hWnd)
@@ -77,13 +44,4 @@ void CModalDriver::OnInitDialog(HWND hWnd)
 	if (bBox && m_onMessageBox)
 		m_onMessageBox();
 	::PostMessage(hWnd, WM_COMMAND, MAKEWPARAM(nButton, BN_CLICKED), (LPARAM)::GetDlgItem(hWnd, nButton));
-}
-
-// Linux paths are reachable through drive Z:.
-std::string WindowsPath(const std::string& strUnixPath)
-{
-	std::string strPath = "Z:" + strUnixPath;
-	for (char& ch : strPath)
-		ch = ch == '/' ? '\\' : ch;
-	return strPath;
 }

@@ -21,31 +21,37 @@ struct CModalRecord
 class CModalDriver
 {
 public:
-	CModalDriver();
-	~CModalDriver();
+	CModalDriver() : m_hHook(::SetWindowsHookEx(WH_CALLWNDPROCRET, CallWndRetProc, NULL, ::GetCurrentThreadId())) { s_pCurrent = this; }
+	~CModalDriver() { ::UnhookWindowsHookEx(m_hHook), s_pCurrent = NULL; }
 
 	void AnswerMessageBox(int nButton) { m_answers.push_back({ false, nButton, std::string() }); }
 	void AnswerFileDialog(const std::string& strPath) { m_answers.push_back({ true, strPath.empty() ? IDCANCEL : IDOK, strPath }); }
-	std::vector<std::string> MessageTexts() const;
 	size_t UnusedAnswers() const { return m_answers.size(); }
+	std::vector<std::string> MessageTexts() const
+	{
+		std::vector<std::string> texts;
+		for (const CModalRecord& record : m_records)
+			texts.push_back(record.strText);
+		return texts;
+	}
 
 	std::vector<CModalRecord> m_records;
 	std::function<void()> m_onMessageBox;  // called while each message box is up
 
 private:
-	struct Answer
-	{
-		bool bFileDialog;
-		int nButton;
-		std::string strPath;
-	};
+	struct Answer { bool bFileDialog; int nButton; std::string strPath; };
 
-	static LRESULT CALLBACK CallWndRetProc(int nCode, WPARAM wParam, LPARAM lParam);
+	// A dialog is read once its initialisation has filled it in.
+	static LRESULT CALLBACK CallWndRetProc(int nCode, WPARAM wParam, LPARAM lParam)
+	{
+		const CWPRETSTRUCT* pMsg = (const CWPRETSTRUCT*)lParam;
+		if (s_pCurrent != NULL && nCode == HC_ACTION && pMsg->message == WM_INITDIALOG)
+			s_pCurrent->OnInitDialog(pMsg->hwnd);
+		return ::CallNextHookEx(NULL, nCode, wParam, lParam);
+	}
 	void OnInitDialog(HWND hWnd);
 
 	HHOOK m_hHook;
 	std::deque<Answer> m_answers;
-	static CModalDriver* s_pCurrent;
+	inline static CModalDriver* s_pCurrent = NULL;
 };
-
-std::string WindowsPath(const std::string& strUnixPath);

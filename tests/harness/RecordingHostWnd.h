@@ -2,6 +2,8 @@
 #pragma once
 
 #include "host/HostWnd.h"
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 struct CHostCall
@@ -18,15 +20,30 @@ class CRecordingHostWnd : public CHostWnd
 public:
 	using CHostWnd::CHostWnd;
 
-	std::vector<UINT> Messages() const;
+	std::vector<UINT> Messages() const
+	{
+		std::vector<UINT> messages;
+		for (const CHostCall& call : m_calls)
+			messages.push_back(call.nMsg);
+		return messages;
+	}
 
 	std::vector<CHostCall> m_calls;
-	// When set, replaces the magic field of every status record the host fills.
-	bool m_bOverrideMagic = false;
-	DWORD m_dwMagic = 0;
-	// When not 0, a read also fills the 256 bytes of the image past the position.
-	BYTE m_bTailFill = 0;
+	std::optional<DWORD> m_dwMagic;  // when set, replaces the magic field of every status the host fills
+	BYTE m_bTailFill = 0;  // when not 0, a read also fills the 256 bytes of the image past the position
 
 protected:
-	LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+	LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+	{
+		const BYTE* pTail = (const BYTE*)wParam + SAVE_POSITION_SIZE;
+		if (message >= WM_APP && message < 0xC000)
+			m_calls.push_back({ message, wParam, lParam, ::GetCursor() == ::LoadCursor(NULL, IDC_WAIT),
+				message == HM_WRITESAVE ? std::vector<BYTE>(pTail, pTail + 256) : std::vector<BYTE>() });
+		LRESULT lResult = CHostWnd::WindowProc(message, wParam, lParam);
+		if (message == HM_READSAVE && m_bTailFill != 0)
+			std::fill((BYTE*)pTail, (BYTE*)pTail + 256, m_bTailFill);
+		if (message == HM_QUERYSTATUS && m_dwMagic)
+			reinterpret_cast<CARTSTATUS*>(wParam)->dwTrovesaveMagic = *m_dwMagic;
+		return lResult;
+	}
 };

@@ -2,8 +2,6 @@
 #pragma once
 
 #include "Harness.h"
-#include <windows.h>
-#include <string>
 
 // A program started at once; Wait stops it (exit code 255) when it runs longer than given, as one
 // that opened a window would. Its output is read when it has ended.

@@ -5,10 +5,7 @@
 #pragma once
 
 #include "HexEditTest.h"
-#include <algorithm>
 #include <cctype>
-#include <cstring>
-#include <string>
 
 class CHexEditModel
 {

@@ -1,12 +1,7 @@
 // Cartridge files, backups, verification and the command line, on real files.
-#include "Harness.h"
 #include "RunProgram.h"
 #include "PageHarness.h"
 #include "host/CartridgeFile.h"
-#include "host/CartridgeSession.h"
-#include <gtest/gtest.h>
-#include <algorithm>
-#include <cstring>
 #include <random>
 #include <sstream>
 

@@ -1,15 +1,11 @@
 // The stand-in host: plug-in loading and its own page.
 #include "PageHarness.h"
 #include "ModalDriver.h"
-#include "Harness.h"
 #include "host/CartridgePage.h"
 #include "host/SaveViewerFrame.h"
 #include "hexedit/HexEditBaseView.h"
 #include "host/resource.h"
 #include "res/resource.h"
-#include <gtest/gtest.h>
-#include <algorithm>
-#include <cstring>
 
 // A module that is no plug-in, is missing or was built for another host is refused by name;
 // two good modules each hand out their own page, made from their own resources.

@@ -3,7 +3,6 @@
 
 #include "PageHarness.h"
 #include "ModalDriver.h"
-#include "Harness.h"
 #include "res/resource.h"
 #include <afxres.h>
 

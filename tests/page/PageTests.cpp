@@ -15,7 +15,6 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 		if (m_modals.m_records.size() == 1)
 			m_page.m_host.NotifyStatusChanged();
 	};
-	m_page.m_host.m_bOverrideMagic = true;
 	for (const Step& step : steps)
 	{
 		SCOPED_TRACE(testing::Message() << "cartridge " << step.dwCartId);

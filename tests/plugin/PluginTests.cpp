@@ -2,7 +2,6 @@
 #include "PageHarness.h"
 #include "ModalDriver.h"
 #include "res/resource.h"
-#include <gtest/gtest.h>
 
 // Kept first: no page exists yet in this process. Then a page without a window yet.
 TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
