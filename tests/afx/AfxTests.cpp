@@ -14,10 +14,13 @@ TEST(AfxCore, ModuleStateIsSwitchedForTheLengthOfAScope)
 	EXPECT_EQ(::GetModuleHandle(NULL), AfxGetInstanceHandle());
 	AFX_MODULE_STATE other(TRUE, AfxWndProcBase);
 	other.m_hCurrentInstanceHandle = (HINSTANCE)0x1234;
+	other.m_hCurrentResourceHandle = ::GetModuleHandleA("afx.dll");
 	{
 		AFX_MANAGE_STATE(&other);
 		EXPECT_EQ((HINSTANCE)0x1234, AfxGetInstanceHandle());
 		EXPECT_EQ(nullptr, AfxGetApp());
+		CString strFound;  // the application has it, the current module not
+		EXPECT_TRUE(strFound.LoadString(20) && strFound == "in the application");
 	}
 	EXPECT_EQ(pApp, AfxGetModuleState());
 }
@@ -38,6 +41,12 @@ TEST(AfxCore, FilesReportFailuresAsFileExceptions)
 	try { file.Read(szBuffer, 1), ADD_FAILURE() << "a read of a file open for writing"; }
 	catch (CFileException* e) { EXPECT_EQ(CFileException::accessDenied, e->m_cause), e->Delete(); }
 	file.Close();
+	{
+		CFile reader(strPath.c_str(), CFile::modeRead | CFile::shareDenyWrite);  // closed as it goes
+		EXPECT_EQ(std::make_pair(FALSE, TRUE), std::make_pair(CFile().Open(strPath.c_str(), CFile::modeWrite | CFile::shareDenyNone),
+			CFile().Open(strPath.c_str(), CFile::modeRead | CFile::shareDenyNone)));
+	}
+	EXPECT_TRUE(CFile().Open(strPath.c_str(), CFile::modeWrite | CFile::shareExclusive));
 }
 
 class CThrowingWnd : public CWnd

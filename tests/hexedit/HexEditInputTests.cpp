@@ -33,6 +33,9 @@ TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocused)
 	EXPECT_EQ(caret, Caret());
 	m_control.SendMessage(WM_VSCROLL, SB_PAGEDOWN);
 	EXPECT_EQ(0, Caret()[0]);
+	Keys({ VK_HOME, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN });
+	m_control.SendMessage(WM_VSCROLL, SB_LINEUP);  // the digit is just below the view
+	EXPECT_EQ(std::make_pair(96u, 0L), std::make_pair(m_control.m_nEditPos, Caret()[0]));
 }
 
 // Arrows, Tab and Enter reach the control inside a dialog. End moves 0x7FFFFFF bytes on, to a low

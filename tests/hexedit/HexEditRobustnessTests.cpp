@@ -99,6 +99,11 @@ static BOOL WINAPI DeleteObjectAsWindows(HGDIOBJ hObject)
 	return !bHeld && ::DeleteObject(hObject);
 }
 
+// Device contexts the runtime got from GetDC and has not released.
+static int s_nHeldDCs;
+static HDC WINAPI GetDCCounted(HWND hWnd) { return ++s_nHeldDCs, ::GetDC(hWnd); }
+static int WINAPI ReleaseDCCounted(HWND hWnd, HDC hDC) { return --s_nHeldDCs, ::ReleaseDC(hWnd, hDC); }
+
 // Each allocation of a paint, a copy and SetData fails in turn. A failed paint is validated
 // instead of failing again at once, without a word, and leaves nothing behind; a failed copy says
 // so, leaves the clipboard empty and frees its blocks (the data source is the runtime's to free);
@@ -137,7 +142,9 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 		}
 		EXPECT_GE(n, 3);
 	};
+	CImportPatch getDC("afx.dll", "user32.dll", "GetDC", (FARPROC)GetDCCounted), releaseDC("afx.dll", "user32.dll", "ReleaseDC", (FARPROC)ReleaseDCCounted);
 	const std::vector<COLORREF> painted = Snapshot();
+	EXPECT_EQ(0, s_nHeldDCs);
 	{
 		CImportPatch deletions("afx.dll", "gdi32.dll", "DeleteObject", (FARPROC)DeleteObjectAsWindows);
 		FailEach([&]() { ::RedrawWindow(control.m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW); }, [&]() {

@@ -8,14 +8,15 @@ TEST_F(HexEditTest, FontsAndData)
 	Create(control, 300, 200, 0);
 	const LRESULT lStock = (LRESULT)::GetStockObject(OEM_FIXED_FONT);
 	HFONT hProportional = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, _T("Arial"));
-	control.SendMessage(WM_SETFONT, (WPARAM)hProportional, FALSE);
-	control.SendMessage(WM_SETFONT, (WPARAM)::GetStockObject(WHITE_BRUSH), FALSE);
+	HFONT hDefault = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_PITCH, _T("Courier New"));  // fixed only by chance
+	for (HGDIOBJ hObject : { (HGDIOBJ)hProportional, (HGDIOBJ)hDefault, ::GetStockObject(WHITE_BRUSH) })
+		control.SendMessage(WM_SETFONT, (WPARAM)hObject, FALSE);
 	EXPECT_EQ(lStock, control.SendMessage(WM_GETFONT));
 	HFONT hFixed = ::CreateFont(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, FIXED_PITCH | FF_MODERN, _T("Courier New"));
 	control.SendMessage(WM_SETFONT, (WPARAM)hFixed, TRUE);
 	EXPECT_TRUE(IsInvalid(control.m_hWnd) && control.m_bLayoutDirty);
-	::DeleteObject(hProportional);
-	::DeleteObject(hFixed);
+	for (HFONT hFont : { hProportional, hDefault, hFixed })
+		::DeleteObject(hFont);
 	LOGFONT lf = {};
 	ASSERT_EQ((int)sizeof(lf), ::GetObject((HFONT)control.SendMessage(WM_GETFONT), sizeof(lf), &lf));
 	EXPECT_EQ(-13, lf.lfHeight);
@@ -116,7 +117,8 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 		EXPECT_EQ(std::make_tuple(true, true, true), std::make_tuple(Shows(row.nRow, 0, crAddress, row.pszAddress),
 			Shows(row.nRow, m_control.m_nHexLeft, crHex, row.pszHex), Shows(row.nRow, m_control.m_nAsciiLeft, crAscii, row.pszAscii))) << row.pszHex;
 	}
-	// Scrolled sideways, everything moves left; more address digits show with leading zeros.
+	// Scrolled sideways, everything moves left; more address digits show with leading zeros, eight
+	// unless told otherwise.
 	m_control.MoveWindow(0, 0, 300, 14 * m_cell.cy + 10);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
@@ -124,6 +126,11 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 	m_control.SetAddressSize(6, TRUE);
 	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0));
 	EXPECT_TRUE(Shows(10, 0, crAddress, "0000A0"));
+	CHexEditProbe fresh;  // made without an address size
+	ASSERT_TRUE(fresh.Create(NULL, WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 400, 100), &m_parent, 1));
+	fresh.SetData(m_data.data(), 32, FALSE);
+	fresh.SetShowAddress(TRUE, FALSE);
+	EXPECT_TRUE(ShowsText(fresh.m_hWnd, CRect(5, 5 + m_cell.cy, 5 + 8 * m_cell.cx, 5 + 2 * m_cell.cy), crAddress, "00000010"));
 }
 
 // The selection shows in the highlight colour with the focus and in the face colour without it,

@@ -56,11 +56,10 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	host.AddPlugin(&plugin);
 	CCartridgePage cartridgePage(host);
 	CPropertyPage* pPluginPage = plugin.GetPropertyPage(&host);
-	CPropertySheet sheet(_T("Corvel host"));
+	CPropertySheet sheet(_T("Corvel host"), NULL, 1);  // the plug-in's page is made first
 	sheet.AddPage(&cartridgePage);
 	sheet.AddPage(pPluginPage);
 	ASSERT_TRUE(sheet.Create(&host));
-	sheet.SetActivePage(1);
 	sheet.SetActivePage(0);
 	struct Step { int nSwitch; bool bReadEnabled; } steps[] = {
 		{ IDC_CART_PRESENT, false }, { IDC_CART_PRESENT, true }, { IDC_BLOCKED, false }, { IDC_BLOCKED, true },

@@ -48,6 +48,7 @@ protected:
 			m_modals.AnswerMessageBox(nAnswer);
 		m_page.Click(nID);
 		EXPECT_EQ(0u, m_modals.UnusedAnswers());
+		EXPECT_TRUE(m_page.m_host.IsWindowEnabled() && m_page.m_sheet.IsWindowEnabled());  // after the boxes that disabled them
 	}
 
 	// The host messages that follow those given for the transfers given (a message and its
