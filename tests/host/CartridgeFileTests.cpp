@@ -146,18 +146,21 @@ TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 	EXPECT_EQ((size_t)CCartridgeFile::FILE_SIZE, ReadBytes(m_strCart).size());
 	EXPECT_EQ(std::vector<DWORD>({ FALSE, TRUE, 4242 }),
 		std::vector<DWORD>({ (DWORD)loaded.m_bMultiPosition, (DWORD)loaded.m_bTrovesave, loaded.m_dwCartId }));
+	CFile reader(m_strCart.c_str(), CFile::modeRead | CFile::shareDenyWrite);  // another program reads it too
+	EXPECT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError)) << (LPCTSTR)m_strError;
 }
 
+// Short, long, foreign, altered and newer files are refused by name and reason, and left as they are.
 TEST_F(CartridgeFileTest, DamagedOrForeignFilesAreRefusedAndLeftAlone)
 {
 	ASSERT_TRUE(CCartridgeFile::Save(m_strCart.c_str(), CCartridge(), m_strError));
 	const CBytes good = ReadBytes(m_strCart);
 	struct Case { CBytes bytes; const char* pszReason; } cases[] = {
-		{ good.substr(0, good.size() - 1000), "damaged" }, { CBytes(1000, 'x'), "not a cartridge" },
+		{ good.substr(0, good.size() - 1000), "damaged" }, { good + "x", "instead of" }, { CBytes(1000, 'x'), "not a cartridge" },
 		{ good, "checksum" }, { good, "version 2" },
 	};
-	cases[2].bytes[5000] ^= 1;
-	cases[3].bytes[8] = 2;
+	cases[3].bytes[5000] ^= 1;
+	cases[4].bytes[8] = 2;
 	for (const Case& c : cases)
 	{
 		WriteBytes(m_strCart, c.bytes);
@@ -167,6 +170,16 @@ TEST_F(CartridgeFileTest, DamagedOrForeignFilesAreRefusedAndLeftAlone)
 		EXPECT_NE(nullptr, std::strstr(m_strError, m_strCart.c_str()));
 		EXPECT_EQ(c.bytes, ReadBytes(m_strCart)) << c.pszReason;
 	}
+	// A session whose file went bad has no cartridge, until it opens another.
+	CCartridgeSession session;
+	CARTSTATUS status[2];
+	ASSERT_TRUE(session.Open((m_folder / "lost.cart").c_str(), TRUE, m_strError));
+	WriteBytes(m_folder / "lost.cart", "x");
+	EXPECT_FALSE(session.Refresh(m_strError));
+	session.FillStatus(status[0]);
+	ASSERT_TRUE(session.Open((m_folder / "new.cart").c_str(), TRUE, m_strError));
+	session.FillStatus(status[1]);
+	EXPECT_EQ(std::make_pair(0, 1), std::make_pair((int)status[0].bCartPresent, (int)status[1].bCartPresent));
 }
 
 // Each write keeps a backup of what it replaced, the newest 16 of each position, listed oldest
@@ -200,6 +213,11 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 	CCartridgeSession reopened;
 	ASSERT_TRUE(reopened.Open(m_strCart.c_str(), FALSE, m_strError));
 	EXPECT_EQ(Payload(2, 19), Positions(reopened.GetCartridge(), 1, 1));
+	for (int nRound = 1; nRound <= 16; ++nRound)  // faster than the clock: some share a millisecond
+		expected.push_back(Payload(1, nRound));
+	for (auto it = expected.end() - 16; it != expected.end(); ++it)
+		ASSERT_TRUE(session.GetBackups()->Keep(0, (const BYTE*)it->data(), m_strError));
+	EXPECT_EQ(expected, Kept());
 
 	session.m_faults.bFlipBitNextWrite = TRUE;
 	EXPECT_FALSE(session.WritePosition(2, std::vector<BYTE>(SAVE_POSITION_SIZE, 1).data(), m_strError));
@@ -241,7 +259,8 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--import 1 \"" + strShort + "\"", 1, "", "a save file holds exactly 65536" },
 		{ "--import 2 \"" + strFolder + "\"", 1, "", "cannot be opened" },
 		{ "--export 1 \"" + m_folder / "none\\x.sav" + "\"", 1, "", "cannot be created" },
-		{ "--fault nocart --export 1 x.sav", 1, "", "no cartridge detected" },
+		{ "--fault nocart --export 1 x.sav", 1, "", "no cartridge detected" }, { "--fault blocked --format 1", 1, "", "is blocked" },
+		{ "--fault linkdrop --format 1", 1, "", "not ready" },
 		{ "--fault sunspots --status", 1, "", "unknown fault switch" },
 	};
 	for (const Case& c : cases)

@@ -7,7 +7,7 @@
 #include "host/resource.h"
 #include "res/resource.h"
 
-// A module that is no plug-in, is missing or was built for another host is refused by name;
+// A module that is no plug-in, is missing or was built for another host is refused by name and unloaded;
 // two good modules each hand out their own page, made from their own resources.
 TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 {
@@ -23,6 +23,7 @@ TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 		EXPECT_FALSE(first.Load((strFolder + c.strName).c_str(), strError));
 		EXPECT_TRUE(std::strstr(strError, c.strName.c_str()) && std::strstr(strError, c.pszReason)) << (LPCTSTR)strError;
 	}
+	EXPECT_EQ(NULL, ::GetModuleHandleA("badversion.cvl"));  // a refused module is unloaded
 	ASSERT_TRUE(::CopyFileA(ModulePath().c_str(), (folder / "Second.cvl").c_str(), FALSE));
 	ASSERT_TRUE(first.Load(ModulePath().c_str(), strError) && second.Load((folder / "Second.cvl").c_str(), strError)) << (LPCTSTR)strError;
 	EXPECT_EQ(261u, first.GetCompileVersion());
@@ -40,7 +41,8 @@ TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 // The window works on the cartridge as its file holds it now. Every switch of its own page is
 // stored and reaches the plug-in's page at once. What another program writes shows on the host's
 // page when it comes up and reaches the window's next transfer, and the window's own write keeps
-// it; a damaged file is refused, said so, and there is no cartridge.
+// it; the page restores the backup chosen. A write that does not verify, or a damaged file met in
+// a transfer, is said in a warning box; with a damaged file there is no cartridge.
 TEST(HostPages, TheWindowFollowsTheFile)
 {
 	CModalDriver modals;
@@ -97,16 +99,31 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	ASSERT_TRUE(other.Refresh(strError));
 	EXPECT_TRUE(std::equal(ours.begin(), ours.end(), other.GetCartridge().GetPosition(0)));
 	EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), other.GetCartridge().GetPosition(1)));
+	// Its page lists the backups newest first and restores the one chosen, after asking.
+	::ShowWindow(cartridgePage.m_hWnd, SW_HIDE);
+	::ShowWindow(cartridgePage.m_hWnd, SW_SHOW);
+	::SendDlgItemMessage(cartridgePage.m_hWnd, IDC_BACKUPS, LB_SETCURSEL, 1, 0);
+	modals.AnswerMessageBox(IDYES);
+	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_RESTORE), BM_CLICK, 0, 0);
+	EXPECT_EQ(0u, modals.MessageTexts().back().find("Restore position 2 to its backup of "));
+	const CCartridge demo;
+	EXPECT_TRUE(std::equal(demo.GetPosition(1), demo.GetPosition(1) + SAVE_POSITION_SIZE, session.GetCartridge().GetPosition(1)));
 
+	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_FLIPBIT), BM_CLICK, 0, 0);  // a write that does not verify
+	Transfer(HM_WRITESAVE, 0);
+	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 1 did not verify"),
+		modals.m_records.back().nStyle));
 	CBytes damaged = ReadBytes(strCart);
 	damaged[100] ^= 1;
 	WriteBytes(strCart, damaged);
 	modals.m_records.clear();
 	modals.AnswerMessageBox(IDOK);
+	::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);  // outside a transfer: no box
 	Transfer(HM_WRITESAVE, 0);
 	EXPECT_EQ(std::make_pair(0, damaged), std::make_pair((int)status.bCartPresent, ReadBytes(strCart)));
 	EXPECT_EQ(std::vector<std::string>({ strCart + ": the cartridge file's checksum does not match: it is damaged." }),
 		modals.MessageTexts());
+	EXPECT_EQ((UINT)MB_ICONEXCLAMATION, modals.m_records[0].nStyle);
 	sheet.DestroyWindow();
 	delete pPluginPage;
 	host.DestroyWindow();
@@ -153,6 +170,7 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 	}
 	CClientDC dc(pView);
 	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC));
+	EXPECT_EQ(1, pView->m_wndHexEdit.SendMessage(WM_CHAR, '7'));  // refused
 	pFrame->DestroyWindow();
 
 	HHOOK hHook = ::SetWindowsHookEx(WH_CBT, RefuseHexControls, NULL, ::GetCurrentThreadId());
