@@ -116,16 +116,6 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	control.SetFocus();
 	control.SetSelection(20, 70, FALSE, TRUE);
 	PumpMessages();
-	auto Snapshot = [&control]() {
-		control.UpdateWindow();
-		CClientDC dc(&control);
-		CRect rc;
-		control.GetClientRect(&rc);
-		std::vector<COLORREF> pixels;
-		for (int i = 0; i < rc.right * rc.bottom; i += 3)
-			pixels.push_back(::GetPixel(dc.m_hDC, i % rc.right, i / rc.right));
-		return pixels;
-	};
 	// The check follows each failure, and the success at the end where it holds there too.
 	auto FailEach = [&modals](const std::function<void()>& action, const std::function<void()>& check, bool bAfterSuccess = false) {
 		long n = 1;
@@ -143,7 +133,7 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 		EXPECT_GE(n, 3);
 	};
 	CImportPatch getDC("afx.dll", "user32.dll", "GetDC", (FARPROC)GetDCCounted), releaseDC("afx.dll", "user32.dll", "ReleaseDC", (FARPROC)ReleaseDCCounted);
-	const std::vector<COLORREF> painted = Snapshot();
+	const std::vector<DWORD> painted = Screen(control);
 	EXPECT_EQ(0, s_nHeldDCs);
 	{
 		CImportPatch deletions("afx.dll", "gdi32.dll", "DeleteObject", (FARPROC)DeleteObjectAsWindows);
@@ -152,7 +142,7 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 		});
 	}
 	control.InvalidateRect(NULL, FALSE);
-	EXPECT_TRUE(painted == Snapshot());
+	EXPECT_TRUE(painted == Screen(control));
 
 	PutBlock(CF_TEXT, "-");
 	LRESULT lResult = 0;
@@ -172,9 +162,9 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	s_bTracking = false;
 	EXPECT_TRUE(IsInvalid(control.m_hWnd));
 	EXPECT_EQ(std::make_pair(0L, 0u), std::make_pair(s_nLive, control.m_nLength));
-	control.HideCaret();
-	const std::vector<COLORREF> empty = Snapshot();
-	EXPECT_TRUE(empty == std::vector<COLORREF>(empty.size(), control.m_crBackground));
+	const std::vector<DWORD> empty = Screen(control);
+	const COLORREF cr = control.m_crBackground;
+	EXPECT_TRUE(empty == std::vector<DWORD>(empty.size(), RGB(GetBValue(cr), GetGValue(cr), GetRValue(cr))));
 
 	// A self-creating control's object goes with its window, and with a subclassing that fails; so
 	// does a temporary object that its handle map has no room for. The runtime allocates here too.

@@ -9,6 +9,28 @@
 inline const UINT NONE = 0xFFFFFFFF;
 using State = std::vector<UINT>;
 
+// The client area as the screen shows it, the caret left out: a pixel 0xRRGGBB.
+inline std::vector<DWORD> Screen(CWnd& wnd)
+{
+	wnd.UpdateWindow();
+	CRect rc;
+	wnd.GetClientRect(&rc);
+	CClientDC dc(&wnd);
+	HDC hMemDC = ::CreateCompatibleDC(dc.m_hDC);
+	HBITMAP hBitmap = ::CreateCompatibleBitmap(dc.m_hDC, rc.Width(), rc.Height());
+	HGDIOBJ hOld = ::SelectObject(hMemDC, hBitmap);
+	wnd.HideCaret();
+	::BitBlt(hMemDC, 0, 0, rc.Width(), rc.Height(), dc.m_hDC, 0, 0, SRCCOPY);
+	wnd.ShowCaret();
+	::SelectObject(hMemDC, hOld);
+	BITMAPINFO bi = { { sizeof(BITMAPINFOHEADER), rc.Width(), -rc.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0 }, {} };
+	std::vector<DWORD> pixels((size_t)rc.Width() * rc.Height());
+	::GetDIBits(hMemDC, hBitmap, 0, rc.Height(), pixels.data(), &bi, DIB_RGB_COLORS);
+	::DeleteObject(hBitmap);
+	::DeleteDC(hMemDC);
+	return pixels;
+}
+
 class CHexEditProbe : public CHexEditBase
 {
 public:

@@ -1,5 +1,6 @@
 // The hex control's model, windows, layout, scroll bars and painting.
 #include "HexEditTest.h"
+#include <afxres.h>
 
 // Fonts must be fixed-pitch and are copied. The data is copied anew by each call.
 TEST_F(HexEditTest, FontsAndData)
@@ -156,4 +157,41 @@ TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 	EXPECT_EQ(crHexBk, Pixel(x, m_cell.cy / 2));
 	m_control.SetFocus();
 	EXPECT_EQ(crFocus, Pixel(x, m_cell.cy / 2));
+}
+
+// Whatever an action changes, it repaints: the screen then shows what a full repaint shows, in
+// both modes, with the focus and without it.
+TEST_F(HexEditTest, EveryActionRepaintsWhatItChanges)
+{
+	for (DWORD dwStyle : { WS_CHILD | WS_VISIBLE | ES_MULTILINE, WS_CHILD | WS_VISIBLE })
+	{
+		CHexEditProbe control;
+		Create(control, 300, 8 * m_cell.cy, 0x300, dwStyle);
+		auto Key = [&control](UINT nKey) { control.SendMessage(WM_KEYDOWN, nKey, 1); };
+		auto Mouse = [&control](UINT nMsg, int x, int y) { control.SendMessage(nMsg, MK_LBUTTON, MAKELPARAM(x, y)); };
+		const std::pair<const char*, std::function<void()>> actions[] = {
+			{ "focus", [&] { control.SetFocus(); } }, { "right", [&] { Key(VK_RIGHT); } }, { "down", [&] { Key(VK_DOWN); } },
+			{ "shift+right", [&] { SetKeyDown(VK_SHIFT, true), Key(VK_RIGHT), Key(VK_NEXT), SetKeyDown(VK_SHIFT, false); } },
+			{ "end", [&] { Key(VK_END); } }, { "home", [&] { Key(VK_HOME); } }, { "digit", [&] { control.SendMessage(WM_CHAR, '5'); } },
+			{ "click", [&] { Mouse(WM_LBUTTONDOWN, 90, 30); } }, { "drag", [&] { Mouse(WM_MOUSEMOVE, 150, 60); } },
+			{ "release", [&] { Mouse(WM_LBUTTONUP, 150, 60); } }, { "double click", [&] { Mouse(WM_LBUTTONDBLCLK, 60, 20); } },
+			{ "wheel", [&] { control.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA)); } },
+			{ "line down", [&] { control.SendMessage(WM_VSCROLL, SB_LINEDOWN); } },
+			{ "line right", [&] { control.SendMessage(WM_HSCROLL, SB_LINERIGHT); } },
+			{ "select all", [&] { control.SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL); } },
+			{ "paste", [&] { PutBlock(kBinaryData, std::string("\2\0\0\0\xAA\xBB", 6)), control.SetSelection(40, 40, FALSE, FALSE);
+				control.SendMessage(WM_COMMAND, ID_EDIT_PASTE); } },
+			{ "selection", [&] { control.SetSelection(3, 9, TRUE, TRUE); } },
+			{ "bytes a row", [&] { control.SetBytesPerRow(8, FALSE, TRUE); } }, { "address", [&] { control.SetAddressSize(6, TRUE); } },
+			{ "ascii", [&] { control.SetShowAscii(FALSE, TRUE); } }, { "data", [&] { control.SetData(m_data.data() + 1, 0x200, TRUE); } },
+			{ "size", [&] { control.MoveWindow(0, 0, 250, 6 * m_cell.cy); } }, { "unfocus", [&] { m_parent.SetFocus(); } },
+		};
+		for (const auto& action : actions)
+		{
+			action.second();
+			const std::vector<DWORD> shown = Screen(control);
+			control.InvalidateRect(NULL, FALSE);
+			EXPECT_TRUE(shown == Screen(control)) << action.first << ", style " << dwStyle;
+		}
+	}
 }
