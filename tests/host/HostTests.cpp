@@ -1,6 +1,8 @@
 // The stand-in host: plug-in loading and its own page.
 #include "PageHarness.h"
 #include "ModalDriver.h"
+#include "RunProgram.h"
+#include "host/CartridgeFile.h"
 #include "host/CartridgePage.h"
 #include "host/SaveViewerFrame.h"
 #include "hexedit/HexEditBaseView.h"
@@ -124,6 +126,17 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	EXPECT_EQ(std::vector<std::string>({ strCart + ": the cartridge file's checksum does not match: it is damaged." }),
 		modals.MessageTexts());
 	EXPECT_EQ((UINT)MB_ICONEXCLAMATION, modals.m_records[0].nStyle);
+	// From its page another cartridge opens and takes a new identity, and a save file shows in the viewer.
+	auto Click = [&](int nID, const std::string& strPath) {
+		modals.AnswerFileDialog(strPath), ::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, nID), BM_CLICK, 0, 0); };
+	Click(IDC_OPEN_CART, folder / "other.cart");
+	::SetDlgItemInt(cartridgePage.m_hWnd, IDC_CART_ID, 77, FALSE);
+	CCartridge other77;
+	EXPECT_TRUE(CCartridgeFile::Load((folder / "other.cart").c_str(), other77, strError) && other77.m_dwCartId == 77) << (LPCTSTR)strError;
+	WriteBytes(folder / "x.sav", "0123");
+	Click(IDC_VIEW_SAVE, folder / "x.sav");
+	HWND hViewer = ::FindWindowA(NULL, (folder / "x.sav - save file viewer").c_str());
+	EXPECT_TRUE(hViewer != NULL && ::DestroyWindow(hViewer));
 	sheet.DestroyWindow();
 	delete pPluginPage;
 	host.DestroyWindow();
@@ -181,4 +194,20 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 	EXPECT_EQ("The viewer for " + folder / "x.sav" + " cannot be opened.|" + folder / "none.sav" + " cannot be opened (error 2).",
 		strRefused + "|" + (LPCTSTR)strError);
 	EXPECT_EQ(NULL, ::FindWindowA(NULL, (folder / "x.sav - save file viewer").c_str()));
+}
+
+// Without a verb the program opens its sheet on the page asked for, the plug-in's among its pages,
+// and the demonstration shows the snapshot; closing the sheet ends the program with status 0.
+TEST(HostWindow, WithoutAVerbTheSheetOpens)
+{
+	CTempFolder folder;
+	CString strError;
+	ASSERT_TRUE(CCartridgeFile::Save((folder / "test.cart").c_str(), CCartridge(), strError));
+	CChildProgram corvel("\"" + BesideThisProgram("corvel.exe") + "\" --cart \"" + folder / "test.cart" + "\" --page 1 --demo");
+	HWND hSheet = NULL, hPage = NULL;
+	for (int nTry = 0; nTry < 1000 && ::IsDlgButtonChecked(hPage, IDC_SHOW_SNAPSHOT) != BST_CHECKED; ++nTry, ::Sleep(10))
+		hPage = (HWND)::SendMessage(hSheet = ::FindWindowA("#32770", "Corvel host"), PSM_GETCURRENTPAGEHWND, 0, 0);
+	EXPECT_EQ((UINT)BST_CHECKED, ::IsDlgButtonChecked(hPage, IDC_SHOW_SNAPSHOT));
+	::PostMessage(hSheet, WM_CLOSE, 0, 0);
+	EXPECT_EQ(0, corvel.Wait());
 }
