@@ -1,6 +1,7 @@
 // The hex control's model, windows, layout, scroll bars and painting.
 #include "HexEditTest.h"
 #include <afxres.h>
+#include <memory>
 
 // Fonts must be fixed-pitch and are copied. The data is copied anew by each call.
 TEST_F(HexEditTest, FontsAndData)
@@ -27,6 +28,13 @@ TEST_F(HexEditTest, FontsAndData)
 	control.SetData(source.data(), 5, FALSE);
 	source[0] = 99;
 	EXPECT_EQ(std::vector<BYTE>({ 1, 2, 3, 4, 5 }), control.Bytes());
+
+	// A control made from its runtime class is created under the class named.
+	std::unique_ptr<CObject> pMade(RUNTIME_CLASS(CHexEditBase)->CreateObject());
+	CHexEditBase* pNamed = DYNAMIC_DOWNCAST(CHexEditBase, pMade.get());
+	ASSERT_TRUE(pNamed != NULL && pNamed->Create(_T("CHexEditBase"), NULL, WS_CHILD, CRect(0, 0, 9, 9), &m_parent, 5));
+	EXPECT_EQ(pNamed, CWnd::FromHandlePermanent(::GetDlgItem(m_parent.m_hWnd, 5)));
+	pNamed->DestroyWindow();
 }
 
 // The widest row whose text fits: four cells a byte with the ASCII column, three without, less
