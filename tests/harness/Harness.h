@@ -127,3 +127,23 @@ inline CSize StockFontCell()
 // Whether the strip (client coordinates) shows exactly the text, in the colour given, in the
 // stock fixed font: its ink is compared pixel by pixel with the text drawn anew.
 bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText);
+
+// Points a module's import at another function while it lives: a test fails or watches what a DLL
+// calls. The import address table holds what the loader resolved, in a writable section.
+struct CImportPatch
+{
+	CImportPatch(const char* pszModule, const char* pszExporter, const char* pszFunction, FARPROC pfnReplacement)
+		: m_pfnOriginal(::GetProcAddress(::GetModuleHandleA(pszExporter), pszFunction)), m_ppfnSlot(&m_pfnOriginal)
+	{
+		BYTE* pBase = (BYTE*)::GetModuleHandleA(pszModule);  // NULL: this program
+		const IMAGE_NT_HEADERS* pNt = (const IMAGE_NT_HEADERS*)(pBase + ((const IMAGE_DOS_HEADER*)pBase)->e_lfanew);
+		auto* pImport = (const IMAGE_IMPORT_DESCRIPTOR*)(pBase + pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+		for (; pImport->Name != 0; ++pImport)
+			for (auto* ppfn = (FARPROC*)(pBase + pImport->FirstThunk); *ppfn != NULL; ++ppfn)
+				m_ppfnSlot = *ppfn == m_pfnOriginal ? ppfn : m_ppfnSlot;
+		EXPECT_NE(&m_pfnOriginal, m_ppfnSlot) << (pszModule ? pszModule : "this program") << " does not import " << pszFunction;
+		*m_ppfnSlot = pfnReplacement;
+	}
+	~CImportPatch() { *m_ppfnSlot = m_pfnOriginal; }
+	FARPROC m_pfnOriginal, *m_ppfnSlot;
+};

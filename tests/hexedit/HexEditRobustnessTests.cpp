@@ -67,26 +67,6 @@ void operator delete(void* p, size_t) noexcept { operator delete(p); }
 void operator delete[](void* p, size_t) noexcept { operator delete(p); }
 #pragma GCC diagnostic pop
 
-// Points a module's import at another function while it lives: a test fails or watches what a DLL
-// calls. The import address table holds what the loader resolved, in a writable section.
-struct CImportPatch
-{
-	CImportPatch(const char* pszModule, const char* pszExporter, const char* pszFunction, FARPROC pfnReplacement)
-		: m_pfnOriginal(::GetProcAddress(::GetModuleHandleA(pszExporter), pszFunction)), m_ppfnSlot(&m_pfnOriginal)
-	{
-		BYTE* pBase = (BYTE*)::GetModuleHandleA(pszModule);
-		const IMAGE_NT_HEADERS* pNt = (const IMAGE_NT_HEADERS*)(pBase + ((const IMAGE_DOS_HEADER*)pBase)->e_lfanew);
-		auto* pImport = (const IMAGE_IMPORT_DESCRIPTOR*)(pBase + pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-		for (; pImport->Name != 0; ++pImport)
-			for (auto* ppfn = (FARPROC*)(pBase + pImport->FirstThunk); *ppfn != NULL; ++ppfn)
-				m_ppfnSlot = *ppfn == m_pfnOriginal ? ppfn : m_ppfnSlot;
-		EXPECT_NE(&m_pfnOriginal, m_ppfnSlot) << pszModule << " does not import " << pszFunction;
-		*m_ppfnSlot = pfnReplacement;
-	}
-	~CImportPatch() { *m_ppfnSlot = m_pfnOriginal; }
-	FARPROC m_pfnOriginal, *m_ppfnSlot;
-};
-
 // Windows keeps a bitmap deleted while selected into a device context: it leaks. Wine deletes it
 // later, so deletions are counted the Windows way (a bitmap one context holds, another cannot).
 static int s_nLeakedBitmaps;
@@ -103,6 +83,14 @@ static BOOL WINAPI DeleteObjectAsWindows(HGDIOBJ hObject)
 static int s_nHeldDCs;
 static HDC WINAPI GetDCCounted(HWND hWnd) { return ++s_nHeldDCs, ::GetDC(hWnd); }
 static int WINAPI ReleaseDCCounted(HWND hWnd, HDC hDC) { return --s_nHeldDCs, ::ReleaseDC(hWnd, hDC); }
+
+// Without its font a control cannot be made, and says so as the runtime does.
+static HGDIOBJ WINAPI NoStockObject(int) { return NULL; }
+TEST_F(HexEditTest, AControlWithoutItsFontIsNotMade)
+{
+	CImportPatch noFont("afx.dll", "gdi32.dll", "GetStockObject", (FARPROC)NoStockObject);
+	try { CHexEditProbe control; ADD_FAILURE() << "made without a font"; } catch (CResourceException* e) { e->Delete(); }
+}
 
 // Each allocation of a paint, a copy and SetData fails in turn. A failed paint is validated
 // instead of failing again at once, without a word, and leaves nothing behind; a failed copy says

@@ -115,6 +115,11 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	Transfer(HM_WRITESAVE, 0);
 	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 1 did not verify"),
 		modals.m_records.back().nStyle));
+	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_NOCART), BM_CLICK, 0, 0);  // for the next transfer only
+	Transfer(HM_READSAVE, 1);
+	const int nFirstPresent = status.bCartPresent;
+	Transfer(HM_READSAVE, 1);
+	EXPECT_EQ(std::make_pair(0, 1), std::make_pair(nFirstPresent, (int)status.bCartPresent));
 	CBytes damaged = ReadBytes(strCart);
 	damaged[100] ^= 1;
 	WriteBytes(strCart, damaged);
