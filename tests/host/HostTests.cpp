@@ -125,7 +125,8 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	WriteBytes(strCart, damaged);
 	modals.m_records.clear();
 	modals.AnswerMessageBox(IDOK);
-	::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);  // outside a transfer: no box
+	::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);
+	EXPECT_TRUE(modals.m_records.empty());  // outside a transfer
 	Transfer(HM_WRITESAVE, 0);
 	EXPECT_EQ(std::make_pair(0, damaged), std::make_pair((int)status.bCartPresent, ReadBytes(strCart)));
 	EXPECT_EQ(std::vector<std::string>({ strCart + ": the cartridge file's checksum does not match: it is damaged." }),
