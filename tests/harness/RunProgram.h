@@ -17,7 +17,7 @@ public:
 		si.hStdOutput = ::CreateFileA((m_folder / "out").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
 		si.hStdError = ::CreateFileA((m_folder / "err").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, NULL);
 		std::string strLine = strCommand;
-		::CreateProcessA(NULL, &strLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &m_pi);
+		EXPECT_TRUE(::CreateProcessA(NULL, &strLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &si, &m_pi)) << strCommand << ": error " << ::GetLastError();
 		::CloseHandle(si.hStdOutput);
 		::CloseHandle(si.hStdError);
 	}

@@ -51,10 +51,11 @@ TEST_F(HexEditClipboardTest, CopiesReachOtherPrograms)
 		return;
 	}
 	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", "1");
-	const int nExit = RunProgram("\"" + BesideThisProgram("hexedit_tests.exe") + "\" --gtest_filter=*CopiesReach*");
+	std::string strOut;
+	const int nExit = RunProgram("\"" + BesideThisProgram("hexedit_tests.exe") + "\" --gtest_filter=*CopiesReach*", &strOut);
 	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL);
 	EXPECT_EQ(std::make_tuple(0, Counted(4, std::string("\0\x41\xFF\0", 4)), std::string("00 41 FF 00\n", 13)),
-		std::make_tuple(nExit, ClipboardBlock(kBinaryData), ClipboardBlock(CF_TEXT)));
+		std::make_tuple(nExit, ClipboardBlock(kBinaryData), ClipboardBlock(CF_TEXT))) << strOut;
 }
 
 // Pasting overwrites from the selection's start or the edit position, never past either end;
