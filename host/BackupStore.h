@@ -1,16 +1,15 @@
-// Time-stamped copies of save positions, kept beside the cartridge before every write.
+// Numbered copies of save positions, kept beside the cartridge before every write.
 #pragma once
 
 #include <afxwin.h>
-#include <string>
 #include <vector>
 
 struct CBackup
 {
 	CString strPath;
 	int nPosition;       // 0 to 3
-	CString strTime;     // as the file name has it: YYYY-MM-DD HH:MM:SS.mmm
-	int nSequence;       // orders backups kept within one millisecond
+	UINT nNumber;        // orders the backups of one cartridge: a later backup has a higher number
+	CString strTime;     // when it was written, local time: YYYY-MM-DD HH:MM:SS
 };
 
 class CBackupStore
@@ -21,13 +20,12 @@ public:
 
 	explicit CBackupStore(LPCTSTR lpszCartridgePath);
 
-	BOOL Keep(int nPosition, const BYTE* pBytes, CString& strError);
+	BOOL Keep(int nPosition, const BYTE* pBytes, CString& strNewPath, CString& strError);
+	void Prune(int nPosition, const CString& strNewest) const;
 	std::vector<CBackup> List() const;  // oldest first
 	static BOOL Read(const CBackup& backup, BYTE* pBuffer, CString& strError);
 	const CString& GetFolder() const { return m_strFolder; }
 
 private:
-	void Prune(int nPosition) const;
-
 	CString m_strFolder;
 };

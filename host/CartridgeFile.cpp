@@ -33,8 +33,10 @@ DWORD CCartridgeFile::Crc32(const BYTE* pData, size_t nLength)
 }
 
 // A file that is not a whole, intact cartridge of our version is refused and left as it is.
-BOOL CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strError)
+BOOL CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strError, BOOL* pbDamaged)
 {
+	if (pbDamaged != NULL)
+		*pbDamaged = FALSE;
 	CFile file;
 	CFileException error;
 	if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite, &error))
@@ -78,28 +80,80 @@ BOOL CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strE
 		cartridge.SetSaveRam(&image[24]);
 		return TRUE;
 	}
+	if (pbDamaged != NULL)
+		*pbDamaged = TRUE;
 	return FALSE;
 }
 
-// Temporary files that writers which died left beside the cartridge. Only the lock's holder
-// writes, so any that exist now are leftovers.
+// Temporary files that writers which died left beside a file: "<file>.~<number>.new", in the
+// file's own folder, whatever separator its path uses, and no other file's.
 static void RemoveLeftovers(LPCTSTR lpszPath)
 {
-	LPCTSTR lpszName = _tcsrchr(lpszPath, '\\');
-	const CString strFolder(lpszPath, lpszName != NULL ? (int)(lpszName - lpszPath) + 1 : 0);
+	LPCTSTR lpszName = lpszPath;
+	for (LPCTSTR p = lpszPath; *p != '\0'; ++p)
+		if (*p == '\\' || *p == '/')
+			lpszName = p + 1;
+	const CString strFolder(lpszPath, (int)(lpszName - lpszPath));
+	const size_t nName = std::strlen(lpszName);
 	WIN32_FIND_DATA fd;
-	HANDLE hFind = ::FindFirstFile(CString(lpszPath) + _T(".*.new"), &fd);
+	HANDLE hFind = ::FindFirstFile(CString(lpszPath) + _T(".~*.new"), &fd);
 	if (hFind == INVALID_HANDLE_VALUE)
 		return;
 	do
-		::DeleteFile(strFolder + fd.cFileName);
-	while (::FindNextFile(hFind, &fd));
+	{
+		const size_t nLength = std::strlen(fd.cFileName);
+		if (nLength > nName + 6 && _strnicmp(fd.cFileName, lpszName, nName) == 0 &&
+			std::strncmp(fd.cFileName + nName, ".~", 2) == 0 && _stricmp(fd.cFileName + nLength - 4, ".new") == 0 &&
+			std::strspn(fd.cFileName + nName + 2, "0123456789") == nLength - nName - 6)
+			::DeleteFile(strFolder + fd.cFileName);
+	} while (::FindNextFile(hFind, &fd));
 	::FindClose(hFind);
 }
 
-// Written beside the cartridge under a name of this process's own, flushed, then renamed over it:
-// a crash at any moment leaves the old cartridge or the new one, never a mixture. The caller holds
-// the cartridge's lock.
+// The first free "<file>.~<number>.new", taken by creating it: no other writer can have it.
+static HANDLE CreateTemporary(LPCTSTR lpszPath, CString& strTemp)
+{
+	for (int nNumber = 1; nNumber <= 100; ++nNumber)
+	{
+		strTemp.Format(_T("%s.~%d.new"), lpszPath, nNumber);
+		HANDLE hFile = ::CreateFile(strTemp, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+		if (hFile != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS)
+			return hFile;
+	}
+	return INVALID_HANDLE_VALUE;
+}
+
+// Written beside the file under a name of its own, flushed, then renamed over it: a crash at any
+// moment leaves the old file or the new one, never a mixture. A cartridge's caller holds its lock.
+BOOL CCartridgeFile::Replace(LPCTSTR lpszPath, const BYTE* pData, DWORD nLength, CString& strError, SaveStep nLastStep)
+{
+	RemoveLeftovers(lpszPath);
+	CString strTemp;
+	HANDLE hFile = CreateTemporary(lpszPath, strTemp);
+	if (hFile == INVALID_HANDLE_VALUE)
+	{
+		strError.Format(_T("%s: cannot be saved (the file beside it cannot be created, error %lu)."), lpszPath,
+			::GetLastError());
+		return FALSE;
+	}
+	DWORD nWritten = 0;
+	BOOL bWritten = ::WriteFile(hFile, pData, nLength, &nWritten, NULL) && nWritten == nLength;
+	DWORD dwError = bWritten ? ERROR_SUCCESS : ::GetLastError();
+	if (bWritten && nLastStep >= stepTempFlushed && !::FlushFileBuffers(hFile))
+		dwError = ::GetLastError(), bWritten = FALSE;
+	::CloseHandle(hFile);
+	if (bWritten && nLastStep < stepComplete)
+		return TRUE;
+	if (bWritten && ::MoveFileEx(strTemp, lpszPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+		return TRUE;
+	if (bWritten)
+		dwError = ::GetLastError();
+	::DeleteFile(strTemp);
+	strError.Format(bWritten ? _T("%s: cannot be saved (error %lu while replacing it).")
+		: _T("%s: cannot be saved (error %lu while writing it: disk full or not writable?)."), lpszPath, dwError);
+	return FALSE;
+}
+
 BOOL CCartridgeFile::Save(LPCTSTR lpszPath, const CCartridge& cartridge, CString& strError, SaveStep nLastStep)
 {
 	std::vector<BYTE> image(FILE_SIZE, 0);
@@ -113,39 +167,5 @@ BOOL CCartridgeFile::Save(LPCTSTR lpszPath, const CCartridge& cartridge, CString
 	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
 		std::memcpy(&image[24 + nPosition * SAVE_POSITION_SIZE], cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE);
 	WriteDword(&image[FILE_SIZE - 4], Crc32(image.data(), FILE_SIZE - 4));
-
-	RemoveLeftovers(lpszPath);
-	CString strTemp;
-	strTemp.Format(_T("%s.%lu.new"), lpszPath, ::GetCurrentProcessId());
-	CFile file;
-	if (!file.Open(strTemp, CFile::modeCreate | CFile::modeWrite))
-	{
-		strError.Format(_T("%s: the cartridge cannot be saved (the file beside it cannot be created)."), lpszPath);
-		return FALSE;
-	}
-	try
-	{
-		file.Write(image.data(), (UINT)image.size());
-		if (nLastStep >= stepTempFlushed)
-			::FlushFileBuffers(file.m_hFile);
-		file.Close();
-	}
-	catch (CFileException* e)
-	{
-		e->Delete();
-		file.Abort();
-		::DeleteFile(strTemp);
-		strError.Format(_T("%s: the cartridge cannot be saved (disk full or not writable)."), lpszPath);
-		return FALSE;
-	}
-	if (nLastStep < stepComplete)
-		return TRUE;
-	if (!::MoveFileEx(strTemp, lpszPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-	{
-		::DeleteFile(strTemp);
-		strError.Format(_T("%s: the cartridge cannot be saved (error %lu while replacing it)."), lpszPath,
-			::GetLastError());
-		return FALSE;
-	}
-	return TRUE;
+	return Replace(lpszPath, image.data(), FILE_SIZE, strError, nLastStep);
 }

@@ -22,8 +22,11 @@ public:
 	static const DWORD FORMAT_VERSION = 1;
 	static const DWORD FILE_SIZE = 24 + SAVE_POSITION_SIZE * SAVE_POSITION_COUNT + 4;
 
-	static BOOL Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strError);
+	// *pbDamaged tells a file that was read but is no intact cartridge from one that was not read.
+	static BOOL Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strError, BOOL* pbDamaged = NULL);
 	static BOOL Save(LPCTSTR lpszPath, const CCartridge& cartridge, CString& strError,
+		SaveStep nLastStep = stepComplete);
+	static BOOL Replace(LPCTSTR lpszPath, const BYTE* pData, DWORD nLength, CString& strError,
 		SaveStep nLastStep = stepComplete);
 	static DWORD Crc32(const BYTE* pData, size_t nLength);
 };

@@ -1,4 +1,4 @@
-// The one-writer-at-a-time lock of a cartridge file, honoured by every process that uses it.
+// The one-writer-at-a-time lock of a cartridge file, honoured by every process on the machine.
 #pragma once
 
 #include <afxwin.h>

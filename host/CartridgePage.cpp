@@ -5,17 +5,25 @@
 static const TCHAR s_szCartFilter[] = _T("Cartridges (*.cart)|*.cart|All files (*.*)|*.*||");
 static const TCHAR s_szSaveFilter[] = _T("Save games (*.sav)|*.sav|All files (*.*)|*.*||");
 
+// The cartridge's switches: a click stores the one clicked, and nothing else.
+static const struct
+{
+	int nID;
+	BOOL CCartridge::*pbSwitch;
+} s_switches[] = {
+	{ IDC_CART_PRESENT, &CCartridge::m_bPresent }, { IDC_LINK_READY, &CCartridge::m_bLinkReady },
+	{ IDC_BLOCKED, &CCartridge::m_bBlocked }, { IDC_MULTI_POSITION, &CCartridge::m_bMultiPosition },
+	{ IDC_TROVESAVE, &CCartridge::m_bTrovesave },
+};
+
 BEGIN_MESSAGE_MAP(CCartridgePage, CPropertyPage)
-	ON_BN_CLICKED(IDC_CART_PRESENT, &CCartridgePage::OnSwitchChanged)
-	ON_BN_CLICKED(IDC_LINK_READY, &CCartridgePage::OnSwitchChanged)
-	ON_BN_CLICKED(IDC_BLOCKED, &CCartridgePage::OnSwitchChanged)
-	ON_BN_CLICKED(IDC_MULTI_POSITION, &CCartridgePage::OnSwitchChanged)
-	ON_BN_CLICKED(IDC_TROVESAVE, &CCartridgePage::OnSwitchChanged)
 	ON_EN_CHANGE(IDC_CART_ID, &CCartridgePage::OnCartIdChanged)
 	ON_BN_CLICKED(IDC_FAULT_NOCART, &CCartridgePage::OnFaultChanged)
 	ON_BN_CLICKED(IDC_FAULT_LINKDROP, &CCartridgePage::OnFaultChanged)
 	ON_BN_CLICKED(IDC_FAULT_FLIPBIT, &CCartridgePage::OnFaultChanged)
 	ON_BN_CLICKED(IDC_OPEN_CART, &CCartridgePage::OnOpenCartridge)
+	ON_BN_CLICKED(IDC_START_ANEW, &CCartridgePage::OnStartAnew)
+	ON_MESSAGE(CHostWnd::WM_CARTRIDGEREAD, &CCartridgePage::OnCartridgeRead)
 	ON_BN_CLICKED(IDC_RESTORE, &CCartridgePage::OnRestore)
 	ON_BN_CLICKED(IDC_VIEW_SAVE, &CCartridgePage::OnViewSave)
 	ON_WM_SHOWWINDOW()
@@ -29,8 +37,22 @@ CCartridgePage::CCartridgePage(CHostWnd& hostWnd)
 BOOL CCartridgePage::OnInitDialog()
 {
 	CPropertyPage::OnInitDialog();
+	m_hostWnd.SetStatusView(m_hWnd);
 	ShowCartridge();
 	return TRUE;
+}
+
+BOOL CCartridgePage::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+	for (const auto& sw : s_switches)
+	{
+		if (LOWORD(wParam) != sw.nID || HIWORD(wParam) != BN_CLICKED)
+			continue;
+		const BOOL bOn = IsDlgButtonChecked(sw.nID) == BST_CHECKED;
+		ChangeStatus([&sw, bOn](CCartridge& cartridge) { cartridge.*sw.pbSwitch = bOn; });
+		return TRUE;
+	}
+	return CPropertyPage::OnCommand(wParam, lParam);
 }
 
 void CCartridgePage::ShowCartridge()
@@ -38,16 +60,16 @@ void CCartridgePage::ShowCartridge()
 	m_bShowing = TRUE;
 	CCartridgeSession& session = m_hostWnd.GetSession();
 	const CCartridge& cartridge = session.GetCartridge();
-	CheckDlgButton(IDC_CART_PRESENT, cartridge.m_bPresent ? BST_CHECKED : BST_UNCHECKED);
-	CheckDlgButton(IDC_LINK_READY, cartridge.m_bLinkReady ? BST_CHECKED : BST_UNCHECKED);
-	CheckDlgButton(IDC_BLOCKED, cartridge.m_bBlocked ? BST_CHECKED : BST_UNCHECKED);
-	CheckDlgButton(IDC_MULTI_POSITION, cartridge.m_bMultiPosition ? BST_CHECKED : BST_UNCHECKED);
-	CheckDlgButton(IDC_TROVESAVE, cartridge.m_bTrovesave ? BST_CHECKED : BST_UNCHECKED);
-	::SetDlgItemInt(m_hWnd, IDC_CART_ID, cartridge.m_dwCartId, FALSE);
+	for (const auto& sw : s_switches)
+		CheckDlgButton(sw.nID, cartridge.*sw.pbSwitch ? BST_CHECKED : BST_UNCHECKED);
+	BOOL bValid = FALSE;
+	if (::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE) != cartridge.m_dwCartId || !bValid)
+		::SetDlgItemInt(m_hWnd, IDC_CART_ID, cartridge.m_dwCartId, FALSE);  // not under the caret of a user typing it
 	CheckDlgButton(IDC_FAULT_NOCART, session.m_faults.bNoCartridgeNextTransfer ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_FAULT_LINKDROP, session.m_faults.bLinkDropped ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_FAULT_FLIPBIT, session.m_faults.bFlipBitNextWrite ? BST_CHECKED : BST_UNCHECKED);
 	::SetDlgItemText(m_hWnd, IDC_CART_PATH, session.GetPath());
+	::EnableWindow(::GetDlgItem(m_hWnd, IDC_START_ANEW), session.IsDamaged());
 	ShowBackups();
 	m_bShowing = FALSE;
 }
@@ -67,31 +89,15 @@ void CCartridgePage::ShowBackups()
 	}
 }
 
-// The cartridge file takes the new state, and the plug-ins follow at once. A change that cannot
-// be stored shows the cartridge as its file still is.
+// The cartridge file takes the change, and the plug-ins follow at once. The page shows the file as
+// the change found it, and as it still is when the change cannot be stored.
 void CCartridgePage::ChangeStatus(const std::function<void(CCartridge&)>& fnChange)
 {
 	CString strError;
 	if (!m_hostWnd.GetSession().Change(fnChange, strError))
-	{
 		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
-		ShowCartridge();
-	}
+	ShowCartridge();
 	m_hostWnd.NotifyStatusChanged();
-}
-
-void CCartridgePage::OnSwitchChanged()
-{
-	const BOOL bPresent = IsDlgButtonChecked(IDC_CART_PRESENT), bLinkReady = IsDlgButtonChecked(IDC_LINK_READY),
-		bBlocked = IsDlgButtonChecked(IDC_BLOCKED), bMulti = IsDlgButtonChecked(IDC_MULTI_POSITION),
-		bTrovesave = IsDlgButtonChecked(IDC_TROVESAVE);
-	ChangeStatus([=](CCartridge& cartridge) {
-		cartridge.m_bPresent = bPresent;
-		cartridge.m_bLinkReady = bLinkReady;
-		cartridge.m_bBlocked = bBlocked;
-		cartridge.m_bMultiPosition = bMulti;
-		cartridge.m_bTrovesave = bTrovesave;
-	});
 }
 
 void CCartridgePage::OnCartIdChanged()
@@ -111,7 +117,8 @@ void CCartridgePage::OnFaultChanged()
 	m_hostWnd.NotifyStatusChanged();
 }
 
-// A cartridge that cannot be opened leaves the current one in place.
+// A cartridge that cannot be opened leaves the current one in place; a damaged one is shown, with
+// no cartridge, so that it can be started anew.
 void CCartridgePage::OnOpenCartridge()
 {
 	CFileDialog dlg(TRUE, _T("cart"), NULL, OFN_HIDEREADONLY | OFN_EXPLORER, s_szCartFilter, this);
@@ -119,12 +126,30 @@ void CCartridgePage::OnOpenCartridge()
 		return;
 	CString strError;
 	if (!m_hostWnd.GetSession().Open(dlg.GetPathName(), TRUE, strError))
-	{
 		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
-		return;
-	}
 	ShowCartridge();
 	m_hostWnd.NotifyStatusChanged();
+}
+
+void CCartridgePage::OnStartAnew()
+{
+	CCartridgeSession& session = m_hostWnd.GetSession();
+	CString strQuestion;
+	strQuestion.Format(_T("Move the damaged %s aside and start a new cartridge in its place?\n\nIts backups are kept, and "
+		"can be restored here."), (LPCTSTR)session.GetPath());
+	if (AfxMessageBox(strQuestion, MB_ICONQUESTION | MB_YESNO) != IDYES)
+		return;
+	CString strReport;
+	const BOOL bDone = session.StartAnew(session.GetPath(), strReport);
+	AfxMessageBox(strReport, bDone ? MB_ICONINFORMATION | MB_OK : MB_ICONEXCLAMATION | MB_OK);
+	ShowCartridge();
+	m_hostWnd.NotifyStatusChanged();
+}
+
+LRESULT CCartridgePage::OnCartridgeRead(WPARAM, LPARAM)
+{
+	ShowCartridge();
+	return 0;
 }
 
 void CCartridgePage::OnRestore()

@@ -11,14 +11,16 @@ public:
 
 protected:
 	BOOL OnInitDialog() override;
+	BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 	void ShowCartridge();
 	void ShowBackups();
 	void ChangeStatus(const std::function<void(CCartridge&)>& fnChange);
 
-	afx_msg void OnSwitchChanged();
 	afx_msg void OnCartIdChanged();
 	afx_msg void OnFaultChanged();
 	afx_msg void OnOpenCartridge();
+	afx_msg void OnStartAnew();
+	afx_msg LRESULT OnCartridgeRead(WPARAM wParam, LPARAM lParam);
 	afx_msg void OnRestore();
 	afx_msg void OnViewSave();
 	afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <afxdlgs.h>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,15 +22,21 @@ public:
 
 protected:
 	BOOL ParseCommandLine();
+	BOOL SetFaults();
 	BOOL RunWindow();
-	int RunScript();
+	int RunScript(const CString& strCart);
+	int Export(int nPosition, const std::string& strFile);
+	int Import(int nPosition, const std::string& strFile);
 	int Fail(const CString& strReason);
 	BOOL ParsePosition(const std::string& strArg, int& nPosition, BOOL bAllowAll);
-	void LoadPlugins();
+	std::vector<CPropertyPage*> LoadPlugins();
 	void ShowDemoSelection();
 	CString ProgramFolder() const;
 
-	std::vector<std::string> m_args;
+	std::string m_strVerb;                            // the one verb of a scripted run, or none
+	std::vector<std::string> m_verbArgs;              // the values that follow it
+	std::map<std::string, std::string> m_options;     // the other options given once, with their values
+	std::vector<std::string> m_faults;
 	CCartridgeSession m_session;
 	std::unique_ptr<CHostWnd> m_pHostWnd;
 	std::vector<std::unique_ptr<CPluginModule>> m_plugins;

@@ -5,7 +5,8 @@ CPluginModule::CPluginModule()
 {
 }
 
-// A module stays loaded for the life of the process: its pages may outlive any of our objects.
+// A module stays loaded for the life of the process once it has given a page: its pages may outlive
+// any of our objects.
 BOOL CPluginModule::Load(LPCTSTR lpszPath, CString& strError)
 {
 	HMODULE hModule = ::LoadLibrary(lpszPath);
@@ -33,5 +34,19 @@ BOOL CPluginModule::Load(LPCTSTR lpszPath, CString& strError)
 		return FALSE;
 	}
 	m_hModule = hModule;
+	m_strPath = lpszPath;
 	return TRUE;
+}
+
+// A module that gives no page is unloaded: nothing of it is called again.
+CPropertyPage* CPluginModule::CreatePage(CWnd* pHostWnd, CString& strError)
+{
+	CPropertyPage* pPage = m_hModule != NULL ? m_pfnGetPropertyPage(pHostWnd) : NULL;
+	if (pPage == NULL && m_hModule != NULL)
+	{
+		strError.Format(_T("%s: the module gave no page; it was unloaded."), (LPCTSTR)m_strPath);
+		::FreeLibrary(m_hModule);
+		m_hModule = NULL;
+	}
+	return pPage;
 }

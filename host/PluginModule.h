@@ -10,13 +10,14 @@ public:
 	CPluginModule();
 
 	BOOL Load(LPCTSTR lpszPath, CString& strError);
-	CPropertyPage* GetPropertyPage(CWnd* pHostWnd) const { return m_pfnGetPropertyPage(pHostWnd); }
+	CPropertyPage* CreatePage(CWnd* pHostWnd, CString& strError);
 	LRESULT ReceiveMessage(UINT nMsg, WPARAM wParam, LPARAM lParam) const
 		{ return m_pfnReceiveMessage(nMsg, wParam, lParam); }
 	UINT GetCompileVersion() const { return m_pfnGetCompileVersion(); }
 	HMODULE GetModule() const { return m_hModule; }
 
 private:
+	CString m_strPath;
 	HMODULE m_hModule;
 	PFN_GETPROPERTYPAGE m_pfnGetPropertyPage;
 	PFN_RECEIVEMESSAGE m_pfnReceiveMessage;

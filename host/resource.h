@@ -17,3 +17,4 @@
 #define IDC_BACKUPS             112
 #define IDC_RESTORE             113
 #define IDC_VIEW_SAVE           114
+#define IDC_START_ANEW          115

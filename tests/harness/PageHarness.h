@@ -18,7 +18,7 @@ public:
 		EXPECT_TRUE(m_plugin.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;
 		EXPECT_TRUE(m_host.Create());
 		m_host.AddPlugin(&m_plugin);
-		m_pPage = m_plugin.GetPropertyPage(&m_host);
+		m_pPage = m_plugin.CreatePage(&m_host, strError);
 		m_sheet.AddPage(m_pPage);
 		EXPECT_TRUE(m_sheet.Create(&m_host));
 	}

@@ -37,9 +37,6 @@ static std::unique_ptr<CChildProgram> StartWriter(const std::string& strCart, in
 	return pWriter;
 }
 
-// A clock that stands still, years after any backup a test makes by the real one.
-static void WINAPI FrozenClock(SYSTEMTIME* pTime) { *pTime = { 2099, 1, 4, 1, 12, 0, 0, 0 }; }
-
 class CartridgeFileTest : public testing::Test
 {
 protected:
@@ -185,9 +182,11 @@ TEST_F(CartridgeFileTest, DamagedOrForeignFilesAreRefusedAndLeftAlone)
 	EXPECT_EQ(std::make_pair(0, 1), std::make_pair((int)status[0].bCartPresent, (int)status[1].bCartPresent));
 }
 
-// Each write keeps a backup of what it replaced, the newest 16 of each position, listed oldest
-// first; restoring the newest is itself backed up, and lasts. A write that does not verify names
-// the position and the first differing byte.
+// Each write keeps a numbered backup of what it replaced, the newest 16 of each position, listed
+// oldest first; restoring the newest is itself backed up, and lasts. Backups that cannot be deleted
+// are passed over, never the one just made. A write that does not verify is read back from the
+// file: the position holds the flipped bytes, its previous bytes are its newest backup, and the
+// message says so, naming the first differing byte.
 TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 {
 	CCartridgeSession session;
@@ -199,33 +198,37 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 		ASSERT_TRUE(session.WritePosition(1, (const BYTE*)Payload(2, nRound).data(), m_strError)) << (LPCTSTR)m_strError;
 	for (int nRound = 4; nRound < 20; ++nRound)
 		expected.push_back(Payload(2, nRound));
-	auto Kept = [&session, this]() {
+	auto Kept = [&session, this](DWORD dwAttributes) {
 		std::vector<CBytes> kept;
 		for (const CBackup& backup : session.GetBackups()->List())
 		{
 			kept.push_back(CBytes(SAVE_POSITION_SIZE, '\0'));
 			EXPECT_TRUE(CBackupStore::Read(backup, (BYTE*)&kept.back()[0], m_strError));
+			::SetFileAttributes(backup.strPath, dwAttributes);
 		}
 		return kept;
 	};
-	EXPECT_EQ(expected, Kept());
+	EXPECT_EQ(expected, Kept(FILE_ATTRIBUTE_NORMAL));
 	ASSERT_TRUE(session.Restore(session.GetBackups()->List().back(), m_strError)) << (LPCTSTR)m_strError;
 	expected.erase(expected.begin() + 1);
 	expected.push_back(Payload(2, 20));
-	EXPECT_EQ(expected, Kept());
+	EXPECT_EQ(expected, Kept(FILE_ATTRIBUTE_READONLY));
 	CCartridgeSession reopened;
 	ASSERT_TRUE(reopened.Open(m_strCart.c_str(), FALSE, m_strError));
 	EXPECT_EQ(Payload(2, 19), Positions(reopened.GetCartridge(), 1, 1));
-	CImportPatch frozen(NULL, "kernel32.dll", "GetLocalTime", (FARPROC)FrozenClock);  // backups within one millisecond
-	for (int nRound = 1; nRound <= 16; ++nRound)
-		expected.push_back(Payload(1, nRound));
-	for (auto it = expected.end() - 16; it != expected.end(); ++it)
-		ASSERT_TRUE(session.GetBackups()->Keep(0, (const BYTE*)it->data(), m_strError));
-	EXPECT_EQ(expected, Kept());
+	for (int nRound = 1; nRound <= 3; ++nRound)
+		ASSERT_TRUE(session.WritePosition(1, (const BYTE*)Payload(3, nRound).data(), m_strError)) << (LPCTSTR)m_strError;
+	expected.push_back(Payload(3, 2));
+	EXPECT_EQ(expected, Kept(FILE_ATTRIBUTE_NORMAL));
 
 	session.m_faults.bFlipBitNextWrite = TRUE;
 	EXPECT_FALSE(session.WritePosition(2, std::vector<BYTE>(SAVE_POSITION_SIZE, 1).data(), m_strError));
-	EXPECT_TRUE(std::strstr(m_strError, "Position 3") && std::strstr(m_strError, "1 differing bytes, first at 0x8000")) << (LPCTSTR)m_strError;
+	EXPECT_EQ("Position 3 did not verify after writing: 1 differing bytes, first at 0x8000. It holds what was read back; "
+		"what it held before is its newest backup.", std::string(m_strError));
+	CBytes flipped(SAVE_POSITION_SIZE, 1);
+	flipped[0x8000] ^= 0x10;
+	ASSERT_TRUE(reopened.Refresh(m_strError));
+	EXPECT_EQ(std::make_pair(flipped, Positions(CCartridge(), 2, 1)), std::make_pair(Positions(reopened.GetCartridge(), 2, 1), Kept(FILE_ATTRIBUTE_NORMAL).back()));
 	EXPECT_TRUE(session.WritePosition(2, zeros.data(), m_strError));
 }
 

@@ -32,7 +32,7 @@ TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
-	CPropertyPage* apPages[] = { first.GetPropertyPage(&host), second.GetPropertyPage(&host) };
+	CPropertyPage* apPages[] = { first.CreatePage(&host, strError), second.CreatePage(&host, strError) };
 	EXPECT_NE(first.GetModule(), second.GetModule());
 	EXPECT_EQ(std::make_pair(first.GetModule(), second.GetModule()), std::make_pair(apPages[0]->m_psp.hInstance, apPages[1]->m_psp.hInstance));
 	delete apPages[0];
@@ -59,7 +59,7 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	ASSERT_TRUE(plugin.Load(ModulePath().c_str(), strError));
 	host.AddPlugin(&plugin);
 	CCartridgePage cartridgePage(host);
-	CPropertyPage* pPluginPage = plugin.GetPropertyPage(&host);
+	CPropertyPage* pPluginPage = plugin.CreatePage(&host, strError);
 	CPropertySheet sheet(_T("Corvel host"), NULL, 1);  // the plug-in's page is made first
 	sheet.AddPage(&cartridgePage);
 	sheet.AddPage(pPluginPage);

@@ -16,7 +16,7 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
-	CPropertyPage* pPage = plugin.GetPropertyPage(&host);
+	CPropertyPage* pPage = plugin.CreatePage(&host, strError);
 	EXPECT_EQ(1, plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0));
 	EXPECT_TRUE(host.m_calls.empty());
 	delete pPage;
