@@ -183,14 +183,15 @@ void CCartridgePage::OnViewSave()
 }
 
 // Writes made on other pages or by other programs change the cartridge and add backups: show
-// them as the file holds them whenever this page comes up.
+// them as the file holds them whenever this page comes up. A damaged file is shown by the button
+// that starts anew.
 void CCartridgePage::OnShowWindow(BOOL bShow, UINT nStatus)
 {
 	CPropertyPage::OnShowWindow(bShow, nStatus);
 	if (!bShow)
 		return;
 	CString strError;
-	if (!m_hostWnd.GetSession().Refresh(strError))
+	if (!m_hostWnd.GetSession().Refresh(strError) && !m_hostWnd.GetSession().IsDamaged())
 		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
 	ShowCartridge();
 }

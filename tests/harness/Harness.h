@@ -147,3 +147,27 @@ struct CImportPatch
 	~CImportPatch() { *m_ppfnSlot = m_pfnOriginal; }
 	FARPROC m_pfnOriginal, *m_ppfnSlot;
 };
+
+// Makes a kernel32 function that this program imports fail once, at its nth call from now, with
+// "access denied", as a full disk or a file that another program holds would.
+template <typename... Args>
+struct CFailingCall
+{
+	CFailingCall(const char* pszFunction, int nCall) : m_patch(NULL, "kernel32.dll", pszFunction, (FARPROC)Call)
+	{
+		s_nLeft = nCall;
+		s_pfnOriginal = m_patch.m_pfnOriginal;
+	}
+	static BOOL WINAPI Call(Args... args)
+	{
+		if (--s_nLeft != 0)
+			return ((BOOL(WINAPI*)(Args...))s_pfnOriginal)(args...);
+		::SetLastError(ERROR_ACCESS_DENIED);
+		return FALSE;
+	}
+	CImportPatch m_patch;
+	inline static int s_nLeft = 0;
+	inline static FARPROC s_pfnOriginal = NULL;
+};
+using CFailingMove = CFailingCall<LPCSTR, LPCSTR, DWORD>;
+using CFailingFlush = CFailingCall<HANDLE>;

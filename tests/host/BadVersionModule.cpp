@@ -1,4 +1,4 @@
-// A module with the three exports but built for another host version.
+// A module with the three exports that gives no page, built for the host version it is told.
 #include <windows.h>
 
 class CWnd;
@@ -16,5 +16,5 @@ extern "C" __declspec(dllexport) LRESULT WINAPI ReceiveMessage(UINT, WPARAM, LPA
 
 extern "C" __declspec(dllexport) UINT WINAPI GetCompileVersion()
 {
-	return 260;
+	return MODULE_VERSION;
 }

@@ -2,6 +2,7 @@
 #include "RunProgram.h"
 #include "PageHarness.h"
 #include "host/CartridgeFile.h"
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -45,7 +46,8 @@ protected:
 	CString m_strError;
 };
 
-// A writer's rounds, one line each: "ack N", or "refused N" with the reason.
+// A writer's rounds, one line each: "ack N", or "refused N" with the reason. Told -N rounds, it
+// says instead whether its position holds what its round N wrote: "kept" or "lost".
 static bool RunAsWriter()
 {
 	char szWriter[MAX_PATH + 32];
@@ -56,6 +58,8 @@ static bool RunAsWriter()
 	CCartridgeSession session;  // kept, as a window keeps it
 	CString strError;
 	const bool bOpen = session.Open(szWriter + nPath, FALSE, strError);
+	if (nRounds <= 0)
+		std::printf(bOpen && Positions(session.GetCartridge(), nWriter - 1, 1) == Payload(nWriter, -nRounds) ? "kept\n" : "lost\n");
 	for (int nRound = 1; nRound <= nRounds; ++nRound)
 	{
 		const bool bDone = bOpen && session.WritePosition(nWriter - 1, (const BYTE*)Payload(nWriter, nRound).data(), strError);
@@ -67,8 +71,9 @@ static bool RunAsWriter()
 
 // Four programs write their own positions of one cartridge at once while the command line reads
 // it: every write acknowledged is there at the end, and every read finds a whole cartridge. Then
-// writers stopped at random moments, or after a step of their save, leave a cartridge that loads,
-// and the next write succeeds and removes what the stopped one left.
+// writers stopped at random moments, or after a step of their save, leave a cartridge that loads
+// and backups that can all be restored, and the next write succeeds and removes what the stopped
+// one left.
 TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 {
 	if (RunAsWriter())
@@ -122,8 +127,11 @@ TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 		ASSERT_TRUE(session.Open(strCart.c_str(), FALSE, strError) && session.WritePosition(nStop % 4, (const BYTE*)Payload(9, 0).data(), strError))
 			<< nStop << (LPCTSTR)strError;
 		WIN32_FIND_DATAA fd;
-		EXPECT_EQ(INVALID_HANDLE_VALUE, ::FindFirstFileA((strCart + ".*.new").c_str(), &fd)) << nStop;
+		EXPECT_EQ(INVALID_HANDLE_VALUE, ::FindFirstFileA((strCart + ".~*.new").c_str(), &fd)) << nStop;
 	}
+	std::vector<BYTE> image(SAVE_POSITION_SIZE);
+	for (const CBackup& backup : session.GetBackups()->List())
+		EXPECT_TRUE(CBackupStore::Read(backup, image.data(), strError)) << (LPCTSTR)strError;
 }
 
 // Every position and switch survives a save and a load, and a save stopped after writing or
@@ -144,6 +152,21 @@ TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 		EXPECT_EQ(Positions(nStep == CCartridgeFile::stepComplete ? cart : original), Positions(loaded)) << nStep;
 	}
 	EXPECT_EQ((size_t)CCartridgeFile::FILE_SIZE, ReadBytes(m_strCart).size());
+	// A later save, its path written with '/', removes what the stopped ones left, and only that.
+	const std::vector<std::string> kept = { m_folder / "other.~1.new", m_strCart + ".2.~1.new", m_strCart + ".~x.new" };
+	for (const std::string& strOther : kept)
+		WriteBytes(strOther, "x");
+	WriteBytes(m_strCart + ".~7.new", "x");
+	std::string strSlashed = m_strCart;
+	std::replace(strSlashed.begin(), strSlashed.end(), '\\', '/');
+	ASSERT_TRUE(CCartridgeFile::Save(strSlashed.c_str(), cart, m_strError));
+	WIN32_FIND_DATAA fd;
+	std::vector<std::string> left;
+	for (HANDLE hFind = ::FindFirstFileA((m_folder / "*.new").c_str(), &fd); hFind != INVALID_HANDLE_VALUE;
+		hFind = ::FindNextFileA(hFind, &fd) ? hFind : (::FindClose(hFind), INVALID_HANDLE_VALUE))
+		left.push_back(m_folder / fd.cFileName);
+	std::sort(left.begin(), left.end());
+	EXPECT_EQ(kept, left);
 	EXPECT_EQ(std::vector<DWORD>({ FALSE, TRUE, 4242 }),
 		std::vector<DWORD>({ (DWORD)loaded.m_bMultiPosition, (DWORD)loaded.m_bTrovesave, loaded.m_dwCartId }));
 	CFile reader(m_strCart.c_str(), CFile::modeRead | CFile::shareDenyWrite);  // another program reads it too
@@ -261,6 +284,15 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--bogus", 1, "", "corvel: unknown option --bogus\r\nusage: corvel" },
 		{ "stray", 1, "", "corvel: unknown option stray\r\nusage: corvel" },
 		{ "--import 1", 1, "", "corvel: --import needs a value\r\nusage: corvel" },
+		{ "--restore", 1, "", "corvel: --restore needs a value\r\nusage: corvel" },
+		{ "--import 1 x.sav --status", 1, "", "corvel: one verb a run: --import and --status\r\nusage: corvel" },
+		{ "--status --status", 1, "", "corvel: --status is given twice\r\nusage: corvel" },
+		{ "--cart x.cart --status", 1, "", "corvel: --cart is given twice\r\nusage: corvel" },
+		{ "--format 1 --demo", 1, "", "corvel: --page and --demo are for the window, not for --format\r\nusage: corvel" },
+		{ "--export 1 \"" + m_folder / ".\\test.cart" + "\"", 1, "", "a file of the cartridge itself" },
+		{ "--export 1 \"" + m_strCart + ".lock\"", 1, "", "a file of the cartridge itself" },
+		{ "--export 1 \"" + m_strCart + ".backups\\pos4-00000001.sav\"", 1, "", "a file of the cartridge itself" },
+		{ "--restore 1 \"" + strShort + "\"", 1, "", "is not a whole save position" }, { "--restore 3", 1, "", "position 3 has no backup" },
 		{ "--format 5", 1, "", "from 1 to 4" }, { "--format 0", 1, "", "from 1 to 4" }, { "--export 12 x.sav", 1, "", "from 1 to 4" },
 		{ "--import 1 \"" + m_folder / "nowhere.sav" + "\"", 1, "", "cannot be opened" },
 		{ "--import 1 \"" + strShort + "\"", 1, "", "a save file holds exactly 65536" },
@@ -283,9 +315,66 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		EXPECT_NE(std::string::npos, strErrors.find(c.pszErr)) << strErrors;
 		EXPECT_EQ(good, ReadBytes(m_strCart));
 	}
+	// Position 4 goes back to what it held before the import, position 2 takes a file's bytes.
+	EXPECT_EQ(std::make_pair(0, 0), std::make_pair(RunCorvel(m_strCart, "--restore 4"), RunCorvel(m_strCart, "--restore 2 \"" + strTwo + "\"")));
+	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	EXPECT_EQ(std::make_tuple(Positions(CCartridge(), 3, 1), ReadBytes(strTwo), CBytes()),
+		std::make_tuple(Positions(cart, 3, 1), Positions(cart, 1, 1), ReadBytes(m_strCart + ".lock")));
+	// A relative cartridge name is made full at start. A damaged cartridge is named with the way back,
+	// and "--create" moves it aside and starts anew, but leaves a sound one alone.
+	char szFolder[MAX_PATH];
+	::GetCurrentDirectoryA(MAX_PATH, szFolder);
+	::SetCurrentDirectoryA(m_folder.m_strPath.c_str());
+	EXPECT_EQ(0, RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart test.cart --status", &strOutput));
+	::SetCurrentDirectoryA(szFolder);
+	EXPECT_EQ(0u, strOutput.find("cartridge " + m_strCart + ": present yes")) << strOutput;
+	const CBytes damaged = ReadBytes(m_strCart).substr(0, 1000);
+	WriteBytes(m_strCart, damaged);
+	EXPECT_EQ(1, RunCorvel(m_strCart, "--status", NULL, &strOutput));
+	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge file is 1000 bytes long instead of 262172: it is damaged. --create moves "
+		"it aside and starts a new cartridge; --restore N then puts back position N's newest backup.\r\n", strOutput);
+	for (const char* pszAside : { ".damaged", ".damaged.2" })
+	{
+		WriteBytes(m_strCart, damaged);
+		EXPECT_EQ(0, RunCorvel(m_strCart, "--create", &strOutput));
+		EXPECT_NE(std::string::npos, strOutput.find(" It was moved to " + m_strCart + pszAside + ", and a new cartridge")) << strOutput;
+		EXPECT_EQ(damaged, ReadBytes(m_strCart + pszAside));
+	}
+	const CBytes fresh = ReadBytes(m_strCart);
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--create", &strOutput));
+	EXPECT_EQ(std::make_pair(m_strCart + " is a sound cartridge; nothing was changed.\r\n", fresh), std::make_pair(strOutput, ReadBytes(m_strCart)));
 	CCartridgeLock busy;
 	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--format 1", NULL, &strOutput));
 	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge is in use by another program.\r\n", strOutput);
-	EXPECT_EQ(good, ReadBytes(m_strCart));
+	EXPECT_EQ(fresh, ReadBytes(m_strCart));
+}
+
+// Formatting all four positions is one step: a failure before the cartridge is replaced, in the
+// third position's backup, in flushing or in replacing the cartridge, leaves the cartridge and its
+// backups as they were, and says what failed.
+TEST_F(CartridgeFileTest, AFailedWriteChangesNothing)
+{
+	CCartridgeSession session;
+	ASSERT_TRUE(session.Open(m_strCart.c_str(), TRUE, m_strError) && session.WritePosition(2, (const BYTE*)Payload(1, 1).data(), m_strError));
+	const CBytes good = ReadBytes(m_strCart);
+	const std::vector<BYTE> zeros(SAVE_POSITION_SIZE, 0);
+	const struct { bool bFlush; int nCall; std::string strError; } cases[] = {
+		{ false, 5, "Position 3 could not be backed up in " + m_strCart + ".backups; nothing was written." },
+		{ false, 9, m_strCart + ": cannot be saved (error 5 while replacing it)." },
+		{ true, 5, m_strCart + ": cannot be saved (error 5 while writing it: disk full or not writable?)." },
+	};
+	for (const auto& c : cases)
+	{
+		std::optional<CFailingMove> move;
+		std::optional<CFailingFlush> flush;
+		c.bFlush ? (void)flush.emplace("FlushFileBuffers", c.nCall) : (void)move.emplace("MoveFileExA", c.nCall);
+		EXPECT_FALSE(session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError));
+		WIN32_FIND_DATAA fd;
+		EXPECT_EQ(std::make_tuple(c.strError, good, (size_t)1, INVALID_HANDLE_VALUE), std::make_tuple(std::string(m_strError),
+			ReadBytes(m_strCart), session.GetBackups()->List().size(), ::FindFirstFileA((m_strCart + ".~*.new").c_str(), &fd)));
+	}
+	ASSERT_TRUE(session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError)) << (LPCTSTR)m_strError;
+	EXPECT_EQ(std::make_pair(CBytes(4 * SAVE_POSITION_SIZE, 0), (size_t)5), std::make_pair(Positions(session.GetCartridge()),
+		session.GetBackups()->List().size()));
 }

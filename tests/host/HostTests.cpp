@@ -9,23 +9,25 @@
 #include "host/resource.h"
 #include "res/resource.h"
 
-// A module that is no plug-in, is missing or was built for another host is refused by name and unloaded;
-// two good modules each hand out their own page, made from their own resources.
+// A module that is no plug-in, is missing, was built for another host or gives no page is refused by
+// name and unloaded; two good modules each hand out their own page, made from their own resources.
+// The host window refuses a plug-in's message whose values are out of range, before it uses them.
 TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 {
 	const std::string strFolder = BesideThisProgram("");
 	struct Case { std::string strName; const char* pszReason; } cases[] = {
 		{ "afx.dll", "GetPropertyPage" }, { "absent.cvl", "absent.cvl" }, { "modules\\badversion.cvl", "version 260" },
+		{ "modules\\nullpage.cvl", "the module gave no page; it was unloaded." },
 	};
 	CTempFolder folder;  // a loaded module stays: its copy goes when the next run makes the folder anew
 	CPluginModule first, second;
 	CString strError;
 	for (const Case& c : cases)
 	{
-		EXPECT_FALSE(first.Load((strFolder + c.strName).c_str(), strError));
+		EXPECT_FALSE(first.Load((strFolder + c.strName).c_str(), strError) && first.CreatePage(NULL, strError) != NULL);
 		EXPECT_TRUE(std::strstr(strError, c.strName.c_str()) && std::strstr(strError, c.pszReason)) << (LPCTSTR)strError;
 	}
-	EXPECT_EQ(NULL, ::GetModuleHandleA("badversion.cvl"));  // a refused module is unloaded
+	EXPECT_EQ(std::make_pair(HMODULE(), HMODULE()), std::make_pair(::GetModuleHandleA("badversion.cvl"), ::GetModuleHandleA("nullpage.cvl")));
 	ASSERT_TRUE(::CopyFileA(ModulePath().c_str(), (folder / "Second.cvl").c_str(), FALSE));
 	ASSERT_TRUE(first.Load(ModulePath().c_str(), strError) && second.Load((folder / "Second.cvl").c_str(), strError)) << (LPCTSTR)strError;
 	EXPECT_EQ(261u, first.GetCompileVersion());
@@ -37,22 +39,41 @@ TEST(HostPlugins, LoadsPluginsAndRefusesOtherModules)
 	EXPECT_EQ(std::make_pair(first.GetModule(), second.GetModule()), std::make_pair(apPages[0]->m_psp.hInstance, apPages[1]->m_psp.hInstance));
 	delete apPages[0];
 	delete apPages[1];
+	CModalDriver modals;
+	std::vector<BYTE> image(SAVE_POSITION_SIZE + 256, 0x5A);
+	const LPARAM lWide = sizeof(LPARAM) > 4 ? (LPARAM)((ULONGLONG)1 << 32 | 1) : -2;  // position 1, were it cut to 32 bits
+	const std::vector<std::tuple<UINT, WPARAM, LPARAM>> refused = { { HM_QUERYSTATUS, 0, 0 }, { HM_QUERYSTATUS, (WPARAM)image.data(), 1 },
+		{ HM_PREPARETRANSFER, 1, 0 }, { HM_PREPARETRANSFER, 0, 1 }, { HM_READSAVE, 0, 1 }, { HM_WRITESAVE, 0, 1 },
+		{ HM_READSAVE, (WPARAM)image.data(), 4 }, { HM_READSAVE, (WPARAM)image.data(), -1 }, { HM_WRITESAVE, (WPARAM)image.data(), 0x7FFFFFFF },
+		{ HM_WRITESAVE, (WPARAM)image.data(), INT_MIN }, { HM_WRITESAVE, (WPARAM)image.data(), lWide } };
+	for (const auto& message : refused)
+		EXPECT_EQ(0, ::SendMessage(host.m_hWnd, std::get<0>(message), std::get<1>(message), std::get<2>(message)));
+	EXPECT_EQ(std::vector<std::string>(7, "A plug-in asked for a save position that does not exist; nothing was transferred."), modals.MessageTexts());
+	const CCartridge demo;
+	EXPECT_TRUE(std::count(image.begin(), image.end(), 0x5A) == (int)image.size() &&
+		std::equal(demo.GetPosition(0), demo.GetPosition(3) + SAVE_POSITION_SIZE, session.GetCartridge().GetPosition(0)));
 	host.DestroyWindow();
 }
 
-// The window works on the cartridge as its file holds it now. Every switch of its own page is
-// stored and reaches the plug-in's page at once. What another program writes shows on the host's
-// page when it comes up and reaches the window's next transfer, and the window's own write keeps
-// it; the page restores the backup chosen. A write that does not verify, or a damaged file met in
-// a transfer, is said in a warning box; with a damaged file there is no cartridge.
+// The window works on the cartridge as its file holds it now, named by its full path whatever the
+// current folder becomes. Every switch of its own page is stored alone and reaches the plug-in's
+// page at once. What another program writes shows on the host's page at each status query and when
+// it comes up, reaches the window's next transfer, and the window's own writes keep it; a write to
+// a cartridge blocked meanwhile is refused. The page restores the backup chosen. A change that
+// cannot be stored, a write that does not verify, or a damaged file met in a transfer, is said in
+// a warning box; with a damaged file there is no cartridge until the page starts anew.
 TEST(HostPages, TheWindowFollowsTheFile)
 {
 	CModalDriver modals;
 	CTempFolder folder;
 	const std::string strCart = folder / "test.cart";
+	char szFolder[MAX_PATH];
+	::GetCurrentDirectoryA(MAX_PATH, szFolder);
 	CCartridgeSession session, other;
 	CString strError;
-	ASSERT_TRUE(session.Open(strCart.c_str(), TRUE, strError));
+	::SetCurrentDirectoryA(folder.m_strPath.c_str());
+	ASSERT_TRUE(session.Open("test.cart", TRUE, strError));
+	::SetCurrentDirectoryA(szFolder);
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
 	CPluginModule plugin;
@@ -67,7 +88,7 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	sheet.SetActivePage(0);
 	struct Step { int nSwitch; bool bReadEnabled; } steps[] = {
 		{ IDC_CART_PRESENT, false }, { IDC_CART_PRESENT, true }, { IDC_BLOCKED, false }, { IDC_BLOCKED, true },
-		{ IDC_MULTI_POSITION, true }, { IDC_LINK_READY, false }, { IDC_LINK_READY, true }, { IDC_TROVESAVE, true },
+		{ IDC_MULTI_POSITION, true }, { IDC_LINK_READY, false }, { IDC_LINK_READY, true },
 	};
 	for (const Step& step : steps)
 	{
@@ -76,16 +97,16 @@ TEST(HostPages, TheWindowFollowsTheFile)
 		EXPECT_EQ(std::vector<UINT>({ HM_QUERYSTATUS }), host.Messages()) << step.nSwitch;
 		EXPECT_EQ(step.bReadEnabled, ::IsWindowEnabled(::GetDlgItem(pPluginPage->m_hWnd, IDC_READ_TO_DISK)) != FALSE) << step.nSwitch;
 	}
-	EXPECT_EQ(0u, modals.MessageTexts().at(0).find("This cartridge uses Trovesave!"));
 	ASSERT_TRUE(other.Open(strCart.c_str(), FALSE, strError));
-	EXPECT_EQ(std::make_pair(FALSE, TRUE), std::make_pair(other.GetCartridge().m_bMultiPosition, other.GetCartridge().m_bTrovesave));
+	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bBlocked = TRUE; }, strError));
+	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_TROVESAVE), BM_CLICK, 0, 0);
+	EXPECT_EQ(0u, modals.MessageTexts().at(0).find("This cartridge uses Trovesave!"));
+	ASSERT_TRUE(other.Refresh(strError));
+	EXPECT_EQ(std::vector<BOOL>({ FALSE, TRUE, TRUE }), std::vector<BOOL>({ other.GetCartridge().m_bMultiPosition,
+		other.GetCartridge().m_bTrovesave, other.GetCartridge().m_bBlocked }));
+	EXPECT_EQ((UINT)BST_CHECKED, cartridgePage.IsDlgButtonChecked(IDC_BLOCKED));
 
 	const std::vector<BYTE> theirs(SAVE_POSITION_SIZE, 0x3C), ours(SAVE_POSITION_SIZE, 0xC3);
-	ASSERT_TRUE(other.WritePosition(1, theirs.data(), strError) && other.Change([](CCartridge& cart) { cart.m_bBlocked = TRUE; }, strError));
-	::ShowWindow(cartridgePage.m_hWnd, SW_HIDE);
-	::ShowWindow(cartridgePage.m_hWnd, SW_SHOW);
-	EXPECT_EQ((UINT)BST_CHECKED, cartridgePage.IsDlgButtonChecked(IDC_BLOCKED));
-	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bBlocked = FALSE; }, strError));
 	std::vector<BYTE> image(SAVE_POSITION_SIZE + 256);
 	CARTSTATUS status;
 	auto Transfer = [&](UINT nMsg, int nPosition) {
@@ -94,6 +115,11 @@ TEST(HostPages, TheWindowFollowsTheFile)
 		if (status.bCartPresent)
 			::SendMessage(host.m_hWnd, nMsg, (WPARAM)image.data(), nPosition);
 	};
+	Transfer(HM_WRITESAVE, 0);
+	EXPECT_EQ(strCart + ": the cartridge is blocked.", modals.MessageTexts().back());
+	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bBlocked = FALSE; }, strError) && other.WritePosition(1, theirs.data(), strError));
+	::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);
+	EXPECT_EQ((UINT)BST_UNCHECKED, cartridgePage.IsDlgButtonChecked(IDC_BLOCKED));
 	Transfer(HM_READSAVE, 1);
 	EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), image.begin()));
 	std::copy(ours.begin(), ours.end(), image.begin());
@@ -103,13 +129,22 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), other.GetCartridge().GetPosition(1)));
 	// Its page lists the backups newest first and restores the one chosen, after asking.
 	::ShowWindow(cartridgePage.m_hWnd, SW_HIDE);
+	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bLinkReady = FALSE; }, strError));
 	::ShowWindow(cartridgePage.m_hWnd, SW_SHOW);
+	EXPECT_EQ((UINT)BST_UNCHECKED, cartridgePage.IsDlgButtonChecked(IDC_LINK_READY));
+	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bLinkReady = TRUE; }, strError));
 	::SendDlgItemMessage(cartridgePage.m_hWnd, IDC_BACKUPS, LB_SETCURSEL, 1, 0);
 	modals.AnswerMessageBox(IDYES);
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_RESTORE), BM_CLICK, 0, 0);
 	EXPECT_EQ(0u, modals.MessageTexts().back().find("Restore position 2 to its backup of "));
 	const CCartridge demo;
 	EXPECT_TRUE(std::equal(demo.GetPosition(1), demo.GetPosition(1) + SAVE_POSITION_SIZE, session.GetCartridge().GetPosition(1)));
+	{
+		CFailingMove failing("MoveFileExA", 1);  // a click that cannot be stored shows the switch as the file still has it
+		::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_TROVESAVE), BM_CLICK, 0, 0);
+	}
+	EXPECT_EQ(std::make_pair(strCart + ": cannot be saved (error 5 while replacing it).", (UINT)BST_CHECKED),
+		std::make_pair(modals.MessageTexts().back(), cartridgePage.IsDlgButtonChecked(IDC_TROVESAVE)));
 
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_FLIPBIT), BM_CLICK, 0, 0);  // a write that does not verify
 	Transfer(HM_WRITESAVE, 0);
@@ -129,9 +164,17 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	EXPECT_TRUE(modals.m_records.empty());  // outside a transfer
 	Transfer(HM_WRITESAVE, 0);
 	EXPECT_EQ(std::make_pair(0, damaged), std::make_pair((int)status.bCartPresent, ReadBytes(strCart)));
-	EXPECT_EQ(std::vector<std::string>({ strCart + ": the cartridge file's checksum does not match: it is damaged." }),
-		modals.MessageTexts());
-	EXPECT_EQ((UINT)MB_ICONEXCLAMATION, modals.m_records[0].nStyle);
+	modals.AnswerMessageBox(IDYES);
+	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_START_ANEW), BM_CLICK, 0, 0);
+	const std::string strDamage = strCart + ": the cartridge file's checksum does not match: it is damaged.";
+	EXPECT_EQ(std::vector<std::string>({ strDamage, "Move the damaged " + strCart + " aside and start a new cartridge in its place?\n\n"
+		"Its backups are kept, and can be restored here.", strDamage + " It was moved to " + strCart + ".damaged, and a new cartridge "
+		"was made in its place; its backups are kept in " + strCart + ".backups." }), modals.MessageTexts());
+	EXPECT_EQ(std::vector<UINT>({ MB_ICONEXCLAMATION, MB_ICONQUESTION | MB_YESNO, MB_ICONINFORMATION }),
+		std::vector<UINT>({ modals.m_records[0].nStyle, modals.m_records[1].nStyle, modals.m_records[2].nStyle }));
+	Transfer(HM_READSAVE, 0);
+	EXPECT_EQ(std::make_tuple(1, damaged, FALSE), std::make_tuple((int)status.bCartPresent, ReadBytes(strCart + ".damaged"),
+		::IsWindowEnabled(::GetDlgItem(cartridgePage.m_hWnd, IDC_START_ANEW))));
 	// From its page another cartridge opens and takes a new identity, and a save file shows in the viewer.
 	auto Click = [&](int nID, const std::string& strPath) {
 		modals.AnswerFileDialog(strPath), ::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, nID), BM_CLICK, 0, 0); };
@@ -203,17 +246,36 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 }
 
 // Without a verb the program opens its sheet on the page asked for, the plug-in's among its pages,
-// and the demonstration shows the snapshot; closing the sheet ends the program with status 0.
+// and the demonstration shows the snapshot; closing the sheet ends the program with status 0. On a
+// damaged cartridge the window opens all the same, after a box that says how to recover, and its
+// Cartridge page offers to start anew.
 TEST(HostWindow, WithoutAVerbTheSheetOpens)
 {
 	CTempFolder folder;
 	CString strError;
 	ASSERT_TRUE(CCartridgeFile::Save((folder / "test.cart").c_str(), CCartridge(), strError));
-	CChildProgram corvel("\"" + BesideThisProgram("corvel.exe") + "\" --cart \"" + folder / "test.cart" + "\" --page 1 --demo");
-	HWND hSheet = NULL, hPage = NULL;
-	for (int nTry = 0; nTry < 1000 && ::IsDlgButtonChecked(hPage, IDC_SHOW_SNAPSHOT) != BST_CHECKED; ++nTry, ::Sleep(10))
-		hPage = (HWND)::SendMessage(hSheet = ::FindWindowA("#32770", "Corvel host"), PSM_GETCURRENTPAGEHWND, 0, 0);
-	EXPECT_EQ((UINT)BST_CHECKED, ::IsDlgButtonChecked(hPage, IDC_SHOW_SNAPSHOT));
-	::PostMessage(hSheet, WM_CLOSE, 0, 0);
-	EXPECT_EQ(0, corvel.Wait());
+	const struct { const char* pszPage; int nPage, nItem; UINT nState; } cases[] = {
+		{ "1 --demo", 1, IDC_SHOW_SNAPSHOT, BST_CHECKED }, { "0", 0, IDC_START_ANEW, TRUE } };
+	for (const auto& c : cases)
+	{
+		CChildProgram corvel("\"" + BesideThisProgram("corvel.exe") + "\" --cart \"" + folder / "test.cart" + "\" --page " + c.pszPage);
+		HWND hSheet = NULL, hPage = NULL;
+		char szText[1024];
+		std::string strBox;
+		auto State = [&]() { return c.nPage ? ::IsDlgButtonChecked(hPage, c.nItem) : (UINT)::IsWindowEnabled(::GetDlgItem(hPage, c.nItem)); };
+		for (int nTry = 0; nTry < 1000 && State() != c.nState; ++nTry, ::Sleep(10))
+		{
+			hSheet = ::FindWindowA("#32770", "Corvel host");
+			if (::GetDlgItemTextA(hSheet, 0xFFFF, szText, sizeof(szText)) > 0)
+				strBox = szText, ::PostMessage(hSheet, WM_COMMAND, IDOK, 0);
+			hPage = (HWND)::SendMessage(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+		}
+		EXPECT_EQ(c.nState, State());
+		EXPECT_EQ(c.nPage ? "" : folder / "test.cart" + ": not a cartridge file.\n\nThe window opens without a cartridge. On its "
+			"Cartridge page, \"Start anew\" moves the damaged file aside and starts a new cartridge in its place; the backups "
+			"listed there then put each position back.", strBox);
+		::PostMessage(hSheet, WM_CLOSE, 0, 0);
+		EXPECT_EQ(0, corvel.Wait());
+		WriteBytes(folder / "test.cart", "damaged");
+	}
 }
