@@ -149,13 +149,15 @@ struct CImportPatch
 };
 
 // Makes a kernel32 function that this program imports fail once, at its nth call from now, with
-// "access denied", as a full disk or a file that another program holds would.
+// "access denied", as a full disk or a file that another program holds would; or, told to lie,
+// claim success there without doing anything.
 template <typename... Args>
 struct CFailingCall
 {
-	CFailingCall(const char* pszFunction, int nCall) : m_patch(NULL, "kernel32.dll", pszFunction, (FARPROC)Call)
+	CFailingCall(const char* pszFunction, int nCall, bool bLie = false) : m_patch(NULL, "kernel32.dll", pszFunction, (FARPROC)Call)
 	{
 		s_nLeft = nCall;
+		s_bLie = bLie;
 		s_pfnOriginal = m_patch.m_pfnOriginal;
 	}
 	static BOOL WINAPI Call(Args... args)
@@ -163,10 +165,11 @@ struct CFailingCall
 		if (--s_nLeft != 0)
 			return ((BOOL(WINAPI*)(Args...))s_pfnOriginal)(args...);
 		::SetLastError(ERROR_ACCESS_DENIED);
-		return FALSE;
+		return s_bLie;
 	}
 	CImportPatch m_patch;
 	inline static int s_nLeft = 0;
+	inline static bool s_bLie = false;
 	inline static FARPROC s_pfnOriginal = NULL;
 };
 using CFailingMove = CFailingCall<LPCSTR, LPCSTR, DWORD>;

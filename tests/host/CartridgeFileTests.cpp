@@ -352,7 +352,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 
 // Formatting all four positions is one step: a failure before the cartridge is replaced, in the
 // third position's backup, in flushing or in replacing the cartridge, leaves the cartridge and its
-// backups as they were, and says what failed.
+// backups as they were, and says what failed. What was written is read back from the file itself.
 TEST_F(CartridgeFileTest, AFailedWriteChangesNothing)
 {
 	CCartridgeSession session;
@@ -374,7 +374,12 @@ TEST_F(CartridgeFileTest, AFailedWriteChangesNothing)
 		EXPECT_EQ(std::make_tuple(c.strError, good, (size_t)1, INVALID_HANDLE_VALUE), std::make_tuple(std::string(m_strError),
 			ReadBytes(m_strCart), session.GetBackups()->List().size(), ::FindFirstFileA((m_strCart + ".~*.new").c_str(), &fd)));
 	}
+	{
+		CFailingMove lying("MoveFileExA", 9, true);  // the cartridge's renaming says it is done, and is not: the read-back finds out
+		EXPECT_FALSE(session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError));
+	}
+	EXPECT_EQ(std::make_pair((size_t)0, good), std::make_pair(std::string(m_strError).find("Position 1 did not verify after writing: "), ReadBytes(m_strCart)));
 	ASSERT_TRUE(session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError)) << (LPCTSTR)m_strError;
-	EXPECT_EQ(std::make_pair(CBytes(4 * SAVE_POSITION_SIZE, 0), (size_t)5), std::make_pair(Positions(session.GetCartridge()),
+	EXPECT_EQ(std::make_pair(CBytes(4 * SAVE_POSITION_SIZE, 0), (size_t)9), std::make_pair(Positions(session.GetCartridge()),
 		session.GetBackups()->List().size()));
 }
