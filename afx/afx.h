@@ -228,8 +228,6 @@ public:
 	virtual void Close();
 	virtual void Abort();
 
-	operator HANDLE() const { return m_hFile; }
-
 	HANDLE m_hFile;
 
 protected:

@@ -210,8 +210,6 @@ public:
 	virtual ~CWnd();
 
 	HWND m_hWnd;
-	operator HWND() const { return this == NULL ? NULL : m_hWnd; }
-	HWND GetSafeHwnd() const { return this == NULL ? NULL : m_hWnd; }
 
 	static CWnd* PASCAL FromHandle(HWND hWnd);
 	static CWnd* PASCAL FromHandlePermanent(HWND hWnd);
@@ -432,7 +430,6 @@ public:
 	virtual ~CMenu();
 
 	HMENU m_hMenu;
-	operator HMENU() const { return this == NULL ? NULL : m_hMenu; }
 
 	BOOL Attach(HMENU hMenu);
 	HMENU Detach();
@@ -528,8 +525,6 @@ public:
 	virtual ~CGdiObject();
 
 	HGDIOBJ m_hObject;
-	operator HGDIOBJ() const { return this == NULL ? NULL : m_hObject; }
-	HGDIOBJ GetSafeHandle() const { return this == NULL ? NULL : m_hObject; }
 	static CGdiObject* PASCAL FromHandle(HGDIOBJ hObject);
 
 	BOOL Attach(HGDIOBJ hObject);
@@ -543,7 +538,6 @@ class CFont : public CGdiObject
 {
 	DECLARE_DYNCREATE(CFont)
 public:
-	operator HFONT() const { return (HFONT)(this == NULL ? NULL : m_hObject); }
 	static CFont* PASCAL FromHandle(HFONT hFont) { return (CFont*)CGdiObject::FromHandle(hFont); }
 	BOOL CreateFontIndirect(const LOGFONT* lpLogFont)
 		{ return Attach(::CreateFontIndirect(lpLogFont)); }
@@ -553,7 +547,6 @@ class CBitmap : public CGdiObject
 {
 	DECLARE_DYNCREATE(CBitmap)
 public:
-	operator HBITMAP() const { return (HBITMAP)(this == NULL ? NULL : m_hObject); }
 	static CBitmap* PASCAL FromHandle(HBITMAP hBitmap) { return (CBitmap*)CGdiObject::FromHandle(hBitmap); }
 	BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
 };
@@ -564,7 +557,6 @@ class CBrush : public CGdiObject
 public:
 	CBrush() = default;
 	explicit CBrush(COLORREF crColor);
-	operator HBRUSH() const { return (HBRUSH)(this == NULL ? NULL : m_hObject); }
 	BOOL CreateSolidBrush(COLORREF crColor) { return Attach(::CreateSolidBrush(crColor)); }
 };
 
@@ -572,7 +564,6 @@ class CRgn : public CGdiObject
 {
 	DECLARE_DYNCREATE(CRgn)
 public:
-	operator HRGN() const { return (HRGN)(this == NULL ? NULL : m_hObject); }
 	BOOL CreateRectRgn(int x1, int y1, int x2, int y2) { return Attach(::CreateRectRgn(x1, y1, x2, y2)); }
 };
 
@@ -587,8 +578,6 @@ public:
 	virtual ~CDC();
 
 	HDC m_hDC;
-	operator HDC() const { return this == NULL ? NULL : m_hDC; }
-	HDC GetSafeHdc() const { return this == NULL ? NULL : m_hDC; }
 	static CDC* PASCAL FromHandle(HDC hDC);
 
 	BOOL Attach(HDC hDC);
