@@ -531,14 +531,12 @@ public:
 	HGDIOBJ Detach();
 	BOOL DeleteObject();
 	BOOL CreateStockObject(int nIndex);
-	int GetObject(int nCount, LPVOID lpObject) const { return ::GetObject(m_hObject, nCount, lpObject); }
 };
 
 class CFont : public CGdiObject
 {
 	DECLARE_DYNCREATE(CFont)
 public:
-	static CFont* PASCAL FromHandle(HFONT hFont) { return (CFont*)CGdiObject::FromHandle(hFont); }
 	BOOL CreateFontIndirect(const LOGFONT* lpLogFont)
 		{ return Attach(::CreateFontIndirect(lpLogFont)); }
 };
@@ -547,7 +545,6 @@ class CBitmap : public CGdiObject
 {
 	DECLARE_DYNCREATE(CBitmap)
 public:
-	static CBitmap* PASCAL FromHandle(HBITMAP hBitmap) { return (CBitmap*)CGdiObject::FromHandle(hBitmap); }
 	BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
 };
 
@@ -586,7 +583,6 @@ public:
 	BOOL DeleteDC();
 
 	HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
-	CFont* SelectObject(CFont* pFont) { return (CFont*)CGdiObject::FromHandle(SelectObject(pFont != NULL ? pFont->m_hObject : NULL)); }
 	CBitmap* SelectObject(CBitmap* pBitmap)
 		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(pBitmap != NULL ? pBitmap->m_hObject : NULL)); }
 	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)(pRgn != NULL ? pRgn->m_hObject : NULL)); }
