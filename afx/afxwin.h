@@ -19,6 +19,14 @@ class CDataExchange;
 #define MLF_SHOWONIDLE  0x0004  // show the window when the loop first runs out of messages
 struct CCreateContext;
 
+// The handle of a wrapper object that may be NULL, NULL for none: what MFC's GetSafeHwnd and
+// GetSafeHdc answer, without calling a member through a null pointer.
+template <class TObject, class TWrapper, class THandle>
+inline THandle AfxHandleOf(const TObject* pObject, THandle TWrapper::*pHandle)
+{
+	return pObject != NULL ? pObject->*pHandle : NULL;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Module state: each module (program or regular library) has its own
 
@@ -254,7 +262,7 @@ public:
 	void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
 	void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
 	CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const
-		{ return CWnd::FromHandle(::GetNextDlgTabItem(m_hWnd, pWndCtl != NULL ? pWndCtl->m_hWnd : NULL, bPrevious)); }
+		{ return CWnd::FromHandle(::GetNextDlgTabItem(m_hWnd, AfxHandleOf(pWndCtl, &CWnd::m_hWnd), bPrevious)); }
 
 	// Scroll bars
 	int SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE)
@@ -440,7 +448,7 @@ public:
 	UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
 	UINT GetMenuState(UINT nID, UINT nFlags) const { return ::GetMenuState(m_hMenu, nID, nFlags); }
 	BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = NULL)
-		{ return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd != NULL ? pWnd->m_hWnd : NULL, lpRect); }
+		{ return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, AfxHandleOf(pWnd, &CWnd::m_hWnd), lpRect); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -579,23 +587,24 @@ public:
 
 	BOOL Attach(HDC hDC);
 	HDC Detach();
-	BOOL CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC != NULL ? pDC->m_hDC : NULL)); }
+	BOOL CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(AfxHandleOf(pDC, &CDC::m_hDC))); }
 	BOOL DeleteDC();
 
 	HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
 	CBitmap* SelectObject(CBitmap* pBitmap)
-		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(pBitmap != NULL ? pBitmap->m_hObject : NULL)); }
-	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)(pRgn != NULL ? pRgn->m_hObject : NULL)); }
+		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(AfxHandleOf(pBitmap, &CGdiObject::m_hObject))); }
+	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)AfxHandleOf(pRgn, &CGdiObject::m_hObject)); }
 
 	COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
 	COLORREF SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }
 	int SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
-	void FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, (HBRUSH)(pBrush != NULL ? pBrush->m_hObject : NULL)); }
+	void FillRect(LPCRECT lpRect, CBrush* pBrush)
+		{ ::FillRect(m_hDC, lpRect, (HBRUSH)AfxHandleOf(pBrush, &CGdiObject::m_hObject)); }
 	void FillSolidRect(LPCRECT lpRect, COLORREF clr);
 	int DrawText(LPCTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat)
 		{ return ::DrawText(m_hDC, lpszString, nCount, lpRect, nFormat); }
 	BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop)
-		{ return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC != NULL ? pSrcDC->m_hDC : NULL, xSrc, ySrc, dwRop); }
+		{ return ::BitBlt(m_hDC, x, y, nWidth, nHeight, AfxHandleOf(pSrcDC, &CDC::m_hDC), xSrc, ySrc, dwRop); }
 	BOOL GetCharWidth(UINT nFirstChar, UINT nLastChar, LPINT lpBuffer) const
 		{ return ::GetCharWidth(m_hDC, nFirstChar, nLastChar, lpBuffer); }
 	CSize GetTextExtent(LPCTSTR lpszString, int nCount) const;

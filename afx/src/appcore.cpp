@@ -18,7 +18,7 @@ int CWinThread::ExitInstance()
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
 {
-	return CWnd::WalkPreTranslateTree(AfxHwndOf(m_pMainWnd), pMsg);
+	return CWnd::WalkPreTranslateTree(AfxHandleOf(m_pMainWnd, &CWnd::m_hWnd), pMsg);
 }
 
 // Temporary objects go from the second idle call on: by then no handler holds one.

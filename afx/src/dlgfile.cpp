@@ -41,7 +41,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszF
 INT_PTR CFileDialog::DoModal()
 {
 	HWND hWndTop = NULL;
-	m_ofn.hwndOwner = CWnd::GetSafeOwner_(AfxHwndOf(m_pParentWnd), &hWndTop);
+	m_ofn.hwndOwner = CWnd::GetSafeOwner_(AfxHandleOf(m_pParentWnd, &CWnd::m_hWnd), &hWndTop);
 	CReenableOnExit top(hWndTop);
 	m_szFileName[_countof(m_szFileName) - 1] = '\0';
 	return (m_bOpenFileDialog ? ::GetOpenFileName(&m_ofn) : ::GetSaveFileName(&m_ofn)) ? IDOK : IDCANCEL;

@@ -153,7 +153,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
 {
 	BuildPropPageArray();
 	m_psh.dwFlags |= PSH_MODELESS;
-	m_psh.hwndParent = AfxHwndOf(pParentWnd);
+	m_psh.hwndParent = AfxHandleOf(pParentWnd, &CWnd::m_hWnd);
 	AfxHookWindowCreate(this);
 	HWND hWnd = (HWND)::PropertySheet(&m_psh);
 	AfxUnhookWindowCreate();
@@ -165,7 +165,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
 INT_PTR CPropertySheet::DoModal()
 {
 	HWND hWndTop = NULL;
-	HWND hWndParent = CWnd::GetSafeOwner_(AfxHwndOf(m_pParentWnd), &hWndTop);
+	HWND hWndParent = CWnd::GetSafeOwner_(AfxHandleOf(m_pParentWnd, &CWnd::m_hWnd), &hWndTop);
 	CReenableOnExit top(hWndTop);
 	const BOOL bParentEnabled = hWndParent != NULL && ::IsWindowEnabled(hWndParent);
 	if (!Create(CWnd::FromHandle(hWndParent)))
