@@ -15,7 +15,6 @@
 
 class CObject;
 class CString;
-class CArchive;
 
 // ---------------------------------------------------------------------------------------------
 // Run-time class information
@@ -100,7 +99,6 @@ public:
 	const CString& operator+=(TCHAR ch);
 
 	operator LPCTSTR() const { return m_str.c_str(); }
-	int GetLength() const { return static_cast<int>(m_str.size()); }
 	BOOL IsEmpty() const { return m_str.empty(); }
 	void Empty() { m_str.clear(); }
 	int Compare(LPCTSTR lpsz) const;
@@ -109,17 +107,14 @@ public:
 	void AFX_CDECL Format(LPCTSTR lpszFormat, ...);
 
 	LPTSTR GetBuffer(int nMinBufLength);
-	void ReleaseBuffer(int nNewLength = -1);
 
 private:
 	std::string m_str;
 };
 
-CString AFXAPI operator+(const CString& string1, const CString& string2);
 CString AFXAPI operator+(const CString& string, LPCTSTR lpsz);
 CString AFXAPI operator+(LPCTSTR lpsz, const CString& string);
 bool AFXAPI operator==(const CString& s1, LPCTSTR s2);
-bool AFXAPI operator==(LPCTSTR s1, const CString& s2);
 
 // ---------------------------------------------------------------------------------------------
 // Exceptions: thrown as pointers, released with Delete()
@@ -209,10 +204,9 @@ public:
 	enum OpenFlags
 	{
 		modeRead = 0x0000, modeWrite = 0x0001, modeReadWrite = 0x0002,
-		shareCompat = 0x0000, shareExclusive = 0x0010, shareDenyWrite = 0x0020,
+		shareExclusive = 0x0010, shareDenyWrite = 0x0020,
 		shareDenyRead = 0x0030, shareDenyNone = 0x0040,
-		modeNoInherit = 0x0080, modeCreate = 0x1000, modeNoTruncate = 0x2000,
-		typeText = 0x4000, typeBinary = 0x8000
+		modeNoInherit = 0x0080, modeCreate = 0x1000, modeNoTruncate = 0x2000
 	};
 
 	static const HANDLE hFileNull;

@@ -62,7 +62,6 @@ struct AFX_MAINTAIN_STATE2
 
 HINSTANCE AFXAPI AfxGetInstanceHandle();
 HINSTANCE AFXAPI AfxGetResourceHandle();
-void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource);
 HINSTANCE AFXAPI AfxFindResourceHandle(LPCTSTR lpszName, LPCTSTR lpszType);
 CWinApp* AFXAPI AfxGetApp();
 CWnd* AFXAPI AfxGetMainWnd();
@@ -84,7 +83,6 @@ LPCTSTR AFXAPI AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = NULL, HBR
 void AFXAPI AfxUnlockTempMaps();
 
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
-int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
 
 // ---------------------------------------------------------------------------------------------
 // Message maps
@@ -240,11 +238,8 @@ public:
 	CWnd* GetDlgItem(int nID) const { return CWnd::FromHandle(::GetDlgItem(m_hWnd, nID)); }
 	void GetDlgItem(int nID, HWND* phWnd) const { *phWnd = ::GetDlgItem(m_hWnd, nID); }
 	BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
-	BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
 	BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
 	BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-	void SetWindowText(LPCTSTR lpszString) { ::SetWindowText(m_hWnd, lpszString); }
-	void GetWindowText(CString& rString) const;
 	void CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
 	UINT IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
 	void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
@@ -254,7 +249,6 @@ public:
 	void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, NULL, bErase); }
 	void UpdateWindow() { ::UpdateWindow(m_hWnd); }
 	CWnd* SetFocus() { return CWnd::FromHandle(::SetFocus(m_hWnd)); }
-	static CWnd* PASCAL GetFocus() { return CWnd::FromHandle(::GetFocus()); }
 	LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
 		{ return ::SendMessage(m_hWnd, message, wParam, lParam); }
 	BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
@@ -282,7 +276,6 @@ public:
 		{ return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer); }
 	BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
 	CWnd* SetCapture() { return CWnd::FromHandle(::SetCapture(m_hWnd)); }
-	static CWnd* PASCAL GetCapture() { return CWnd::FromHandle(::GetCapture()); }
 
 	// Dialog data
 	BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -414,7 +407,6 @@ class CButton : public CWnd
 	DECLARE_DYNAMIC(CButton)
 public:
 	int GetCheck() const { return (int)::SendMessage(m_hWnd, BM_GETCHECK, 0, 0); }
-	void SetCheck(int nCheck) { ::SendMessage(m_hWnd, BM_SETCHECK, nCheck, 0); }
 };
 
 class CScrollBar : public CWnd

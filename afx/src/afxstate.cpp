@@ -67,11 +67,6 @@ HINSTANCE AFXAPI AfxGetResourceHandle()
 	return AfxGetModuleState()->m_hCurrentResourceHandle;
 }
 
-void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource)
-{
-	AfxGetModuleState()->m_hCurrentResourceHandle = hInstResource;
-}
-
 void AFXAPI AfxLinkModule(AFX_MODULE_STATE* pModuleState)
 {
 	pModuleState->m_pNextModule = _afxModuleChain;

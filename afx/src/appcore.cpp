@@ -224,13 +224,6 @@ int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT nIDHelp)
 	return ShowAppMessageBox(lpszText, NULL, nType);
 }
 
-int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
-{
-	CString strPrompt;
-	strPrompt.LoadString(nIDPrompt);
-	return AfxMessageBox(strPrompt, nType, nIDHelp == (UINT)-1 ? nIDPrompt : nIDHelp);
-}
-
 int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow)
 {
 	int nReturnCode = -1;

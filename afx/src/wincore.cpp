@@ -226,13 +226,6 @@ BOOL CWnd::DestroyWindow()
 
 void CWnd::PostNcDestroy() {}
 
-void CWnd::GetWindowText(CString& rString) const
-{
-	int nLen = ::GetWindowTextLength(m_hWnd);
-	::GetWindowText(m_hWnd, rString.GetBuffer(nLen + 1), nLen + 1);
-	rString.ReleaseBuffer();
-}
-
 LRESULT CWnd::DefWindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
 	if (m_pfnSuper != NULL)
