@@ -12,8 +12,6 @@ static UINT CALLBACK AfxPropPageCallback(HWND, UINT message, LPPROPSHEETPAGE pps
 	return TRUE;
 }
 
-CPropertyPage::CPropertyPage() : m_psp(), m_bFirstSetActive(TRUE) {}
-
 CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption, DWORD dwSize) : m_psp(), m_bFirstSetActive(TRUE)
 {
 	Construct(nIDTemplate, nIDCaption);
@@ -88,11 +86,6 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 	}
 }
 
-CPropertySheet::CPropertySheet() : m_psh(), m_pParentWnd(NULL)
-{
-	m_psh.dwSize = sizeof(m_psh);
-}
-
 CPropertySheet::CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage)
 	: m_psh(), m_strCaption(pszCaption), m_pParentWnd(pParentWnd)
 {
@@ -103,14 +96,6 @@ CPropertySheet::CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd, UINT iSelec
 void CPropertySheet::AddPage(CPropertyPage* pPage)
 {
 	m_pages.push_back(pPage);
-}
-
-int CPropertySheet::GetPageIndex(CPropertyPage* pPage)
-{
-	for (size_t i = 0; i < m_pages.size(); ++i)
-		if (m_pages[i] == pPage)
-			return (int)i;
-	return -1;
 }
 
 CPropertyPage* CPropertySheet::GetActivePage() const
@@ -129,12 +114,6 @@ BOOL CPropertySheet::SetActivePage(int nPage)
 		return TRUE;
 	}
 	return (BOOL)SendMessage(PSM_SETCURSEL, (WPARAM)nPage);
-}
-
-BOOL CPropertySheet::SetActivePage(CPropertyPage* pPage)
-{
-	int nPage = GetPageIndex(pPage);
-	return nPage >= 0 && SetActivePage(nPage);
 }
 
 void CPropertySheet::BuildPropPageArray()
