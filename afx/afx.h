@@ -21,9 +21,6 @@ class CString;
 
 struct CRuntimeClass
 {
-	LPCSTR m_lpszClassName;
-	int m_nObjectSize;
-	UINT m_wSchema;
 	CObject* (PASCAL* m_pfnCreateObject)();
 	CRuntimeClass* (PASCAL* m_pfnGetBaseClass)();
 
@@ -43,20 +40,19 @@ public: \
 	DECLARE_DYNAMIC(class_name) \
 	static CObject* PASCAL CreateObject();
 
-#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew) \
+#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, pfnNew) \
 	CRuntimeClass* PASCAL class_name::GetThisClass() \
 		{ return const_cast<CRuntimeClass*>(&class_name::class##class_name); } \
-	const CRuntimeClass class_name::class##class_name = { \
-		#class_name, sizeof(class class_name), wSchema, pfnNew, &base_class_name::GetThisClass }; \
+	const CRuntimeClass class_name::class##class_name = { pfnNew, &base_class_name::GetThisClass }; \
 	CRuntimeClass* class_name::GetRuntimeClass() const \
 		{ return class_name::GetThisClass(); }
 
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
-	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, NULL)
+	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, NULL)
 
 #define IMPLEMENT_DYNCREATE(class_name, base_class_name) \
 	CObject* PASCAL class_name::CreateObject() { return new class_name; } \
-	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
+	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, class_name::CreateObject)
 
 CObject* AFXAPI AfxDynamicDownCast(CRuntimeClass* pClass, CObject* pObject);
 #define DYNAMIC_DOWNCAST(class_name, object) \

@@ -29,7 +29,6 @@ protected:
 	BOOL m_bOpenFileDialog;
 	CString m_strDefExt;
 	CString m_strFilter;
-	TCHAR m_szFileTitle[64];
 	TCHAR m_szFileName[_MAX_PATH];
 };
 

@@ -350,8 +350,6 @@ public:
 
 	LPCTSTR m_pszAppName;
 	HINSTANCE m_hInstance;
-	LPTSTR m_lpCmdLine;
-	int m_nCmdShow;
 
 	virtual BOOL InitApplication();
 	BOOL InitInstance() override;
@@ -375,7 +373,6 @@ class CDataExchange
 public:
 	CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
 
-	BOOL m_bSaveAndValidate;
 	CWnd* m_pDlgWnd;
 };
 
@@ -396,7 +393,6 @@ protected:
 	virtual void OnCancel();
 
 	LPCTSTR m_lpszTemplateName;
-	UINT m_nIDHelp;
 	CWnd* m_pParentWnd;
 
 	DECLARE_MESSAGE_MAP()

@@ -108,8 +108,7 @@ END_MESSAGE_MAP()
 
 // The name lives on the heap, so that an application may free it and set its own with _tcsdup.
 CWinApp::CWinApp(LPCTSTR lpszAppName)
-	: m_pszAppName(lpszAppName != NULL ? _tcsdup(lpszAppName) : NULL), m_hInstance(NULL), m_lpCmdLine(NULL),
-	  m_nCmdShow(SW_SHOWNORMAL)
+	: m_pszAppName(lpszAppName != NULL ? _tcsdup(lpszAppName) : NULL), m_hInstance(NULL)
 {
 	AfxGetModuleState()->m_pCurrentWinApp = this;
 }

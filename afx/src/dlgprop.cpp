@@ -22,7 +22,6 @@ CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption, DWORD dwSize) : 
 void CPropertyPage::Construct(UINT nIDTemplate, UINT nIDCaption)
 {
 	m_lpszTemplateName = MAKEINTRESOURCE(nIDTemplate);
-	m_nIDHelp = nIDTemplate;
 	m_psp.dwSize = sizeof(m_psp);
 	m_psp.dwFlags = PSP_USECALLBACK;
 	m_psp.hInstance = AfxFindResourceHandle(m_lpszTemplateName, RT_DIALOG);
