@@ -442,18 +442,9 @@ public:
 // ---------------------------------------------------------------------------------------------
 // Views
 
-class CDocument;
-class CDocTemplate;
-class CFrameWnd;
-class CView;
-
 struct CCreateContext
 {
 	CRuntimeClass* m_pNewViewClass;
-	CDocument* m_pCurrentDoc;
-	CDocTemplate* m_pNewDocTemplate;
-	CView* m_pLastView;
-	CFrameWnd* m_pCurrentFrame;
 };
 
 // A view deletes itself when its window is destroyed, as views made by the framework do.
@@ -461,9 +452,6 @@ class CView : public CWnd
 {
 	DECLARE_DYNAMIC(CView)
 public:
-	CView();
-
-	CDocument* GetDocument() const { return m_pDocument; }
 	BOOL PreCreateWindow(CREATESTRUCT& cs) override;
 
 	virtual void OnDraw(CDC* pDC) = 0;
@@ -471,10 +459,7 @@ public:
 protected:
 	void PostNcDestroy() override;
 
-	afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
 	afx_msg void OnPaint();
-
-	CDocument* m_pDocument;
 
 	DECLARE_MESSAGE_MAP()
 };
