@@ -15,16 +15,12 @@
 
 class CObject;
 class CString;
-class CArchive;
 
 // ---------------------------------------------------------------------------------------------
 // Run-time class information
 
 struct CRuntimeClass
 {
-	LPCSTR m_lpszClassName;
-	int m_nObjectSize;
-	UINT m_wSchema;
 	CObject* (PASCAL* m_pfnCreateObject)();
 	CRuntimeClass* (PASCAL* m_pfnGetBaseClass)();
 
@@ -44,20 +40,19 @@ public: \
 	DECLARE_DYNAMIC(class_name) \
 	static CObject* PASCAL CreateObject();
 
-#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew) \
+#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, pfnNew) \
 	CRuntimeClass* PASCAL class_name::GetThisClass() \
 		{ return const_cast<CRuntimeClass*>(&class_name::class##class_name); } \
-	const CRuntimeClass class_name::class##class_name = { \
-		#class_name, sizeof(class class_name), wSchema, pfnNew, &base_class_name::GetThisClass }; \
+	const CRuntimeClass class_name::class##class_name = { pfnNew, &base_class_name::GetThisClass }; \
 	CRuntimeClass* class_name::GetRuntimeClass() const \
 		{ return class_name::GetThisClass(); }
 
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
-	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, NULL)
+	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, NULL)
 
 #define IMPLEMENT_DYNCREATE(class_name, base_class_name) \
 	CObject* PASCAL class_name::CreateObject() { return new class_name; } \
-	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
+	IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, class_name::CreateObject)
 
 CObject* AFXAPI AfxDynamicDownCast(CRuntimeClass* pClass, CObject* pObject);
 #define DYNAMIC_DOWNCAST(class_name, object) \
@@ -100,7 +95,6 @@ public:
 	const CString& operator+=(TCHAR ch);
 
 	operator LPCTSTR() const { return m_str.c_str(); }
-	int GetLength() const { return static_cast<int>(m_str.size()); }
 	BOOL IsEmpty() const { return m_str.empty(); }
 	void Empty() { m_str.clear(); }
 	int Compare(LPCTSTR lpsz) const;
@@ -109,17 +103,14 @@ public:
 	void AFX_CDECL Format(LPCTSTR lpszFormat, ...);
 
 	LPTSTR GetBuffer(int nMinBufLength);
-	void ReleaseBuffer(int nNewLength = -1);
 
 private:
 	std::string m_str;
 };
 
-CString AFXAPI operator+(const CString& string1, const CString& string2);
 CString AFXAPI operator+(const CString& string, LPCTSTR lpsz);
 CString AFXAPI operator+(LPCTSTR lpsz, const CString& string);
 bool AFXAPI operator==(const CString& s1, LPCTSTR s2);
-bool AFXAPI operator==(LPCTSTR s1, const CString& s2);
 
 // ---------------------------------------------------------------------------------------------
 // Exceptions: thrown as pointers, released with Delete()
@@ -209,10 +200,9 @@ public:
 	enum OpenFlags
 	{
 		modeRead = 0x0000, modeWrite = 0x0001, modeReadWrite = 0x0002,
-		shareCompat = 0x0000, shareExclusive = 0x0010, shareDenyWrite = 0x0020,
+		shareExclusive = 0x0010, shareDenyWrite = 0x0020,
 		shareDenyRead = 0x0030, shareDenyNone = 0x0040,
-		modeNoInherit = 0x0080, modeCreate = 0x1000, modeNoTruncate = 0x2000,
-		typeText = 0x4000, typeBinary = 0x8000
+		modeNoInherit = 0x0080, modeCreate = 0x1000, modeNoTruncate = 0x2000
 	};
 
 	static const HANDLE hFileNull;
@@ -227,8 +217,6 @@ public:
 	virtual ULONGLONG GetLength() const;
 	virtual void Close();
 	virtual void Abort();
-
-	operator HANDLE() const { return m_hFile; }
 
 	HANDLE m_hFile;
 

@@ -29,7 +29,6 @@ protected:
 	BOOL m_bOpenFileDialog;
 	CString m_strDefExt;
 	CString m_strFilter;
-	TCHAR m_szFileTitle[64];
 	TCHAR m_szFileName[_MAX_PATH];
 };
 
@@ -37,7 +36,6 @@ class CPropertyPage : public CDialog
 {
 	DECLARE_DYNAMIC(CPropertyPage)
 public:
-	CPropertyPage();
 	explicit CPropertyPage(UINT nIDTemplate, UINT nIDCaption = 0, DWORD dwSize = sizeof(PROPSHEETPAGE));
 	void Construct(UINT nIDTemplate, UINT nIDCaption = 0);
 
@@ -60,14 +58,11 @@ class CPropertySheet : public CWnd
 {
 	DECLARE_DYNAMIC(CPropertySheet)
 public:
-	CPropertySheet();
 	explicit CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd = NULL, UINT iSelectPage = 0);
 
 	void AddPage(CPropertyPage* pPage);
-	int GetPageIndex(CPropertyPage* pPage);
 	CPropertyPage* GetActivePage() const;
 	BOOL SetActivePage(int nPage);
-	BOOL SetActivePage(CPropertyPage* pPage);
 
 	virtual INT_PTR DoModal();
 	virtual BOOL Create(CWnd* pParentWnd = NULL, DWORD dwStyle = (DWORD)-1, DWORD dwExStyle = 0);

@@ -11,9 +11,6 @@ void AFXAPI AfxOleTerm(BOOL bJustRevoke = FALSE);
 class COleException : public CException
 {
 	DECLARE_DYNAMIC(COleException)
-public:
-	explicit COleException(SCODE sc) : m_sc(sc) {}
-	SCODE m_sc;
 };
 
 [[noreturn]] void AFXAPI AfxThrowOleException(SCODE sc);

@@ -8,10 +8,8 @@ class CPoint : public tagPOINT
 public:
 	CPoint() { x = 0; y = 0; }
 	CPoint(int initX, int initY) { x = initX; y = initY; }
-	CPoint(POINT initPt) { x = initPt.x; y = initPt.y; }
 	explicit CPoint(LPARAM dwPoint) { x = (short)LOWORD(dwPoint); y = (short)HIWORD(dwPoint); }
 	bool operator==(POINT point) const { return x == point.x && y == point.y; }
-	bool operator!=(POINT point) const { return !(*this == point); }
 };
 
 class CSize : public tagSIZE
@@ -27,7 +25,6 @@ class CRect : public tagRECT
 public:
 	CRect() { left = top = right = bottom = 0; }
 	CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
-	CRect(const RECT& srcRect) { ::CopyRect(this, &srcRect); }
 
 	int Width() const { return right - left; }
 	int Height() const { return bottom - top; }
@@ -36,8 +33,4 @@ public:
 	void SetRect(int x1, int y1, int x2, int y2) { ::SetRect(this, x1, y1, x2, y2); }
 	void DeflateRect(int x, int y) { ::InflateRect(this, -x, -y); }
 	CPoint TopLeft() const { return CPoint(left, top); }
-
-	operator LPRECT() { return this; }
-	operator LPCRECT() const { return this; }
-	bool operator==(const RECT& rect) const { return ::EqualRect(this, &rect) != FALSE; }
 };

@@ -19,6 +19,14 @@ class CDataExchange;
 #define MLF_SHOWONIDLE  0x0004  // show the window when the loop first runs out of messages
 struct CCreateContext;
 
+// The handle of a wrapper object that may be NULL, NULL for none: what MFC's GetSafeHwnd and
+// GetSafeHdc answer, without calling a member through a null pointer.
+template <class TObject, class TWrapper, class THandle>
+inline THandle AfxHandleOf(const TObject* pObject, THandle TWrapper::*pHandle)
+{
+	return pObject != NULL ? pObject->*pHandle : NULL;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Module state: each module (program or regular library) has its own
 
@@ -54,7 +62,6 @@ struct AFX_MAINTAIN_STATE2
 
 HINSTANCE AFXAPI AfxGetInstanceHandle();
 HINSTANCE AFXAPI AfxGetResourceHandle();
-void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource);
 HINSTANCE AFXAPI AfxFindResourceHandle(LPCTSTR lpszName, LPCTSTR lpszType);
 CWinApp* AFXAPI AfxGetApp();
 CWnd* AFXAPI AfxGetMainWnd();
@@ -76,7 +83,6 @@ LPCTSTR AFXAPI AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = NULL, HBR
 void AFXAPI AfxUnlockTempMaps();
 
 int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
-int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = (UINT)-1);
 
 // ---------------------------------------------------------------------------------------------
 // Message maps
@@ -210,8 +216,6 @@ public:
 	virtual ~CWnd();
 
 	HWND m_hWnd;
-	operator HWND() const { return this == NULL ? NULL : m_hWnd; }
-	HWND GetSafeHwnd() const { return this == NULL ? NULL : m_hWnd; }
 
 	static CWnd* PASCAL FromHandle(HWND hWnd);
 	static CWnd* PASCAL FromHandlePermanent(HWND hWnd);
@@ -234,11 +238,8 @@ public:
 	CWnd* GetDlgItem(int nID) const { return CWnd::FromHandle(::GetDlgItem(m_hWnd, nID)); }
 	void GetDlgItem(int nID, HWND* phWnd) const { *phWnd = ::GetDlgItem(m_hWnd, nID); }
 	BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
-	BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
 	BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
 	BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-	void SetWindowText(LPCTSTR lpszString) { ::SetWindowText(m_hWnd, lpszString); }
-	void GetWindowText(CString& rString) const;
 	void CheckDlgButton(int nIDButton, UINT nCheck) { ::CheckDlgButton(m_hWnd, nIDButton, nCheck); }
 	UINT IsDlgButtonChecked(int nIDButton) const { return ::IsDlgButtonChecked(m_hWnd, nIDButton); }
 	void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
@@ -248,7 +249,6 @@ public:
 	void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, NULL, bErase); }
 	void UpdateWindow() { ::UpdateWindow(m_hWnd); }
 	CWnd* SetFocus() { return CWnd::FromHandle(::SetFocus(m_hWnd)); }
-	static CWnd* PASCAL GetFocus() { return CWnd::FromHandle(::GetFocus()); }
 	LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
 		{ return ::SendMessage(m_hWnd, message, wParam, lParam); }
 	BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
@@ -256,7 +256,7 @@ public:
 	void ScreenToClient(LPPOINT lpPoint) const { ::ScreenToClient(m_hWnd, lpPoint); }
 	void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
 	CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const
-		{ return CWnd::FromHandle(::GetNextDlgTabItem(m_hWnd, pWndCtl != NULL ? pWndCtl->m_hWnd : NULL, bPrevious)); }
+		{ return CWnd::FromHandle(::GetNextDlgTabItem(m_hWnd, AfxHandleOf(pWndCtl, &CWnd::m_hWnd), bPrevious)); }
 
 	// Scroll bars
 	int SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE)
@@ -276,7 +276,6 @@ public:
 		{ return ::SetTimer(m_hWnd, nIDEvent, nElapse, lpfnTimer); }
 	BOOL KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
 	CWnd* SetCapture() { return CWnd::FromHandle(::SetCapture(m_hWnd)); }
-	static CWnd* PASCAL GetCapture() { return CWnd::FromHandle(::GetCapture()); }
 
 	// Dialog data
 	BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
@@ -351,8 +350,6 @@ public:
 
 	LPCTSTR m_pszAppName;
 	HINSTANCE m_hInstance;
-	LPTSTR m_lpCmdLine;
-	int m_nCmdShow;
 
 	virtual BOOL InitApplication();
 	BOOL InitInstance() override;
@@ -376,7 +373,6 @@ class CDataExchange
 public:
 	CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
 
-	BOOL m_bSaveAndValidate;
 	CWnd* m_pDlgWnd;
 };
 
@@ -397,7 +393,6 @@ protected:
 	virtual void OnCancel();
 
 	LPCTSTR m_lpszTemplateName;
-	UINT m_nIDHelp;
 	CWnd* m_pParentWnd;
 
 	DECLARE_MESSAGE_MAP()
@@ -408,7 +403,6 @@ class CButton : public CWnd
 	DECLARE_DYNAMIC(CButton)
 public:
 	int GetCheck() const { return (int)::SendMessage(m_hWnd, BM_GETCHECK, 0, 0); }
-	void SetCheck(int nCheck) { ::SendMessage(m_hWnd, BM_SETCHECK, nCheck, 0); }
 };
 
 class CScrollBar : public CWnd
@@ -432,7 +426,6 @@ public:
 	virtual ~CMenu();
 
 	HMENU m_hMenu;
-	operator HMENU() const { return this == NULL ? NULL : m_hMenu; }
 
 	BOOL Attach(HMENU hMenu);
 	HMENU Detach();
@@ -443,24 +436,15 @@ public:
 	UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
 	UINT GetMenuState(UINT nID, UINT nFlags) const { return ::GetMenuState(m_hMenu, nID, nFlags); }
 	BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = NULL)
-		{ return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd != NULL ? pWnd->m_hWnd : NULL, lpRect); }
+		{ return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, AfxHandleOf(pWnd, &CWnd::m_hWnd), lpRect); }
 };
 
 // ---------------------------------------------------------------------------------------------
 // Views
 
-class CDocument;
-class CDocTemplate;
-class CFrameWnd;
-class CView;
-
 struct CCreateContext
 {
 	CRuntimeClass* m_pNewViewClass;
-	CDocument* m_pCurrentDoc;
-	CDocTemplate* m_pNewDocTemplate;
-	CView* m_pLastView;
-	CFrameWnd* m_pCurrentFrame;
 };
 
 // A view deletes itself when its window is destroyed, as views made by the framework do.
@@ -468,9 +452,6 @@ class CView : public CWnd
 {
 	DECLARE_DYNAMIC(CView)
 public:
-	CView();
-
-	CDocument* GetDocument() const { return m_pDocument; }
 	BOOL PreCreateWindow(CREATESTRUCT& cs) override;
 
 	virtual void OnDraw(CDC* pDC) = 0;
@@ -478,10 +459,7 @@ public:
 protected:
 	void PostNcDestroy() override;
 
-	afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
 	afx_msg void OnPaint();
-
-	CDocument* m_pDocument;
 
 	DECLARE_MESSAGE_MAP()
 };
@@ -528,23 +506,18 @@ public:
 	virtual ~CGdiObject();
 
 	HGDIOBJ m_hObject;
-	operator HGDIOBJ() const { return this == NULL ? NULL : m_hObject; }
-	HGDIOBJ GetSafeHandle() const { return this == NULL ? NULL : m_hObject; }
 	static CGdiObject* PASCAL FromHandle(HGDIOBJ hObject);
 
 	BOOL Attach(HGDIOBJ hObject);
 	HGDIOBJ Detach();
 	BOOL DeleteObject();
 	BOOL CreateStockObject(int nIndex);
-	int GetObject(int nCount, LPVOID lpObject) const { return ::GetObject(m_hObject, nCount, lpObject); }
 };
 
 class CFont : public CGdiObject
 {
 	DECLARE_DYNCREATE(CFont)
 public:
-	operator HFONT() const { return (HFONT)(this == NULL ? NULL : m_hObject); }
-	static CFont* PASCAL FromHandle(HFONT hFont) { return (CFont*)CGdiObject::FromHandle(hFont); }
 	BOOL CreateFontIndirect(const LOGFONT* lpLogFont)
 		{ return Attach(::CreateFontIndirect(lpLogFont)); }
 };
@@ -553,8 +526,6 @@ class CBitmap : public CGdiObject
 {
 	DECLARE_DYNCREATE(CBitmap)
 public:
-	operator HBITMAP() const { return (HBITMAP)(this == NULL ? NULL : m_hObject); }
-	static CBitmap* PASCAL FromHandle(HBITMAP hBitmap) { return (CBitmap*)CGdiObject::FromHandle(hBitmap); }
 	BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
 };
 
@@ -564,7 +535,6 @@ class CBrush : public CGdiObject
 public:
 	CBrush() = default;
 	explicit CBrush(COLORREF crColor);
-	operator HBRUSH() const { return (HBRUSH)(this == NULL ? NULL : m_hObject); }
 	BOOL CreateSolidBrush(COLORREF crColor) { return Attach(::CreateSolidBrush(crColor)); }
 };
 
@@ -572,7 +542,6 @@ class CRgn : public CGdiObject
 {
 	DECLARE_DYNCREATE(CRgn)
 public:
-	operator HRGN() const { return (HRGN)(this == NULL ? NULL : m_hObject); }
 	BOOL CreateRectRgn(int x1, int y1, int x2, int y2) { return Attach(::CreateRectRgn(x1, y1, x2, y2)); }
 };
 
@@ -587,30 +556,28 @@ public:
 	virtual ~CDC();
 
 	HDC m_hDC;
-	operator HDC() const { return this == NULL ? NULL : m_hDC; }
-	HDC GetSafeHdc() const { return this == NULL ? NULL : m_hDC; }
 	static CDC* PASCAL FromHandle(HDC hDC);
 
 	BOOL Attach(HDC hDC);
 	HDC Detach();
-	BOOL CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(pDC != NULL ? pDC->m_hDC : NULL)); }
+	BOOL CreateCompatibleDC(CDC* pDC) { return Attach(::CreateCompatibleDC(AfxHandleOf(pDC, &CDC::m_hDC))); }
 	BOOL DeleteDC();
 
 	HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
-	CFont* SelectObject(CFont* pFont) { return (CFont*)CGdiObject::FromHandle(SelectObject(pFont != NULL ? pFont->m_hObject : NULL)); }
 	CBitmap* SelectObject(CBitmap* pBitmap)
-		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(pBitmap != NULL ? pBitmap->m_hObject : NULL)); }
-	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)(pRgn != NULL ? pRgn->m_hObject : NULL)); }
+		{ return (CBitmap*)CGdiObject::FromHandle(SelectObject(AfxHandleOf(pBitmap, &CGdiObject::m_hObject))); }
+	int SelectClipRgn(CRgn* pRgn) { return ::SelectClipRgn(m_hDC, (HRGN)AfxHandleOf(pRgn, &CGdiObject::m_hObject)); }
 
 	COLORREF SetTextColor(COLORREF crColor) { return ::SetTextColor(m_hDC, crColor); }
 	COLORREF SetBkColor(COLORREF crColor) { return ::SetBkColor(m_hDC, crColor); }
 	int SetBkMode(int nBkMode) { return ::SetBkMode(m_hDC, nBkMode); }
-	void FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, (HBRUSH)(pBrush != NULL ? pBrush->m_hObject : NULL)); }
+	void FillRect(LPCRECT lpRect, CBrush* pBrush)
+		{ ::FillRect(m_hDC, lpRect, (HBRUSH)AfxHandleOf(pBrush, &CGdiObject::m_hObject)); }
 	void FillSolidRect(LPCRECT lpRect, COLORREF clr);
 	int DrawText(LPCTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat)
 		{ return ::DrawText(m_hDC, lpszString, nCount, lpRect, nFormat); }
 	BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop)
-		{ return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC != NULL ? pSrcDC->m_hDC : NULL, xSrc, ySrc, dwRop); }
+		{ return ::BitBlt(m_hDC, x, y, nWidth, nHeight, AfxHandleOf(pSrcDC, &CDC::m_hDC), xSrc, ySrc, dwRop); }
 	BOOL GetCharWidth(UINT nFirstChar, UINT nLastChar, LPINT lpBuffer) const
 		{ return ::GetCharWidth(m_hDC, nFirstChar, nLastChar, lpBuffer); }
 	CSize GetTextExtent(LPCTSTR lpszString, int nCount) const;

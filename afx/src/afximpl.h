@@ -25,13 +25,6 @@ struct _AFX_THREAD_STATE
 
 _AFX_THREAD_STATE* AFXAPI AfxGetThreadState();
 
-// The window of a window object that may be NULL: GetSafeHwnd through a null pointer, which MFC
-// documents, is a call that C++ leaves undefined.
-inline HWND AfxHwndOf(const CWnd* pWnd)
-{
-	return pWnd != NULL ? pWnd->m_hWnd : NULL;
-}
-
 // Enables a window again when the holder goes, however its scope ends: the owner that a modal
 // window disabled.
 class CReenableOnExit

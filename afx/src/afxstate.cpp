@@ -67,11 +67,6 @@ HINSTANCE AFXAPI AfxGetResourceHandle()
 	return AfxGetModuleState()->m_hCurrentResourceHandle;
 }
 
-void AFXAPI AfxSetResourceHandle(HINSTANCE hInstResource)
-{
-	AfxGetModuleState()->m_hCurrentResourceHandle = hInstResource;
-}
-
 void AFXAPI AfxLinkModule(AFX_MODULE_STATE* pModuleState)
 {
 	pModuleState->m_pNextModule = _afxModuleChain;
@@ -127,7 +122,7 @@ LPCTSTR AFXAPI AfxGetAppName()
 	return pApp != NULL ? pApp->m_pszAppName : AfxGetModuleState()->m_lpszCurrentAppName;
 }
 
-BOOL AFXAPI AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCmdShow)
+BOOL AFXAPI AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPTSTR, int)
 {
 	AFX_MODULE_STATE* pModuleState = AfxGetModuleState();
 	pModuleState->m_hCurrentInstanceHandle = hInstance;
@@ -137,8 +132,6 @@ BOOL AFXAPI AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPTSTR lpCmdLine, int nCm
 	if (pApp != NULL)
 	{
 		pApp->m_hInstance = hInstance;
-		pApp->m_lpCmdLine = lpCmdLine;
-		pApp->m_nCmdShow = nCmdShow;
 		pApp->SetCurrentHandles();
 	}
 	if (!pModuleState->m_bDLL)

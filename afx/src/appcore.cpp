@@ -18,7 +18,7 @@ int CWinThread::ExitInstance()
 
 BOOL CWinThread::PreTranslateMessage(MSG* pMsg)
 {
-	return CWnd::WalkPreTranslateTree(AfxHwndOf(m_pMainWnd), pMsg);
+	return CWnd::WalkPreTranslateTree(AfxHandleOf(m_pMainWnd, &CWnd::m_hWnd), pMsg);
 }
 
 // Temporary objects go from the second idle call on: by then no handler holds one.
@@ -108,8 +108,7 @@ END_MESSAGE_MAP()
 
 // The name lives on the heap, so that an application may free it and set its own with _tcsdup.
 CWinApp::CWinApp(LPCTSTR lpszAppName)
-	: m_pszAppName(lpszAppName != NULL ? _tcsdup(lpszAppName) : NULL), m_hInstance(NULL), m_lpCmdLine(NULL),
-	  m_nCmdShow(SW_SHOWNORMAL)
+	: m_pszAppName(lpszAppName != NULL ? _tcsdup(lpszAppName) : NULL), m_hInstance(NULL)
 {
 	AfxGetModuleState()->m_pCurrentWinApp = this;
 }
@@ -222,13 +221,6 @@ int AFXAPI AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT nIDHelp)
 	if (pApp != NULL)
 		return pApp->DoMessageBox(lpszText, nType, nIDHelp);
 	return ShowAppMessageBox(lpszText, NULL, nType);
-}
-
-int AFXAPI AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
-{
-	CString strPrompt;
-	strPrompt.LoadString(nIDPrompt);
-	return AfxMessageBox(strPrompt, nType, nIDHelp == (UINT)-1 ? nIDPrompt : nIDHelp);
 }
 
 int AFXAPI AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow)

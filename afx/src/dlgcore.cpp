@@ -19,10 +19,10 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
 	ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
 END_MESSAGE_MAP()
 
-CDialog::CDialog() : m_lpszTemplateName(NULL), m_nIDHelp(0), m_pParentWnd(NULL) {}
+CDialog::CDialog() : m_lpszTemplateName(NULL), m_pParentWnd(NULL) {}
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-	: m_lpszTemplateName(MAKEINTRESOURCE(nIDTemplate)), m_nIDHelp(nIDTemplate), m_pParentWnd(pParentWnd)
+	: m_lpszTemplateName(MAKEINTRESOURCE(nIDTemplate)), m_pParentWnd(pParentWnd)
 {
 }
 
@@ -42,10 +42,7 @@ void CDialog::OnCancel()
 	EndDialog(IDCANCEL);
 }
 
-CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-	: m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
-{
-}
+CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL) : m_pDlgWnd(pDlgWnd) {}
 
 void AFXAPI DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 {

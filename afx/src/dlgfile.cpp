@@ -13,13 +13,11 @@ CCommonDialog::CCommonDialog(CWnd* pParentWnd) : CDialog(0U, pParentWnd)
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszFileName, DWORD dwFlags,
 	LPCTSTR lpszFilter, CWnd* pParentWnd, DWORD, BOOL)
 	: CCommonDialog(pParentWnd), m_ofn(), m_bOpenFileDialog(bOpenFileDialog),
-	  m_strDefExt(lpszDefExt), m_strFilter(lpszFilter), m_szFileTitle(), m_szFileName()
+	  m_strDefExt(lpszDefExt), m_strFilter(lpszFilter), m_szFileName()
 {
 	m_ofn.lStructSize = sizeof(m_ofn);
 	m_ofn.lpstrFile = m_szFileName;
 	m_ofn.nMaxFile = _countof(m_szFileName);
-	m_ofn.lpstrFileTitle = m_szFileTitle;
-	m_ofn.nMaxFileTitle = _countof(m_szFileTitle);
 	m_ofn.Flags = dwFlags | OFN_EXPLORER;
 	// An empty default extension is not the same as none: keep the pointer.
 	m_ofn.lpstrDefExt = lpszDefExt != NULL ? (LPCTSTR)m_strDefExt : NULL;
@@ -41,7 +39,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszF
 INT_PTR CFileDialog::DoModal()
 {
 	HWND hWndTop = NULL;
-	m_ofn.hwndOwner = CWnd::GetSafeOwner_(AfxHwndOf(m_pParentWnd), &hWndTop);
+	m_ofn.hwndOwner = CWnd::GetSafeOwner_(AfxHandleOf(m_pParentWnd, &CWnd::m_hWnd), &hWndTop);
 	CReenableOnExit top(hWndTop);
 	m_szFileName[_countof(m_szFileName) - 1] = '\0';
 	return (m_bOpenFileDialog ? ::GetOpenFileName(&m_ofn) : ::GetSaveFileName(&m_ofn)) ? IDOK : IDCANCEL;

@@ -12,8 +12,6 @@ static UINT CALLBACK AfxPropPageCallback(HWND, UINT message, LPPROPSHEETPAGE pps
 	return TRUE;
 }
 
-CPropertyPage::CPropertyPage() : m_psp(), m_bFirstSetActive(TRUE) {}
-
 CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption, DWORD dwSize) : m_psp(), m_bFirstSetActive(TRUE)
 {
 	Construct(nIDTemplate, nIDCaption);
@@ -24,7 +22,6 @@ CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption, DWORD dwSize) : 
 void CPropertyPage::Construct(UINT nIDTemplate, UINT nIDCaption)
 {
 	m_lpszTemplateName = MAKEINTRESOURCE(nIDTemplate);
-	m_nIDHelp = nIDTemplate;
 	m_psp.dwSize = sizeof(m_psp);
 	m_psp.dwFlags = PSP_USECALLBACK;
 	m_psp.hInstance = AfxFindResourceHandle(m_lpszTemplateName, RT_DIALOG);
@@ -88,11 +85,6 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 	}
 }
 
-CPropertySheet::CPropertySheet() : m_psh(), m_pParentWnd(NULL)
-{
-	m_psh.dwSize = sizeof(m_psh);
-}
-
 CPropertySheet::CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd, UINT iSelectPage)
 	: m_psh(), m_strCaption(pszCaption), m_pParentWnd(pParentWnd)
 {
@@ -103,14 +95,6 @@ CPropertySheet::CPropertySheet(LPCTSTR pszCaption, CWnd* pParentWnd, UINT iSelec
 void CPropertySheet::AddPage(CPropertyPage* pPage)
 {
 	m_pages.push_back(pPage);
-}
-
-int CPropertySheet::GetPageIndex(CPropertyPage* pPage)
-{
-	for (size_t i = 0; i < m_pages.size(); ++i)
-		if (m_pages[i] == pPage)
-			return (int)i;
-	return -1;
 }
 
 CPropertyPage* CPropertySheet::GetActivePage() const
@@ -131,12 +115,6 @@ BOOL CPropertySheet::SetActivePage(int nPage)
 	return (BOOL)SendMessage(PSM_SETCURSEL, (WPARAM)nPage);
 }
 
-BOOL CPropertySheet::SetActivePage(CPropertyPage* pPage)
-{
-	int nPage = GetPageIndex(pPage);
-	return nPage >= 0 && SetActivePage(nPage);
-}
-
 void CPropertySheet::BuildPropPageArray()
 {
 	m_aPsp.clear();
@@ -153,7 +131,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
 {
 	BuildPropPageArray();
 	m_psh.dwFlags |= PSH_MODELESS;
-	m_psh.hwndParent = AfxHwndOf(pParentWnd);
+	m_psh.hwndParent = AfxHandleOf(pParentWnd, &CWnd::m_hWnd);
 	AfxHookWindowCreate(this);
 	HWND hWnd = (HWND)::PropertySheet(&m_psh);
 	AfxUnhookWindowCreate();
@@ -165,7 +143,7 @@ BOOL CPropertySheet::Create(CWnd* pParentWnd, DWORD, DWORD)
 INT_PTR CPropertySheet::DoModal()
 {
 	HWND hWndTop = NULL;
-	HWND hWndParent = CWnd::GetSafeOwner_(AfxHwndOf(m_pParentWnd), &hWndTop);
+	HWND hWndParent = CWnd::GetSafeOwner_(AfxHandleOf(m_pParentWnd, &CWnd::m_hWnd), &hWndTop);
 	CReenableOnExit top(hWndTop);
 	const BOOL bParentEnabled = hWndParent != NULL && ::IsWindowEnabled(hWndParent);
 	if (!Create(CWnd::FromHandle(hWndParent)))

@@ -18,7 +18,7 @@ BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwSt
 	int cx = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.right - rect.left;
 	int cy = rect.left == CW_USEDEFAULT ? CW_USEDEFAULT : rect.bottom - rect.top;
 	return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, cx, cy,
-		AfxHwndOf(pParentWnd), hMenu, (LPVOID)pContext);
+		AfxHandleOf(pParentWnd, &CWnd::m_hWnd), hMenu, (LPVOID)pContext);
 }
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs)

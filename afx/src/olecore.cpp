@@ -24,9 +24,9 @@ void AFXAPI AfxOleTerm(BOOL bJustRevoke)
 	::OleUninitialize();
 }
 
-void AFXAPI AfxThrowOleException(SCODE sc)
+void AFXAPI AfxThrowOleException(SCODE)
 {
-	throw new COleException(sc);
+	throw new COleException;
 }
 
 static FORMATETC DefaultFormatEtc(CLIPFORMAT cfFormat, LPFORMATETC lpFormatEtc)

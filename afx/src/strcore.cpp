@@ -76,18 +76,6 @@ LPTSTR CString::GetBuffer(int nMinBufLength)
 	return &m_str[0];
 }
 
-void CString::ReleaseBuffer(int nNewLength)
-{
-	m_str.resize(nNewLength < 0 ? std::strlen(m_str.c_str()) : (size_t)nNewLength);
-}
-
-CString AFXAPI operator+(const CString& string1, const CString& string2)
-{
-	CString s(string1);
-	s += string2;
-	return s;
-}
-
 CString AFXAPI operator+(const CString& string, LPCTSTR lpsz)
 {
 	CString s(string);
@@ -103,4 +91,3 @@ CString AFXAPI operator+(LPCTSTR lpsz, const CString& string)
 }
 
 bool AFXAPI operator==(const CString& s1, LPCTSTR s2) { return s1.Compare(s2) == 0; }
-bool AFXAPI operator==(LPCTSTR s1, const CString& s2) { return s2.Compare(s1) == 0; }

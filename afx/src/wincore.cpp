@@ -178,7 +178,7 @@ BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, 
 	CWnd* pParentWnd, UINT nID, CCreateContext* pContext)
 {
 	return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top,
-		rect.right - rect.left, rect.bottom - rect.top, AfxHwndOf(pParentWnd),
+		rect.right - rect.left, rect.bottom - rect.top, AfxHandleOf(pParentWnd, &CWnd::m_hWnd),
 		(HMENU)(UINT_PTR)nID, (LPVOID)pContext);
 }
 
@@ -225,13 +225,6 @@ BOOL CWnd::DestroyWindow()
 }
 
 void CWnd::PostNcDestroy() {}
-
-void CWnd::GetWindowText(CString& rString) const
-{
-	int nLen = ::GetWindowTextLength(m_hWnd);
-	::GetWindowText(m_hWnd, rString.GetBuffer(nLen + 1), nLen + 1);
-	rString.ReleaseBuffer();
-}
 
 LRESULT CWnd::DefWindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
@@ -360,7 +353,7 @@ HWND PASCAL CWnd::GetSafeOwner_(HWND hParent, HWND* pWndTop)
 {
 	HWND hWnd = hParent;
 	if (hWnd == NULL)
-		hWnd = AfxHwndOf(AfxGetMainWnd());
+		hWnd = AfxHandleOf(AfxGetMainWnd(), &CWnd::m_hWnd);
 	if (hWnd == NULL)
 		hWnd = ::GetActiveWindow();
 	// A popup window cannot be owned by a child window.

@@ -51,7 +51,7 @@ CGdiObject* PASCAL CGdiObject::FromHandle(HGDIOBJ hObject)
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
 {
-	return Attach(::CreateCompatibleBitmap(pDC != NULL ? pDC->m_hDC : NULL, nWidth, nHeight));
+	return Attach(::CreateCompatibleBitmap(AfxHandleOf(pDC, &CDC::m_hDC), nWidth, nHeight));
 }
 
 CBrush::CBrush(COLORREF crColor)
@@ -119,7 +119,7 @@ CPaintDC::~CPaintDC()
 	Detach();
 }
 
-CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(AfxHwndOf(pWnd))
+CClientDC::CClientDC(CWnd* pWnd) : m_hWnd(AfxHandleOf(pWnd, &CWnd::m_hWnd))
 {
 	if (!Attach(::GetDC(m_hWnd)))
 		AfxThrowResourceException();
