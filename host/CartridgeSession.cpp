@@ -58,11 +58,25 @@ BOOL CCartridgeSession::Adopt(const CString& strPath, const CCartridge& cartridg
 	return !bDamaged;
 }
 
-// A damaged cartridge is moved aside, never deleted, and a new one takes its name; a sound one is
-// left as it is.
+// A damaged file goes aside, never away: to "<file>.damaged", or the first free "<file>.damaged.N".
+static BOOL MoveAside(const CString& strPath, CString& strAside, CString& strError)
+{
+	DWORD dwError = ERROR_ALREADY_EXISTS;
+	for (int nNumber = 1; nNumber <= 1000 && (dwError == ERROR_ALREADY_EXISTS || dwError == ERROR_FILE_EXISTS); ++nNumber)
+	{
+		strAside.Format(nNumber == 1 ? _T("%s.damaged") : _T("%s.damaged.%d"), (LPCTSTR)strPath, nNumber);
+		if (::MoveFileEx(strPath, strAside, MOVEFILE_WRITE_THROUGH))
+			return TRUE;
+		dwError = ::GetLastError();
+	}
+	strError.Format(_T("%s cannot be moved aside (error %lu); nothing was changed."), (LPCTSTR)strPath, dwError);
+	return FALSE;
+}
+
+// A damaged cartridge is moved aside and a new one takes its name; a sound one is left as it is.
 BOOL CCartridgeSession::StartAnew(LPCTSTR lpszPath, CString& strReport)
 {
-	CString strPath, strDamage;
+	CString strPath, strDamage, strAside;
 	CCartridgeLock lock;
 	CCartridge cartridge;
 	BOOL bDamaged = FALSE;
@@ -73,25 +87,10 @@ BOOL CCartridgeSession::StartAnew(LPCTSTR lpszPath, CString& strReport)
 		strReport.Format(_T("%s is a sound cartridge; nothing was changed."), (LPCTSTR)strPath);
 		return Adopt(strPath, cartridge, FALSE);
 	}
-	if (FileExists(strPath) && !bDamaged)
+	if (FileExists(strPath) && !(bDamaged && MoveAside(strPath, strAside, strDamage)))
 	{
 		strReport = strDamage;
 		return FALSE;
-	}
-	CString strAside;
-	for (int nNumber = 1; bDamaged && strAside.IsEmpty(); ++nNumber)
-	{
-		strAside.Format(nNumber == 1 ? _T("%s.damaged") : _T("%s.damaged.%d"), (LPCTSTR)strPath, nNumber);
-		if (!::MoveFileEx(strPath, strAside, MOVEFILE_WRITE_THROUGH))
-		{
-			const DWORD dwError = ::GetLastError();
-			if (dwError != ERROR_ALREADY_EXISTS && dwError != ERROR_FILE_EXISTS)
-			{
-				strReport.Format(_T("%s cannot be moved aside (error %lu); nothing was changed."), (LPCTSTR)strPath, dwError);
-				return FALSE;
-			}
-			strAside.Empty();
-		}
 	}
 	if (!CCartridgeFile::Save(strPath, cartridge, strReport))
 	{

@@ -5,6 +5,7 @@
 #include <optional>
 #include <random>
 #include <sstream>
+#include <thread>
 
 // What writer nWriter stores in its round nRound: named, and different in every byte.
 static CBytes Payload(int nWriter, int nRound)
@@ -262,7 +263,8 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 {
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status"));
 	ASSERT_EQ(0, RunCorvel(m_strCart, "--create"));
-	const std::string strTwo = m_folder / "two.sav", strShort = m_folder / "short.sav", strFolder = m_folder / "folder.sav";
+	const std::string strTwo = m_folder / "two.sav", strShort = m_folder / "short.sav", strFolder = m_folder / "folder.sav",
+		strLong = m_folder / "long.sav";
 	std::string strOutput;
 	EXPECT_EQ(0, RunCorvel(m_strCart, "--export 2 \"" + strTwo + "\""));
 	EXPECT_EQ(0u, ReadBytes(strTwo).find("DEMO SAVE POSITION 2"));
@@ -278,6 +280,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 
 	const CBytes good = ReadBytes(m_strCart);
 	WriteBytes(strShort, std::string(100, 1));
+	WriteBytes(strLong, std::string(SAVE_POSITION_SIZE + 1, 1));
 	::CreateDirectoryA(strFolder.c_str(), NULL);
 	struct Case { std::string strArgs; int nExit; const char* pszOut; const char* pszErr; } cases[] = {
 		{ "--help", 0, "usage: corvel", "" }, { "-h", 0, "usage: corvel", "" }, { "/?", 0, "usage: corvel", "" },
@@ -296,6 +299,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--format 5", 1, "", "from 1 to 4" }, { "--format 0", 1, "", "from 1 to 4" }, { "--export 12 x.sav", 1, "", "from 1 to 4" },
 		{ "--import 1 \"" + m_folder / "nowhere.sav" + "\"", 1, "", "cannot be opened" },
 		{ "--import 1 \"" + strShort + "\"", 1, "", "a save file holds exactly 65536" },
+		{ "--import 1 \"" + strLong + "\"", 1, "", "65537 bytes; a save file holds exactly 65536" },
 		{ "--import 2 \"" + strFolder + "\"", 1, "", "cannot be opened" },
 		{ "--export 1 \"" + m_folder / "none\\x.sav" + "\"", 1, "", "cannot be created" },
 		{ "--fault nocart --export 1 x.sav", 1, "", "no cartridge detected" }, { "--fault blocked --format 1", 1, "", "is blocked" },
@@ -313,13 +317,20 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		else
 			EXPECT_EQ(*c.pszErr ? 1 : 0, std::count(strErrors.begin(), strErrors.end(), '\n')) << strErrors;
 		EXPECT_NE(std::string::npos, strErrors.find(c.pszErr)) << strErrors;
-		EXPECT_EQ(good, ReadBytes(m_strCart));
+		EXPECT_EQ(std::make_pair(good, (size_t)3), std::make_pair(ReadBytes(m_strCart), CBackupStore(m_strCart.c_str()).List().size()));
 	}
-	// Position 4 goes back to what it held before the import, position 2 takes a file's bytes.
-	EXPECT_EQ(std::make_pair(0, 0), std::make_pair(RunCorvel(m_strCart, "--restore 4"), RunCorvel(m_strCart, "--restore 2 \"" + strTwo + "\"")));
+	// Position 2 takes a file's bytes, then goes back to its newest backup; position 4 to what it
+	// held before the import. Formatting all four zeroes them, and two faults apply at once.
+	for (const std::string& strArgs : { "--restore 2 \"" + strTwo + "\"", std::string("--restore 4"), std::string("--restore 2") })
+		EXPECT_EQ(0, RunCorvel(m_strCart, strArgs)) << strArgs;
 	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
-	EXPECT_EQ(std::make_tuple(Positions(CCartridge(), 3, 1), ReadBytes(strTwo), CBytes()),
+	EXPECT_EQ(std::make_tuple(Positions(CCartridge(), 3, 1), CBytes(SAVE_POSITION_SIZE, 0), CBytes()),
 		std::make_tuple(Positions(cart, 3, 1), Positions(cart, 1, 1), ReadBytes(m_strCart + ".lock")));
+	EXPECT_EQ(std::make_pair(0, 0), std::make_pair(RunCorvel(m_strCart, "--format all"),
+		RunCorvel(m_strCart, "--fault linkdrop --fault blocked --status", &strOutput)));
+	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	EXPECT_EQ(CBytes(4 * SAVE_POSITION_SIZE, 0), Positions(cart));
+	EXPECT_NE(std::string::npos, strOutput.find("link ready no, several positions yes, blocked yes")) << strOutput;
 	// A relative cartridge name is made full at start. A damaged cartridge is named with the way back,
 	// and "--create" moves it aside and starts anew, but leaves a sound one alone.
 	char szFolder[MAX_PATH];
@@ -340,12 +351,19 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		EXPECT_NE(std::string::npos, strOutput.find(" It was moved to " + m_strCart + pszAside + ", and a new cartridge")) << strOutput;
 		EXPECT_EQ(damaged, ReadBytes(m_strCart + pszAside));
 	}
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--restore 2"));  // its backups stayed
+	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Positions(cart, 1, 1));
 	const CBytes fresh = ReadBytes(m_strCart);
 	EXPECT_EQ(0, RunCorvel(m_strCart, "--create", &strOutput));
 	EXPECT_EQ(std::make_pair(m_strCart + " is a sound cartridge; nothing was changed.\r\n", fresh), std::make_pair(strOutput, ReadBytes(m_strCart)));
-	CCartridgeLock busy;
+	CCartridgeLock busy;  // waited for while it is held, and not longer
 	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
-	EXPECT_EQ(1, RunCorvel(m_strCart, "--format 1", NULL, &strOutput));
+	std::thread release([&busy]() { ::Sleep(1000), busy.Release(); });
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--status"));
+	release.join();
+	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
+	EXPECT_EQ(1, RunCorvel(m_strCart, "--status", NULL, &strOutput));
 	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge is in use by another program.\r\n", strOutput);
 	EXPECT_EQ(fresh, ReadBytes(m_strCart));
 }

@@ -133,10 +133,13 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	::ShowWindow(cartridgePage.m_hWnd, SW_SHOW);
 	EXPECT_EQ((UINT)BST_UNCHECKED, cartridgePage.IsDlgButtonChecked(IDC_LINK_READY));
 	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bLinkReady = TRUE; }, strError));
+	char szItem[64] = "";
 	::SendDlgItemMessage(cartridgePage.m_hWnd, IDC_BACKUPS, LB_SETCURSEL, 1, 0);
+	::SendDlgItemMessage(cartridgePage.m_hWnd, IDC_BACKUPS, LB_GETTEXT, 1, (LPARAM)szItem);
 	modals.AnswerMessageBox(IDYES);
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_RESTORE), BM_CLICK, 0, 0);
-	EXPECT_EQ(0u, modals.MessageTexts().back().find("Restore position 2 to its backup of "));
+	EXPECT_EQ(std::make_pair((size_t)31, "Restore position 2 to its backup of " + std::string(szItem + 12) + "?\n\nWhat the position "
+		"holds now is backed up first."), std::make_pair(std::strlen(szItem), modals.MessageTexts().back())) << szItem;
 	const CCartridge demo;
 	EXPECT_TRUE(std::equal(demo.GetPosition(1), demo.GetPosition(1) + SAVE_POSITION_SIZE, session.GetCartridge().GetPosition(1)));
 	{
@@ -146,6 +149,11 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	EXPECT_EQ(std::make_pair(strCart + ": cannot be saved (error 5 while replacing it).", (UINT)BST_CHECKED),
 		std::make_pair(modals.MessageTexts().back(), cartridgePage.IsDlgButtonChecked(IDC_TROVESAVE)));
 
+	for (bool bReadEnabled : { false, true })  // the link drops, and comes back
+	{
+		::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_LINKDROP), BM_CLICK, 0, 0);
+		EXPECT_EQ(bReadEnabled, ::IsWindowEnabled(::GetDlgItem(pPluginPage->m_hWnd, IDC_READ_TO_DISK)) != FALSE);
+	}
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_FLIPBIT), BM_CLICK, 0, 0);  // a write that does not verify
 	Transfer(HM_WRITESAVE, 0);
 	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 1 did not verify"),
@@ -248,34 +256,51 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 // Without a verb the program opens its sheet on the page asked for, the plug-in's among its pages,
 // and the demonstration shows the snapshot; closing the sheet ends the program with status 0. On a
 // damaged cartridge the window opens all the same, after a box that says how to recover, and its
-// Cartridge page offers to start anew.
+// Cartridge page offers to start anew. A copy of the program beside modules that give no page names
+// them in one box, still shows the plug-in's page, and makes its demonstration cartridge beside itself.
 TEST(HostWindow, WithoutAVerbTheSheetOpens)
 {
 	CTempFolder folder;
 	CString strError;
 	ASSERT_TRUE(CCartridgeFile::Save((folder / "test.cart").c_str(), CCartridge(), strError));
-	const struct { const char* pszPage; int nPage, nItem; UINT nState; } cases[] = {
-		{ "1 --demo", 1, IDC_SHOW_SNAPSHOT, BST_CHECKED }, { "0", 0, IDC_START_ANEW, TRUE } };
+	const std::string strCart = " --cart \"" + folder / "test.cart" + "\"", strOwn = folder / "own\\";
+	::CreateDirectoryA(strOwn.c_str(), NULL);
+	WIN32_FIND_DATAA fd;
+	for (HANDLE hFind = ::FindFirstFileA(BesideThisProgram("*.dll").c_str(), &fd); hFind != INVALID_HANDLE_VALUE;
+		hFind = ::FindNextFileA(hFind, &fd) ? hFind : (::FindClose(hFind), INVALID_HANDLE_VALUE))
+		::CopyFileA(BesideThisProgram(fd.cFileName).c_str(), (strOwn + fd.cFileName).c_str(), FALSE);
+	for (const char* pszFile : { "corvel.exe", "Mendle.cvl", "modules\\badversion.cvl", "modules\\nullpage.cvl" })
+		::CopyFileA(BesideThisProgram(pszFile).c_str(), (strOwn + (std::strchr(pszFile, '\\') ? std::strchr(pszFile, '\\') + 1 : pszFile)).c_str(), FALSE);
+	const struct { std::string strCommand; int nItem; UINT nState; std::string strBoxes; } cases[] = {
+		{ BesideThisProgram("corvel.exe") + "\"" + strCart + " --page 1 --demo", IDC_SHOW_SNAPSHOT, BST_CHECKED, "" },
+		{ BesideThisProgram("corvel.exe") + "\"" + strCart + " --page 0", IDC_START_ANEW, TRUE, folder / "test.cart" + ": not a cartridge "
+			"file.\n\nThe window opens without a cartridge. On its Cartridge page, \"Start anew\" moves the damaged file aside and starts "
+			"a new cartridge in its place; the backups listed there then put each position back.|" },
+		{ strOwn + "corvel.exe\" --page 1 --demo", IDC_SHOW_SNAPSHOT, BST_CHECKED, "Some plug-ins were not loaded:\n\n" },
+	};
 	for (const auto& c : cases)
 	{
-		CChildProgram corvel("\"" + BesideThisProgram("corvel.exe") + "\" --cart \"" + folder / "test.cart" + "\" --page " + c.pszPage);
-		HWND hSheet = NULL, hPage = NULL;
+		WriteBytes(folder / "test.cart", &c == &cases[1] ? "damaged" : ReadBytes(folder / "test.cart"));
+		CChildProgram corvel("\"" + c.strCommand);
+		HWND hSheet = NULL, hPage = NULL, hBox = NULL;
 		char szText[1024];
-		std::string strBox;
-		auto State = [&]() { return c.nPage ? ::IsDlgButtonChecked(hPage, c.nItem) : (UINT)::IsWindowEnabled(::GetDlgItem(hPage, c.nItem)); };
+		std::string strBoxes;
+		auto State = [&]() { return c.nItem == IDC_START_ANEW ? (UINT)::IsWindowEnabled(::GetDlgItem(hPage, c.nItem)) : ::IsDlgButtonChecked(hPage, c.nItem); };
 		for (int nTry = 0; nTry < 1000 && State() != c.nState; ++nTry, ::Sleep(10))
 		{
 			hSheet = ::FindWindowA("#32770", "Corvel host");
-			if (::GetDlgItemTextA(hSheet, 0xFFFF, szText, sizeof(szText)) > 0)
-				strBox = szText, ::PostMessage(hSheet, WM_COMMAND, IDOK, 0);
+			if (::GetDlgItemTextA(hSheet, 0xFFFF, szText, sizeof(szText)) > 0 && hSheet != hBox)
+				strBoxes += std::string(szText) + "|", hBox = hSheet;
+			::PostMessage(hBox, WM_COMMAND, IDOK, 0);
 			hPage = (HWND)::SendMessage(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
 		}
 		EXPECT_EQ(c.nState, State());
-		EXPECT_EQ(c.nPage ? "" : folder / "test.cart" + ": not a cartridge file.\n\nThe window opens without a cartridge. On its "
-			"Cartridge page, \"Start anew\" moves the damaged file aside and starts a new cartridge in its place; the backups "
-			"listed there then put each position back.", strBox);
+		EXPECT_EQ(c.strBoxes, &c == &cases[2] ? strBoxes.substr(0, c.strBoxes.size()) : strBoxes);
 		::PostMessage(hSheet, WM_CLOSE, 0, 0);
 		EXPECT_EQ(0, corvel.Wait());
-		WriteBytes(folder / "test.cart", "damaged");
+		EXPECT_TRUE(&c != &cases[2] || (std::count(strBoxes.begin(), strBoxes.end(), '|') == 1 && strBoxes.find(strOwn + "badversion.cvl: built for "
+			"host version 260") != std::string::npos && strBoxes.find(strOwn + "nullpage.cvl: the module gave no page") != std::string::npos)) << strBoxes;
 	}
+	CCartridge demo;
+	EXPECT_TRUE(CCartridgeFile::Load((strOwn + "demo.cart").c_str(), demo, strError)) << (LPCTSTR)strError;
 }
