@@ -7,7 +7,7 @@ TRAP_BUILD := win64
 OUT := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
-# The Windows suites share one display and one Wine desktop, so they run one after another.
+# Within one build the suites share one display and one Wine desktop, so they run one after another.
 ON_DISPLAY = if [ -n "$$DISPLAY" ]; then $(1); else $(XVFB) $(1); fi
 
 # Configures build folder $(1) (win64 or win32, with a suffix of its own for a second folder).
@@ -30,13 +30,11 @@ build: win32 win64
 run: $(BUILD)
 	tools/run-host $(OUT)/$(BUILD)/bin
 
-# The 32-bit build first: it is the product. Where it cannot run, its suites report as skipped.
+# The two builds' suites run side by side, each on a display of its own; the 32-bit build's output
+# comes first: it is the product. Where it cannot run, its suites report as skipped.
 test: build
 	@if [ -f $(OUT)/no-win32 ]; then echo "make test: 32-bit Windows programs cannot run here ($$(cat $(OUT)/no-win32)): the win32 suites are skipped"; fi
-	@rc=0; \
-	$(call ON_DISPLAY,ctest --test-dir $(OUT)/win32 --output-on-failure) || rc=1; \
-	$(call ON_DISPLAY,ctest --test-dir $(OUT)/win64 --output-on-failure) || rc=1; \
-	exit $$rc
+	@tools/test-suites $(OUT) win32 win64
 
 release: win32
 	rm -rf dist && cp -r $(OUT)/win32/dist dist
