@@ -1,11 +1,13 @@
 // The runtime behaves as the library it stands in for documents.
 #include <afxdlgs.h>
+#include <afxole.h>
 #include <afxpriv.h>
 #include "ModalDriver.h"
 #include "Harness.h"
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <tuple>
 
 TEST(AfxCore, ModuleStateIsSwitchedForTheLengthOfAScope)
 {
@@ -306,4 +308,56 @@ TEST(AfxWindows, ClosingTheMainWindowEndsTheMessageLoop)
 	::KillTimer(NULL, nTimer);
 	EXPECT_FALSE(s_bTimedOut);
 	EXPECT_EQ(nullptr, pApp->m_pMainWnd);
+}
+
+// An object answers with its own run-time class, whose base is the one MFC documents; a class that
+// can be made from its run-time class makes an object of itself. Binding a control to an item its
+// dialog lacks raises the not-supported exception.
+TEST(AfxCore, RunTimeClassesFollowTheDocumentedHierarchy)
+{
+	CWinThread thread;
+	CCmdTarget target;
+	CButton button;
+	CStatic label;
+	CScrollBar bar;
+	CFileDialog fileDialog(TRUE);
+	CPropertyPage page(1);
+	CPropertySheet sheet(_T("Sheet"));
+	CClientDC screen(NULL);
+	COleDataSource source;
+	CFile file;
+	CMemoryException memory;
+	CResourceException resource;
+	const std::tuple<const CObject*, CRuntimeClass*, CRuntimeClass*> objects[] = {
+		{ AfxGetApp(), RUNTIME_CLASS(CWinApp), RUNTIME_CLASS(CWinThread) }, { &thread, RUNTIME_CLASS(CWinThread), RUNTIME_CLASS(CCmdTarget) },
+		{ &target, RUNTIME_CLASS(CCmdTarget), RUNTIME_CLASS(CObject) }, { &button, RUNTIME_CLASS(CButton), RUNTIME_CLASS(CWnd) },
+		{ &label, RUNTIME_CLASS(CStatic), RUNTIME_CLASS(CWnd) }, { &bar, RUNTIME_CLASS(CScrollBar), RUNTIME_CLASS(CWnd) },
+		{ &fileDialog, RUNTIME_CLASS(CFileDialog), RUNTIME_CLASS(CCommonDialog) }, { &page, RUNTIME_CLASS(CPropertyPage), RUNTIME_CLASS(CDialog) },
+		{ &sheet, RUNTIME_CLASS(CPropertySheet), RUNTIME_CLASS(CWnd) }, { &screen, RUNTIME_CLASS(CClientDC), RUNTIME_CLASS(CDC) },
+		{ &source, RUNTIME_CLASS(COleDataSource), RUNTIME_CLASS(CCmdTarget) }, { &file, RUNTIME_CLASS(CFile), RUNTIME_CLASS(CObject) },
+		{ &memory, RUNTIME_CLASS(CMemoryException), RUNTIME_CLASS(CSimpleException) },
+		{ &resource, RUNTIME_CLASS(CResourceException), RUNTIME_CLASS(CSimpleException) },
+	};
+	for (const auto& [pObject, pClass, pBase] : objects)
+	{
+		EXPECT_EQ(std::make_pair(pClass, pBase), std::make_pair(pObject->GetRuntimeClass(), pClass->m_pfnGetBaseClass()));
+		EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CObject)) && !RUNTIME_CLASS(CObject)->IsDerivedFrom(pClass));
+	}
+	for (CRuntimeClass* pClass : { RUNTIME_CLASS(CWnd), RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(CMenu), RUNTIME_CLASS(CDC),
+		RUNTIME_CLASS(CGdiObject), RUNTIME_CLASS(CFont), RUNTIME_CLASS(CBitmap), RUNTIME_CLASS(CBrush), RUNTIME_CLASS(CRgn) })
+	{
+		std::unique_ptr<CObject> pMade(pClass->CreateObject());
+		EXPECT_EQ(pClass, pMade->GetRuntimeClass());
+	}
+	CDataExchange dx(&sheet, FALSE);
+	try
+	{
+		DDX_Control(&dx, 1, button);
+		ADD_FAILURE() << "bound to no item";
+	}
+	catch (CException* e)
+	{
+		EXPECT_EQ(RUNTIME_CLASS(CNotSupportedException), e->GetRuntimeClass());
+		e->Delete();
+	}
 }
