@@ -64,12 +64,12 @@ protected:
 		return all;
 	}
 
-	// The host messages received, with the position of each transfer.
+	// The host messages received, with each one's lParam (a transfer's position) and a prepare's wParam.
 	Calls HostCalls() const
 	{
 		Calls calls;
 		for (const CHostCall& call : m_page.m_host.m_calls)
-			calls.emplace_back(call.nMsg, call.nMsg == HM_READSAVE || call.nMsg == HM_WRITESAVE ? call.lParam : 0);
+			calls.emplace_back(call.nMsg, call.lParam | (call.nMsg == HM_PREPARETRANSFER ? (LPARAM)call.wParam : 0));
 		return calls;
 	}
 

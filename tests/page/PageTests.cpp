@@ -8,8 +8,8 @@
 TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 {
 	struct Step { DWORD dwMagic; DWORD dwCartId; bool bWarning; } steps[] = {
-		{ TROVESAVE_MAGIC, 0, false }, { TROVESAVE_MAGIC, 7, true }, { TROVESAVE_MAGIC, 7, false }, { TROVESAVE_MAGIC, 8, true },
-		{ TROVESAVE_MAGIC, 7, true }, { 0, 9, false }, { TROVESAVE_MAGIC, 7, false }, { 0x42473135, 11, false },
+		{ 0x35314742, 0, false }, { 0x35314742, 7, true }, { 0x35314742, 7, false }, { 0x35314742, 8, true },
+		{ 0x35314742, 7, true }, { 0, 9, false }, { 0x35314742, 7, false }, { 0x42473135, 11, false },
 	};
 	m_modals.m_onMessageBox = [this]() {
 		if (m_modals.m_records.size() == 1)
@@ -22,7 +22,7 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 		m_page.m_host.m_dwMagic = step.dwMagic;
 		m_page.m_cartridge.m_dwCartId = step.dwCartId;
 		m_page.m_host.NotifyStatusChanged();
-		EXPECT_EQ(std::make_pair(step.dwMagic == TROVESAVE_MAGIC, step.dwMagic == TROVESAVE_MAGIC),
+		EXPECT_EQ(std::make_pair(step.dwMagic == 0x35314742, step.dwMagic == 0x35314742),
 			std::make_pair(m_page.IsVisible(IDC_WARNING_ICON), m_page.IsVisible(IDC_TROVESAVE_NOTE)));
 		ASSERT_EQ(step.bWarning ? 1u : 0u, m_modals.m_records.size());
 		for (const CModalRecord& record : m_modals.m_records)
@@ -32,29 +32,31 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 	}
 }
 
-// One query a refresh, from host events and from showing and hiding the page; other host events
-// are answered and change nothing.
+// One query a refresh, from host events (0x8004, whatever its parameters) and from showing and
+// hiding the page; other host events are answered and change nothing. Any nonzero flag counts.
 TEST_F(PageTest, StatusRefreshSetsEnabling)
 {
 	EXPECT_EQ(CBytes(), Snapshot());
-	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore; } cases[] = {
-		{ 1, 1, 0, 0, true, false }, { 1, 1, 1, 0, true, true }, { 0, 1, 1, 0, false, false },
-		{ 1, 0, 1, 0, false, false }, { 1, 1, 1, 1, false, false }, { 0, 0, 0, 0, false, false },
+	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore, bWide; } cases[] = {
+		{ 1, 1, 0, 0, true, false, false }, { 1, 1, 1, 0, true, true, false }, { 0, 1, 1, 0, false, false, false },
+		{ 1, 0, 1, 0, false, false, false }, { 1, 1, 1, 1, false, false, false }, { 0, 0, 0, 0, false, false, false },
+		{ 1, 1, 1, 0, true, true, true }, { 1, 1, 1, 1, false, false, true },
 	};
 	for (const Case& c : cases)
 	{
-		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked);
+		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked << (c.bWide ? " as 2 and 0x100" : ""));
 		m_page.m_host.m_calls.clear();
+		m_page.m_host.m_bWideFlags = c.bWide;
 		SetStatus(c.bLink, c.bPresent, c.bMulti, c.bBlocked);
 		EXPECT_EQ(Messages({ HM_QUERYSTATUS }), m_page.m_host.Messages());
 		Expect(c.bEnable, c.bMore, 0);
 	}
 	m_page.m_host.m_calls.clear();
-	for (UINT nMsg : { 0x8001u, 0x8002u, 0x811Du, 0x0010u, 0x8000u, 0x811Eu, 0xC000u })
+	for (UINT nMsg : { 0x8001u, 0x8002u, 0x8004u, 0x811Du, 0x0010u, 0x8000u, 0x811Eu, 0xC000u })
 		EXPECT_EQ(1, m_page.m_plugin.ReceiveMessage(nMsg, 1, 2));
 	m_page.m_pPage->ShowWindow(SW_HIDE);
 	m_page.m_pPage->ShowWindow(SW_SHOW);
-	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
+	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
@@ -102,7 +104,7 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	EXPECT_EQ(Position(1), Snapshot());
 	::SendMessage(m_page.Item(IDC_SHOW_SNAPSHOT), BM_SETCHECK, BST_CHECKED, 0);
 	m_page.Click(IDC_POSITION3);
-	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 } }), HostCalls());
+	EXPECT_EQ(Calls({ { 0x811B, 0 }, { 0x8105, 0 }, { 0x8115, 2 } }), HostCalls());  // prepare, query, read
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 

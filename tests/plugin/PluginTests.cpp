@@ -68,7 +68,7 @@ TEST(PluginModule, SecondPageTakesOverHostWindowAndEvents)
 	// The first page still works; its messages go to the host window handed over last.
 	secondHost.m_calls.clear();
 	first.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(std::make_pair(std::vector<UINT>({ HM_PREPARETRANSFER, HM_QUERYSTATUS, HM_WRITESAVE }), true),
+	EXPECT_EQ(std::make_pair(std::vector<UINT>({ 0x811B, 0x8105, 0x8116 }), true),  // prepare, query, write
 		std::make_pair(secondHost.Messages(), first.m_host.m_calls.empty()));
 	sheet.DestroyWindow();
 	delete dynamic_cast<ITavPropertyPage*>(pSecond);
