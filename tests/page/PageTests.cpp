@@ -90,8 +90,9 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	EXPECT_EQ(Position(2), Snapshot());
 	EXPECT_EQ(hCross, ::GetCursor());
 	m_page.Click(IDC_POSITION4);
+	m_page.Click(IDC_POSITION1);
 	m_page.Click(IDC_POSITION2);
-	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 }, { HM_READSAVE, 3 }, { HM_READSAVE, 1 } }), HostCalls());
+	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 }, { HM_READSAVE, 3 }, { HM_READSAVE, 0 }, { HM_READSAVE, 1 } }), HostCalls());
 	for (const CHostCall& call : m_page.m_host.m_calls)
 		EXPECT_TRUE(call.bWaitCursor);
 	EXPECT_EQ(Position(1), Snapshot());
@@ -113,10 +114,10 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 // cartridge keeps the selection.
 TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 {
-	m_page.Click(IDC_POSITION3);
+	m_page.Click(IDC_POSITION2);
 	SetStatus(TRUE, TRUE, FALSE, TRUE);
 	SetStatus(FALSE, TRUE, FALSE, FALSE);
-	Expect(false, false, 2);
+	Expect(false, false, 1);
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
 	Expect(false, false, 0);
 
@@ -126,7 +127,8 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
 	EXPECT_EQ(Transfers({ { 0, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
-	EXPECT_EQ(Texts({ kNoCartridge }), m_modals.MessageTexts());
+	ASSERT_EQ(Texts({ kNoCartridge }), m_modals.MessageTexts());
+	EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[0].nStyle);
 	Expect(false, false, 0);
 
 	SetStatus(TRUE, TRUE, TRUE, FALSE);
@@ -153,6 +155,7 @@ TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), CBytes(SAVE_POSITION_SIZE, 0), first),
 		std::make_tuple(Position(1), Snapshot(), Position(0)));
 	EXPECT_TRUE(m_modals.m_records.empty());
+	Expect(true, true, 1);
 }
 
 // Format all asks first; agreed, it writes all four whatever the cartridge says about several
