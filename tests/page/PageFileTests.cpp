@@ -107,7 +107,7 @@ TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReported)
 
 // Typing changes the snapshot's own copy only: without a cartridge the image is saved as it
 // stands, after the warning. Ctrl+A and Ctrl+C reach it through the host's message loop, before
-// the dialog manager.
+// the dialog manager. Checking the box again shows the image at once, while the warning is up.
 TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 {
 	m_page.Click(IDC_SHOW_SNAPSHOT);
@@ -130,4 +130,9 @@ TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 	SetKeyDown(VK_CONTROL, false);
 	EXPECT_EQ(CBytes(std::string("\0\0\1\0\0\x11\x22\x33", 8) + Position(0).substr(4)),
 		ClipboardBlock(kBinaryData));
+	CBytes shown;
+	m_modals.m_onMessageBox = [&]() { shown = Snapshot(); };
+	m_page.Click(IDC_SHOW_SNAPSHOT);
+	m_page.Click(IDC_SHOW_SNAPSHOT);
+	EXPECT_EQ(Position(0), shown);
 }

@@ -60,22 +60,25 @@ TEST_F(PageTest, StatusRefreshSetsEnabling)
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
-// Four address digits, and the ASCII column after as many bytes a row as the width holds.
+// Four address digits, and the ASCII column after as many bytes a row as the width holds: the
+// second row shows the next bytes of the position read last (each read is painted).
 TEST_F(PageTest, SnapshotShowsAddressAndAsciiFittedToItsWidth)
 {
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
+	PumpMessages();
+	m_page.Click(IDC_POSITION2);
 	PumpMessages();
 	CRect rc;
 	::GetClientRect(hSnapshot, &rc);
 	const CSize cell = StockFontCell();
 	const int nBytes = (rc.Width() - 10 - 4 * cell.cx - 10 + cell.cx) / (4 * cell.cx), xAscii = 10 + (3 * nBytes + 3) * cell.cx + 5;
 	ASSERT_GE(nBytes, 8);
-	std::string strAscii = Position(0).substr(0, nBytes);
+	std::string strAscii = Position(1).substr(nBytes, nBytes);
 	for (char& ch : strAscii)
 		ch = std::isprint((BYTE)ch) ? ch : '.';
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(5, 5, 5 + 4 * cell.cx, 5 + cell.cy), RGB(255, 0, 0), "0000"));
-	EXPECT_TRUE(ShowsText(hSnapshot, CRect(xAscii, 5, rc.right, 5 + cell.cy), RGB(0, 255, 0), strAscii.c_str())) << strAscii;
+	EXPECT_TRUE(ShowsText(hSnapshot, CRect(xAscii, 5 + cell.cy, rc.right, 5 + 2 * cell.cy), RGB(0, 255, 0), strAscii.c_str())) << strAscii;
 }
 
 // Checking the box shows the selected position; then each position clicked is read, until the
