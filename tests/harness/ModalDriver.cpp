@@ -18,8 +18,8 @@ void CModalDriver::OnInitDialog(HWND hWnd)
 	const bool bBox = ::GetDlgItem(hWnd, IDC_MSGBOX_TEXT) != NULL && ::GetDlgItem(hWnd, IDC_MSGBOX_ICON) != NULL;
 	if (!bBox && ::GetDlgItem(hWnd, IDC_FILENAME) == NULL)
 		return;
-	CModalRecord record = { !bBox, bBox ? Text(::GetDlgItem(hWnd, IDC_MSGBOX_TEXT)) : "<file dialog>", Text(hWnd), 0, "",
-		!bBox && Shows(hWnd, IDC_READONLY) };
+	CModalRecord record = { !bBox, bBox ? Text(::GetDlgItem(hWnd, IDC_MSGBOX_TEXT)) : "<file dialog>" + Text(::GetDlgItem(hWnd, IDC_FILENAME)),
+		Text(hWnd), 0, "", !bBox && Shows(hWnd, IDC_READONLY) };
 	HWND hTypes = ::GetDlgItem(hWnd, IDC_FILETYPES);
 	char szType[256];
 	for (int i = 0, n = bBox ? 0 : (int)::SendMessage(hTypes, CB_GETCOUNT, 0, 0); i < n; ++i)
@@ -38,6 +38,9 @@ void CModalDriver::OnInitDialog(HWND hWnd)
 		nButton = m_answers.front().nButton;
 		if (nButton == IDOK && record.bFileDialog)
 			::SetDlgItemTextA(hWnd, IDC_FILENAME, m_answers.front().strPath.c_str());
+		if (m_nFileType != 0 && record.bFileDialog)
+			::SendMessage(hTypes, CB_SETCURSEL, m_nFileType - 1, 0),
+				::SendMessage(hWnd, WM_COMMAND, MAKEWPARAM(IDC_FILETYPES, CBN_SELENDOK), (LPARAM)hTypes);
 		m_answers.pop_front();
 	}
 	m_records.push_back(record);
