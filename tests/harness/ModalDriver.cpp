@@ -26,7 +26,7 @@ void CModalDriver::OnInitDialog(HWND hWnd)
 		record.strFilter += std::string(szType, ::SendMessageA(hTypes, CB_GETLBTEXT, i, (LPARAM)szType)) + "|";
 	if (bBox)
 	{
-		record.nStyle = Shows(hWnd, IDYES) ? MB_YESNO : Shows(hWnd, IDCANCEL) ? MB_OKCANCEL : MB_OK;
+		record.nStyle = Shows(hWnd, IDCANCEL) ? (Shows(hWnd, IDYES) ? MB_YESNOCANCEL : MB_OKCANCEL) : Shows(hWnd, IDYES) ? MB_YESNO : MB_OK;
 		HICON hIcon = (HICON)::SendDlgItemMessage(hWnd, IDC_MSGBOX_ICON, STM_GETICON, 0, 0);
 		for (auto icon : { std::make_pair(MB_ICONEXCLAMATION, IDI_EXCLAMATION), std::make_pair(MB_ICONINFORMATION, IDI_ASTERISK),
 			std::make_pair(MB_ICONQUESTION, IDI_QUESTION) })

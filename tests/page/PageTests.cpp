@@ -161,12 +161,15 @@ TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 	Expect(true, true, 1);
 }
 
-// Format all asks first; agreed, it writes all four whatever the cartridge says about several
-// positions. Clicks run in the module's state: the boxes bear its name.
+// Format all asks first; refused, it changes neither the image nor the cartridge. Agreed, it writes
+// all four whatever the cartridge says about several positions, each warning without a cartridge.
+// Clicks run in the module's state: the boxes bear its name.
 TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 {
 	const CBytes fourth = Position(3);
 	const std::string strAsk = "Are you sure to format all save positions?";
+	m_page.Click(IDC_SHOW_SNAPSHOT);
+	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDNO);
 	m_page.Click(IDC_FORMAT_ALL);
 	ASSERT_EQ(Texts({ strAsk }), m_modals.MessageTexts());
@@ -174,8 +177,14 @@ TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 		std::make_pair(m_modals.m_records[0].nStyle, m_modals.m_records[0].strTitle));
 	EXPECT_TRUE(m_page.m_host.m_calls.empty());
 	EXPECT_EQ(fourth, Position(3));
+	m_page.m_cartridge.m_bPresent = FALSE;
+	m_page.Click(IDC_POSITION1);  // nothing read: the snapshot shows the image
+	EXPECT_EQ(Position(0), Snapshot());
+	m_modals.AnswerMessageBox(IDYES);
+	m_page.Click(IDC_FORMAT_ALL);  // four writes, then the snapshot's read
+	EXPECT_EQ(Texts({ strAsk, kNoCartridge, strAsk, kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge }),
+		m_modals.MessageTexts());
 
-	m_page.Click(IDC_SHOW_SNAPSHOT);
 	SetStatus(TRUE, TRUE, FALSE, FALSE);
 	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDYES);
