@@ -13,6 +13,21 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
 	for (UINT nMsg : { 0x0010u, 0x8000u, 0x8001u, (UINT)HM_STATUSCHANGED, 0x811Du, 0x811Eu })
 		EXPECT_EQ(1, plugin.ReceiveMessage(nMsg, 0, 0));
 
+	// What the host may read of the module: strings 2 to 7, menu 1005, the version record, icon 143.
+	const HMODULE hModule = plugin.GetModule();
+	char sz[256];
+	auto text = [&](int nID) { return std::string(sz, ::LoadStringA(hModule, nID, sz, sizeof(sz))); };
+	EXPECT_EQ(std::make_tuple(std::string(), true, std::string("basic_cellar"), true, std::string("Basic save game tool\r\n"), std::string("1.2")),
+		std::make_tuple(text(2), !text(3).empty(), text(4), !text(5).empty(), text(6).substr(0, 22), text(7)));
+	HMENU hMenu = ::LoadMenuA(hModule, MAKEINTRESOURCEA(1005));
+	EXPECT_EQ(std::make_tuple(1, 65535u, std::string("Display")), std::make_tuple(::GetMenuItemCount(hMenu), ::GetMenuItemID(hMenu, 0),
+		std::string(sz, ::GetMenuStringA(hMenu, 0, sz, sizeof(sz), MF_BYPOSITION))));
+	auto resource = [&](int nID, LPCSTR pszType, int nOffset, int nSize) { return CBytes((const char*)::LockResource(::LoadResource(hModule,
+		::FindResourceA(hModule, MAKEINTRESOURCEA(nID), pszType))) + nOffset, nSize); };
+	// File and product version 1.0.0.1, after the record's header; one icon image, 32 by 32 in 16 colours.
+	EXPECT_EQ(std::make_pair(CBytes("\0\0\1\0\1\0\0\0\0\0\1\0\1\0\0\0", 16), CBytes("\1\0\x20\x20\x10", 5)),
+		std::make_pair(resource(1, (LPCSTR)RT_VERSION, 48, 16), resource(143, (LPCSTR)RT_GROUP_ICON, 4, 5)));
+
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
