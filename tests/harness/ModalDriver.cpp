@@ -18,15 +18,15 @@ void CModalDriver::OnInitDialog(HWND hWnd)
 	const bool bBox = ::GetDlgItem(hWnd, IDC_MSGBOX_TEXT) != NULL && ::GetDlgItem(hWnd, IDC_MSGBOX_ICON) != NULL;
 	if (!bBox && ::GetDlgItem(hWnd, IDC_FILENAME) == NULL)
 		return;
-	CModalRecord record = { !bBox, bBox ? Text(::GetDlgItem(hWnd, IDC_MSGBOX_TEXT)) : "<file dialog>", Text(hWnd), 0, "",
-		!bBox && Shows(hWnd, IDC_READONLY) };
+	CModalRecord record = { !bBox, bBox ? Text(::GetDlgItem(hWnd, IDC_MSGBOX_TEXT)) : "<file dialog>" + Text(::GetDlgItem(hWnd, IDC_FILENAME)),
+		Text(hWnd), 0, "", !bBox && Shows(hWnd, IDC_READONLY) };
 	HWND hTypes = ::GetDlgItem(hWnd, IDC_FILETYPES);
 	char szType[256];
 	for (int i = 0, n = bBox ? 0 : (int)::SendMessage(hTypes, CB_GETCOUNT, 0, 0); i < n; ++i)
 		record.strFilter += std::string(szType, ::SendMessageA(hTypes, CB_GETLBTEXT, i, (LPARAM)szType)) + "|";
 	if (bBox)
 	{
-		record.nStyle = Shows(hWnd, IDYES) ? MB_YESNO : Shows(hWnd, IDCANCEL) ? MB_OKCANCEL : MB_OK;
+		record.nStyle = Shows(hWnd, IDCANCEL) ? (Shows(hWnd, IDYES) ? MB_YESNOCANCEL : MB_OKCANCEL) : Shows(hWnd, IDYES) ? MB_YESNO : MB_OK;
 		HICON hIcon = (HICON)::SendDlgItemMessage(hWnd, IDC_MSGBOX_ICON, STM_GETICON, 0, 0);
 		for (auto icon : { std::make_pair(MB_ICONEXCLAMATION, IDI_EXCLAMATION), std::make_pair(MB_ICONINFORMATION, IDI_ASTERISK),
 			std::make_pair(MB_ICONQUESTION, IDI_QUESTION) })
@@ -38,6 +38,9 @@ void CModalDriver::OnInitDialog(HWND hWnd)
 		nButton = m_answers.front().nButton;
 		if (nButton == IDOK && record.bFileDialog)
 			::SetDlgItemTextA(hWnd, IDC_FILENAME, m_answers.front().strPath.c_str());
+		if (m_nFileType != 0 && record.bFileDialog)
+			::SendMessage(hTypes, CB_SETCURSEL, m_nFileType - 1, 0),
+				::SendMessage(hWnd, WM_COMMAND, MAKEWPARAM(IDC_FILETYPES, CBN_SELENDOK), (LPARAM)hTypes);
 		m_answers.pop_front();
 	}
 	m_records.push_back(record);

@@ -11,7 +11,7 @@
 struct CModalRecord
 {
 	bool bFileDialog;
-	std::string strText;    // a message box's text, "<file dialog>" for a file dialog
+	std::string strText;    // a message box's text; for a file dialog "<file dialog>" and its initial name
 	std::string strTitle;
 	UINT nStyle;            // a box's icon and buttons, as MessageBox takes them
 	std::string strFilter;  // a file dialog's file types, each followed by '|'
@@ -37,6 +37,7 @@ public:
 
 	std::vector<CModalRecord> m_records;
 	std::function<void()> m_onMessageBox;  // called while each message box is up
+	int m_nFileType = 0;  // when not 0, the file type (from 1) that file dialogs are answered with
 
 private:
 	struct Answer { bool bFileDialog; int nButton; std::string strPath; };

@@ -28,9 +28,10 @@ protected:
 	}
 
 	// Read, write, snapshot, both formats and Position 1 enabled as bEnable, Positions 2 to 4 as
-	// bMore; only the given position checked.
+	// bMore; only the given position checked. The snapshot control itself is never disabled.
 	void Expect(bool bEnable, bool bMore, int nChecked)
 	{
+		EXPECT_TRUE(m_page.IsEnabled(IDC_SNAPSHOT));
 		for (int nID = IDC_POSITION1; nID <= IDC_POSITION4; ++nID)
 			EXPECT_EQ(std::make_pair(nID == IDC_POSITION1 ? bEnable : bMore, nID - IDC_POSITION1 == nChecked),
 				std::make_pair(m_page.IsEnabled(nID), m_page.IsChecked(nID))) << "Position " << nID - IDC_POSITION1 + 1;
@@ -64,12 +65,12 @@ protected:
 		return all;
 	}
 
-	// The host messages received, with the position of each transfer.
+	// The host messages received, with each one's lParam (a transfer's position) and a prepare's wParam.
 	Calls HostCalls() const
 	{
 		Calls calls;
 		for (const CHostCall& call : m_page.m_host.m_calls)
-			calls.emplace_back(call.nMsg, call.nMsg == HM_READSAVE || call.nMsg == HM_WRITESAVE ? call.lParam : 0);
+			calls.emplace_back(call.nMsg, call.lParam | (call.nMsg == HM_PREPARETRANSFER ? (LPARAM)call.wParam : 0));
 		return calls;
 	}
 

@@ -8,8 +8,8 @@
 TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 {
 	struct Step { DWORD dwMagic; DWORD dwCartId; bool bWarning; } steps[] = {
-		{ TROVESAVE_MAGIC, 0, false }, { TROVESAVE_MAGIC, 7, true }, { TROVESAVE_MAGIC, 7, false }, { TROVESAVE_MAGIC, 8, true },
-		{ TROVESAVE_MAGIC, 7, true }, { 0, 9, false }, { TROVESAVE_MAGIC, 7, false }, { 0x42473135, 11, false },
+		{ 0x35314742, 0, false }, { 0x35314742, 7, true }, { 0x35314742, 7, false }, { 0x35314742, 8, true },
+		{ 0x35314742, 7, true }, { 0, 9, false }, { 0x35314742, 7, false }, { 0x42473135, 11, false },
 	};
 	m_modals.m_onMessageBox = [this]() {
 		if (m_modals.m_records.size() == 1)
@@ -22,7 +22,7 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 		m_page.m_host.m_dwMagic = step.dwMagic;
 		m_page.m_cartridge.m_dwCartId = step.dwCartId;
 		m_page.m_host.NotifyStatusChanged();
-		EXPECT_EQ(std::make_pair(step.dwMagic == TROVESAVE_MAGIC, step.dwMagic == TROVESAVE_MAGIC),
+		EXPECT_EQ(std::make_pair(step.dwMagic == 0x35314742, step.dwMagic == 0x35314742),
 			std::make_pair(m_page.IsVisible(IDC_WARNING_ICON), m_page.IsVisible(IDC_TROVESAVE_NOTE)));
 		ASSERT_EQ(step.bWarning ? 1u : 0u, m_modals.m_records.size());
 		for (const CModalRecord& record : m_modals.m_records)
@@ -32,48 +32,53 @@ TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
 	}
 }
 
-// One query a refresh, from host events and from showing and hiding the page; other host events
-// are answered and change nothing.
+// One query a refresh, from host events (0x8004, whatever its parameters) and from showing and
+// hiding the page; other host events are answered and change nothing. Any nonzero flag counts.
 TEST_F(PageTest, StatusRefreshSetsEnabling)
 {
 	EXPECT_EQ(CBytes(), Snapshot());
-	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore; } cases[] = {
-		{ 1, 1, 0, 0, true, false }, { 1, 1, 1, 0, true, true }, { 0, 1, 1, 0, false, false },
-		{ 1, 0, 1, 0, false, false }, { 1, 1, 1, 1, false, false }, { 0, 0, 0, 0, false, false },
+	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore, bWide; } cases[] = {
+		{ 1, 1, 0, 0, true, false, false }, { 1, 1, 1, 0, true, true, false }, { 0, 1, 1, 0, false, false, false },
+		{ 1, 0, 1, 0, false, false, false }, { 1, 1, 1, 1, false, false, false }, { 0, 0, 0, 0, false, false, false },
+		{ 1, 1, 1, 0, true, true, true }, { 1, 1, 1, 1, false, false, true },
 	};
 	for (const Case& c : cases)
 	{
-		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked);
+		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked << (c.bWide ? " as 2 and 0x100" : ""));
 		m_page.m_host.m_calls.clear();
+		m_page.m_host.m_bWideFlags = c.bWide;
 		SetStatus(c.bLink, c.bPresent, c.bMulti, c.bBlocked);
 		EXPECT_EQ(Messages({ HM_QUERYSTATUS }), m_page.m_host.Messages());
 		Expect(c.bEnable, c.bMore, 0);
 	}
 	m_page.m_host.m_calls.clear();
-	for (UINT nMsg : { 0x8001u, 0x8002u, 0x811Du, 0x0010u, 0x8000u, 0x811Eu, 0xC000u })
+	for (UINT nMsg : { 0x8001u, 0x8002u, 0x8004u, 0x811Du, 0x0010u, 0x8000u, 0x811Eu, 0xC000u })
 		EXPECT_EQ(1, m_page.m_plugin.ReceiveMessage(nMsg, 1, 2));
 	m_page.m_pPage->ShowWindow(SW_HIDE);
 	m_page.m_pPage->ShowWindow(SW_SHOW);
-	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
+	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
-// Four address digits, and the ASCII column after as many bytes a row as the width holds.
+// Four address digits, and the ASCII column after as many bytes a row as the width holds: the
+// second row shows the next bytes of the position read last (each read is painted).
 TEST_F(PageTest, SnapshotShowsAddressAndAsciiFittedToItsWidth)
 {
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
+	PumpMessages();
+	m_page.Click(IDC_POSITION2);
 	PumpMessages();
 	CRect rc;
 	::GetClientRect(hSnapshot, &rc);
 	const CSize cell = StockFontCell();
 	const int nBytes = (rc.Width() - 10 - 4 * cell.cx - 10 + cell.cx) / (4 * cell.cx), xAscii = 10 + (3 * nBytes + 3) * cell.cx + 5;
 	ASSERT_GE(nBytes, 8);
-	std::string strAscii = Position(0).substr(0, nBytes);
+	std::string strAscii = Position(1).substr(nBytes, nBytes);
 	for (char& ch : strAscii)
 		ch = std::isprint((BYTE)ch) ? ch : '.';
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(5, 5, 5 + 4 * cell.cx, 5 + cell.cy), RGB(255, 0, 0), "0000"));
-	EXPECT_TRUE(ShowsText(hSnapshot, CRect(xAscii, 5, rc.right, 5 + cell.cy), RGB(0, 255, 0), strAscii.c_str())) << strAscii;
+	EXPECT_TRUE(ShowsText(hSnapshot, CRect(xAscii, 5 + cell.cy, rc.right, 5 + 2 * cell.cy), RGB(0, 255, 0), strAscii.c_str())) << strAscii;
 }
 
 // Checking the box shows the selected position; then each position clicked is read, until the
@@ -88,8 +93,9 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	EXPECT_EQ(Position(2), Snapshot());
 	EXPECT_EQ(hCross, ::GetCursor());
 	m_page.Click(IDC_POSITION4);
+	m_page.Click(IDC_POSITION1);
 	m_page.Click(IDC_POSITION2);
-	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 }, { HM_READSAVE, 3 }, { HM_READSAVE, 1 } }), HostCalls());
+	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 }, { HM_READSAVE, 3 }, { HM_READSAVE, 0 }, { HM_READSAVE, 1 } }), HostCalls());
 	for (const CHostCall& call : m_page.m_host.m_calls)
 		EXPECT_TRUE(call.bWaitCursor);
 	EXPECT_EQ(Position(1), Snapshot());
@@ -102,7 +108,7 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	EXPECT_EQ(Position(1), Snapshot());
 	::SendMessage(m_page.Item(IDC_SHOW_SNAPSHOT), BM_SETCHECK, BST_CHECKED, 0);
 	m_page.Click(IDC_POSITION3);
-	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 } }), HostCalls());
+	EXPECT_EQ(Calls({ { 0x811B, 0 }, { 0x8105, 0 }, { 0x8115, 2 } }), HostCalls());  // prepare, query, read
 	EXPECT_TRUE(m_modals.m_records.empty());
 }
 
@@ -111,10 +117,10 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 // cartridge keeps the selection.
 TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 {
-	m_page.Click(IDC_POSITION3);
+	m_page.Click(IDC_POSITION2);
 	SetStatus(TRUE, TRUE, FALSE, TRUE);
 	SetStatus(FALSE, TRUE, FALSE, FALSE);
-	Expect(false, false, 2);
+	Expect(false, false, 1);
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
 	Expect(false, false, 0);
 
@@ -124,7 +130,8 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
 	EXPECT_EQ(Transfers({ { 0, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
-	EXPECT_EQ(Texts({ kNoCartridge }), m_modals.MessageTexts());
+	ASSERT_EQ(Texts({ kNoCartridge }), m_modals.MessageTexts());
+	EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[0].nStyle);
 	Expect(false, false, 0);
 
 	SetStatus(TRUE, TRUE, TRUE, FALSE);
@@ -151,14 +158,18 @@ TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
 	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), CBytes(SAVE_POSITION_SIZE, 0), first),
 		std::make_tuple(Position(1), Snapshot(), Position(0)));
 	EXPECT_TRUE(m_modals.m_records.empty());
+	Expect(true, true, 1);
 }
 
-// Format all asks first; agreed, it writes all four whatever the cartridge says about several
-// positions. Clicks run in the module's state: the boxes bear its name.
+// Format all asks first; refused, it changes neither the image nor the cartridge. Agreed, it writes
+// all four whatever the cartridge says about several positions, each warning without a cartridge.
+// Clicks run in the module's state: the boxes bear its name.
 TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 {
 	const CBytes fourth = Position(3);
 	const std::string strAsk = "Are you sure to format all save positions?";
+	m_page.Click(IDC_SHOW_SNAPSHOT);
+	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDNO);
 	m_page.Click(IDC_FORMAT_ALL);
 	ASSERT_EQ(Texts({ strAsk }), m_modals.MessageTexts());
@@ -166,8 +177,14 @@ TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 		std::make_pair(m_modals.m_records[0].nStyle, m_modals.m_records[0].strTitle));
 	EXPECT_TRUE(m_page.m_host.m_calls.empty());
 	EXPECT_EQ(fourth, Position(3));
+	m_page.m_cartridge.m_bPresent = FALSE;
+	m_page.Click(IDC_POSITION1);  // nothing read: the snapshot shows the image
+	EXPECT_EQ(Position(0), Snapshot());
+	m_modals.AnswerMessageBox(IDYES);
+	m_page.Click(IDC_FORMAT_ALL);  // four writes, then the snapshot's read
+	EXPECT_EQ(Texts({ strAsk, kNoCartridge, strAsk, kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge, kNoCartridge }),
+		m_modals.MessageTexts());
 
-	m_page.Click(IDC_SHOW_SNAPSHOT);
 	SetStatus(TRUE, TRUE, FALSE, FALSE);
 	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDYES);

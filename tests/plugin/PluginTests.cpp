@@ -13,6 +13,21 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
 	for (UINT nMsg : { 0x0010u, 0x8000u, 0x8001u, (UINT)HM_STATUSCHANGED, 0x811Du, 0x811Eu })
 		EXPECT_EQ(1, plugin.ReceiveMessage(nMsg, 0, 0));
 
+	// What the host may read of the module: strings 2 to 7, menu 1005, the version record, icon 143.
+	const HMODULE hModule = plugin.GetModule();
+	char sz[256];
+	auto text = [&](int nID) { return std::string(sz, ::LoadStringA(hModule, nID, sz, sizeof(sz))); };
+	EXPECT_EQ(std::make_tuple(std::string(), true, std::string("basic_cellar"), true, std::string("Basic save game tool\r\n"), std::string("1.2")),
+		std::make_tuple(text(2), !text(3).empty(), text(4), !text(5).empty(), text(6).substr(0, 22), text(7)));
+	HMENU hMenu = ::LoadMenuA(hModule, MAKEINTRESOURCEA(1005));
+	EXPECT_EQ(std::make_tuple(1, 65535u, std::string("Display")), std::make_tuple(::GetMenuItemCount(hMenu), ::GetMenuItemID(hMenu, 0),
+		std::string(sz, ::GetMenuStringA(hMenu, 0, sz, sizeof(sz), MF_BYPOSITION))));
+	auto resource = [&](int nID, LPCSTR pszType, int nOffset, int nSize) { return CBytes((const char*)::LockResource(::LoadResource(hModule,
+		::FindResourceA(hModule, MAKEINTRESOURCEA(nID), pszType))) + nOffset, nSize); };
+	// File and product version 1.0.0.1, after the record's header; one icon image, 32 by 32 in 16 colours.
+	EXPECT_EQ(std::make_pair(CBytes("\0\0\1\0\1\0\0\0\0\0\1\0\1\0\0\0", 16), CBytes("\1\0\x20\x20\x10", 5)),
+		std::make_pair(resource(1, (LPCSTR)RT_VERSION, 48, 16), resource(143, (LPCSTR)RT_GROUP_ICON, 4, 5)));
+
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
@@ -34,14 +49,45 @@ TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 	EXPECT_STREQ("Save games", szText);
 
 	// The module's template, not the host's: its controls, the icon from the module's resources.
+	// The others in order: text, place, tab stop (a checked radio button is one), group and border
+	// (the snapshot's, which the dialog manager makes a client edge).
 	EXPECT_NE(0, ::SendMessage(page.Item(IDC_WARNING_ICON), STM_GETICON, 0, 0));
-	::GetDlgItemTextA(page.m_pPage->m_hWnd, IDC_SHOW_SNAPSHOT, szText, sizeof(szText));
-	EXPECT_STREQ("&Show snapshot of the save game on cartridge", szText);
+	const LONG T = WS_TABSTOP, G = WS_GROUP;
+	struct Control { std::string strText; int x, y, cx, cy; LONG lBits; } controls[] = {
+		{ "Save game transfer", 5, 5, 400, 183, 0 }, { "Position &1", 14, 21, 47, 10, T }, { "Position &2", 14, 36, 47, 10, 0 },
+		{ "Position &3", 14, 51, 47, 10, 0 }, { "Position &4", 14, 66, 47, 10, 0 }, { "", 14, 104, 383, 58, T | WS_EX_CLIENTEDGE },
+		{ "&Read from flash cart to disk...", 82, 21, 104, 26, T }, { "&Write from disk to cartridge...", 82, 50, 104, 26, T },
+		{ "&Show snapshot of the save game on cartridge", 14, 87, 161, 10, T }, { "Save positions 1-3 usually will be used by the games "
+		"1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put the games onto the cartridge in the "
+		"desired order.", 198, 21, 199, 35, G }, { "You don't need to use this plugin as the cartridge you are accessing uses Trovesave. "
+		"Please note that the saved games could be lost if you take any action on this page.", 226, 63, 171, 32, G },
+		{ "Format &selected save position", 14, 167, 123, 14, T }, { "Format &all save positions...", 147, 167, 103, 14, T },
+	};
+	HWND hChild = ::GetWindow(page.m_pPage->m_hWnd, GW_CHILD);
+	for (const Control& c : controls)
+	{
+		hChild = hChild == page.Item(IDC_WARNING_ICON) ? ::GetWindow(hChild, GW_HWNDNEXT) : hChild;
+		CRect rc(c.x, c.y, c.cx, c.cy), rcShown;  // place and size mapped apart, as the dialog manager does
+		::MapDialogRect(page.m_pPage->m_hWnd, &rc);
+		rc.right += rc.left, rc.bottom += rc.top;
+		::GetWindowRect(hChild, &rcShown);
+		::MapWindowPoints(NULL, page.m_pPage->m_hWnd, (POINT*)&rcShown, 2);
+		EXPECT_EQ(std::make_tuple(c.strText, rc, c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText, sizeof(szText))),
+			rcShown, (::GetWindowLong(hChild, GWL_STYLE) & (T | G)) | (::GetWindowLong(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)));
+		hChild = ::GetWindow(hChild, GW_HWNDNEXT);
+	}
 	EXPECT_EQ(std::make_pair((LONG)(WS_CHILD | DS_SETFONT), (LONG)WS_EX_CONTROLPARENT), std::make_pair((LONG)(::GetWindowLong(page.m_pPage->m_hWnd,
 		GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT)), (LONG)(::GetWindowLong(page.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)));
 	LOGFONTA lf = {};
 	::GetObjectA((HFONT)page.m_pPage->SendMessage(WM_GETFONT), sizeof(lf), &lf);
 	EXPECT_STREQ("MS Sans Serif", lf.lfFaceName);
+	CRect rcPage(0, 0, 410, 193), rcClient;  // 8 points, 410 by 193 dialog units
+	::MapDialogRect(page.m_pPage->m_hWnd, &rcPage);
+	page.m_pPage->GetClientRect(&rcClient);
+	EXPECT_EQ(std::make_pair(rcPage, (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(page.m_pPage), LOGPIXELSY), 72)),
+		std::make_pair(rcClient, lf.lfHeight));
+	EXPECT_STREQ("CMendlePage", page.m_pPage->GetRuntimeClass()->m_lpszClassName);
+	EXPECT_STREQ("CHexEditBase", CWnd::FromHandlePermanent(page.Item(IDC_SNAPSHOT))->GetRuntimeClass()->m_lpszClassName);
 }
 
 // A page made through the host's interface takes over the host window and the host's events.
@@ -68,7 +114,7 @@ TEST(PluginModule, SecondPageTakesOverHostWindowAndEvents)
 	// The first page still works; its messages go to the host window handed over last.
 	secondHost.m_calls.clear();
 	first.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(std::make_pair(std::vector<UINT>({ HM_PREPARETRANSFER, HM_QUERYSTATUS, HM_WRITESAVE }), true),
+	EXPECT_EQ(std::make_pair(std::vector<UINT>({ 0x811B, 0x8105, 0x8116 }), true),  // prepare, query, write
 		std::make_pair(secondHost.Messages(), first.m_host.m_calls.empty()));
 	sheet.DestroyWindow();
 	delete dynamic_cast<ITavPropertyPage*>(pSecond);
