@@ -21,6 +21,7 @@ class CString;
 
 struct CRuntimeClass
 {
+	LPCSTR m_lpszClassName;
 	CObject* (PASCAL* m_pfnCreateObject)();
 	CRuntimeClass* (PASCAL* m_pfnGetBaseClass)();
 
@@ -43,7 +44,7 @@ public: \
 #define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, pfnNew) \
 	CRuntimeClass* PASCAL class_name::GetThisClass() \
 		{ return const_cast<CRuntimeClass*>(&class_name::class##class_name); } \
-	const CRuntimeClass class_name::class##class_name = { pfnNew, &base_class_name::GetThisClass }; \
+	const CRuntimeClass class_name::class##class_name = { #class_name, pfnNew, &base_class_name::GetThisClass }; \
 	CRuntimeClass* class_name::GetRuntimeClass() const \
 		{ return class_name::GetThisClass(); }
 

@@ -16,7 +16,7 @@ BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const
 	return FALSE;
 }
 
-const CRuntimeClass CObject::classCObject = { NULL, NULL };
+const CRuntimeClass CObject::classCObject = { "CObject", NULL, NULL };
 
 CRuntimeClass* PASCAL CObject::GetThisClass()
 {
