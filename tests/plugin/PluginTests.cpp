@@ -64,6 +64,7 @@ TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 		{ "Format &selected save position", 14, 167, 123, 14, T }, { "Format &all save positions...", 147, 167, 103, 14, T },
 	};
 	HWND hChild = ::GetWindow(page.m_pPage->m_hWnd, GW_CHILD);
+	auto Box = [](const RECT& rc) { return std::vector<LONG>({ rc.left, rc.top, rc.right, rc.bottom }); };
 	for (const Control& c : controls)
 	{
 		hChild = hChild == page.Item(IDC_WARNING_ICON) ? ::GetWindow(hChild, GW_HWNDNEXT) : hChild;
@@ -72,8 +73,8 @@ TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 		rc.right += rc.left, rc.bottom += rc.top;
 		::GetWindowRect(hChild, &rcShown);
 		::MapWindowPoints(NULL, page.m_pPage->m_hWnd, (POINT*)&rcShown, 2);
-		EXPECT_EQ(std::make_tuple(c.strText, rc, c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText, sizeof(szText))),
-			rcShown, (::GetWindowLong(hChild, GWL_STYLE) & (T | G)) | (::GetWindowLong(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)));
+		EXPECT_EQ(std::make_tuple(c.strText, Box(rc), c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText, sizeof(szText))),
+			Box(rcShown), (::GetWindowLong(hChild, GWL_STYLE) & (T | G)) | (::GetWindowLong(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)));
 		hChild = ::GetWindow(hChild, GW_HWNDNEXT);
 	}
 	EXPECT_EQ(std::make_pair((LONG)(WS_CHILD | DS_SETFONT), (LONG)WS_EX_CONTROLPARENT), std::make_pair((LONG)(::GetWindowLong(page.m_pPage->m_hWnd,
@@ -84,8 +85,8 @@ TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 	CRect rcPage(0, 0, 410, 193), rcClient;  // 8 points, 410 by 193 dialog units
 	::MapDialogRect(page.m_pPage->m_hWnd, &rcPage);
 	page.m_pPage->GetClientRect(&rcClient);
-	EXPECT_EQ(std::make_pair(rcPage, (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(page.m_pPage), LOGPIXELSY), 72)),
-		std::make_pair(rcClient, lf.lfHeight));
+	EXPECT_EQ(std::make_pair(Box(rcPage), (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(page.m_pPage).m_hDC, LOGPIXELSY), 72)),
+		std::make_pair(Box(rcClient), lf.lfHeight));
 	EXPECT_STREQ("CMendlePage", page.m_pPage->GetRuntimeClass()->m_lpszClassName);
 	EXPECT_STREQ("CHexEditBase", CWnd::FromHandlePermanent(page.Item(IDC_SNAPSHOT))->GetRuntimeClass()->m_lpszClassName);
 }
