@@ -11,17 +11,23 @@ TEST_F(HexEditTest, FontsAndData)
 	const LRESULT lStock = (LRESULT)::GetStockObject(OEM_FIXED_FONT);
 	HFONT hProportional = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, _T("Arial"));
 	HFONT hDefault = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_PITCH, _T("Courier New"));  // fixed only by chance
-	for (HGDIOBJ hObject : { (HGDIOBJ)hProportional, (HGDIOBJ)hDefault, ::GetStockObject(WHITE_BRUSH) })
+	::ValidateRect(control.m_hWnd, NULL);
+	for (HGDIOBJ hObject : { (HGDIOBJ)hProportional, (HGDIOBJ)hDefault, ::GetStockObject(WHITE_BRUSH), (HGDIOBJ)NULL })
 		control.SendMessage(WM_SETFONT, (WPARAM)hObject, FALSE);
-	EXPECT_EQ(lStock, control.SendMessage(WM_GETFONT));
+	// Refused, yet the layout is due again; without the redraw flag nothing is repainted.
+	EXPECT_EQ(std::make_tuple(lStock, true, false), std::make_tuple(control.SendMessage(WM_GETFONT), control.m_bLayoutDirty, IsInvalid(control.m_hWnd)));
 	HFONT hFixed = ::CreateFont(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, FIXED_PITCH | FF_MODERN, _T("Courier New"));
+	const CSize cellFixed = StockFontCell(hFixed);
 	control.SendMessage(WM_SETFONT, (WPARAM)hFixed, TRUE);
 	EXPECT_TRUE(IsInvalid(control.m_hWnd) && control.m_bLayoutDirty);
 	for (HFONT hFont : { hProportional, hDefault, hFixed })
 		::DeleteObject(hFont);
 	LOGFONT lf = {};
 	ASSERT_EQ((int)sizeof(lf), ::GetObject((HFONT)control.SendMessage(WM_GETFONT), sizeof(lf), &lf));
-	EXPECT_EQ(-13, lf.lfHeight);
+	control.SetShowAscii(0x100, FALSE);  // a flag counts by its low byte
+	control.Layout();  // in the copy of the font
+	EXPECT_EQ(std::make_tuple(-13L, cellFixed.cx, cellFixed.cy, 0u),
+		std::make_tuple(lf.lfHeight, (LONG)control.m_nCharWidth, (LONG)control.m_nLineHeight, control.m_nAsciiWidth));
 
 	std::vector<BYTE> source = { 1, 2, 3, 4, 5 };
 	control.SetData(source.data(), 5, FALSE);
@@ -35,6 +41,13 @@ TEST_F(HexEditTest, FontsAndData)
 	ASSERT_TRUE(pNamed != NULL && pNamed->Create(_T("CHexEditBase"), NULL, WS_CHILD, CRect(0, 0, 9, 9), &m_parent, 5));
 	EXPECT_EQ(pNamed, CWnd::FromHandlePermanent(::GetDlgItem(m_parent.m_hWnd, 5)));
 	pNamed->DestroyWindow();
+	WNDCLASS wc = {};  // real double clicks, the I-beam, no background brush
+	for (LPCTSTR pszClass : { _T("CHexEditBase"), _T("CHexEditBase_SC") })
+		EXPECT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), pszClass, &wc) && wc.style == 0xB && wc.hCursor == ::LoadCursor(NULL, IDC_IBEAM) && !wc.hbrBackground) << pszClass;
+	// A subclassed window keeps its own procedure for what the control leaves alone. A new control has no selection.
+	ASSERT_TRUE(m_control.SubclassWindow(::CreateWindowEx(0, _T("Edit"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, NULL, NULL)));
+	m_control.SendMessage(EM_LIMITTEXT, 5);
+	EXPECT_EQ(std::make_pair((LRESULT)5, FALSE), std::make_pair(m_control.SendMessage(EM_GETLIMITTEXT), m_control.HasSelection()));
 }
 
 // The widest row whose text fits: four cells a byte with the ASCII column, three without, less
