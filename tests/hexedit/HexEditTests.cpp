@@ -77,7 +77,8 @@ TEST_F(HexEditTest, AutoFitTakesTheWidestRowThatFits)
 // Whole rows, a partial row below them, and the last top row that still fills the view.
 TEST_F(HexEditTest, RowsCountWholeAndPartialRows)
 {
-	struct Case { int cy; UINT nFull, nVisible; } cases[] = { { 6 * m_cell.cy + 4, 6, 7 }, { 6 * m_cell.cy, 6, 6 }, { m_cell.cy - 1, 0, 1 } };
+	struct Case { int cy; UINT nFull, nVisible; } cases[] = { { 6 * m_cell.cy + 4, 6, 7 }, { 6 * m_cell.cy, 6, 6 }, { m_cell.cy - 1, 0, 1 },
+		{ -4, 0, 0 } };  // a window lower than its margins has no rows, not a negative height
 	for (const Case& c : cases)
 	{
 		CHexEditProbe control;
@@ -94,6 +95,8 @@ TEST_F(HexEditTest, SingleLineKeepsItsBytesInOneRowWithoutScrollBars)
 {
 	CHexEditProbe single;
 	Create(single, 200, 3 * m_cell.cy, 100, WS_CHILD | WS_VISIBLE);
+	MSG msg = {};  // the layout posts its request for the bars: 0x5400, both parameters 0
+	EXPECT_TRUE(::PeekMessage(&msg, single.m_hWnd, 0x5400, 0x5400, PM_NOREMOVE) && msg.wParam == 0 && msg.lParam == 0);
 	PumpMessages();
 	EXPECT_EQ(std::vector<UINT>({ 100, 0, 0, 200, 3 * (UINT)m_cell.cy }), std::vector<UINT>({ single.m_nBytesPerRow,
 		single.m_nMaxTopRow, (UINT)(single.GetStyle() & (WS_VSCROLL | WS_HSCROLL)), (UINT)single.m_rcText.Width(),
@@ -214,5 +217,24 @@ TEST_F(HexEditTest, EveryActionRepaintsWhatItChanges)
 			control.InvalidateRect(NULL, FALSE);
 			EXPECT_TRUE(shown == Screen(control)) << action.first << ", style " << dwStyle;
 		}
+	}
+}
+
+// A setting given what it holds repaints nothing; the address size repaints all the same, and so does
+// read-only, which leaves the picture as it was.
+TEST_F(HexEditTest, SettersRepaintOnlyWhatTheyChange)
+{
+	Create(m_control, 300, 100, 64);
+	m_control.SetSelection(3, 9, FALSE, FALSE);
+	const std::vector<DWORD> shown = Screen(m_control);
+	const std::pair<std::function<void()>, bool> cases[] = {
+		{ [&] { m_control.SetBytesPerRow(16, FALSE, TRUE); }, false }, { [&] { m_control.SetShowAddress(TRUE, TRUE); }, false },
+		{ [&] { m_control.SetShowAscii(TRUE, TRUE); }, false }, { [&] { m_control.SetSelection(3, 9, FALSE, TRUE); }, false },
+		{ [&] { m_control.SetAddressSize(4, TRUE); }, true }, { [&] { m_control.SetReadOnly(TRUE, TRUE); }, true },
+	};
+	for (const auto& c : cases)
+	{
+		c.first();
+		EXPECT_TRUE(c.second == IsInvalid(m_control.m_hWnd) && shown == Screen(m_control)) << &c - cases;
 	}
 }
