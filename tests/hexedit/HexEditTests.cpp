@@ -132,6 +132,8 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 {
 	const COLORREF crAddress = RGB(255, 0, 0), crHex = RGB(0, 0, 255), crAscii = RGB(0, 255, 0);
 	struct Row { int nRow; const char* pszAddress; const char* pszHex; const char* pszAscii; } rows[] = {
+		{ 1, "0010", "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F", "................" },
+		{ 2, "0020", "20 21 22 23 24 25 26 27 28 29 2A 2B 2C 2D 2E 2F", " !\"#$%&'()*+,-./" },
 		{ 4, "0040", "40 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F", "@ABCDEFGHIJKLMNO" },
 		{ 7, "0070", "70 71 72 73 74 75 76 77 78 79 7A 7B 7C 7D 7E 7F", "pqrstuvwxyz{|}~." },
 		{ 10, "00A0", "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF", "................" },
@@ -142,33 +144,55 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 		EXPECT_EQ(std::make_tuple(true, true, true), std::make_tuple(Shows(row.nRow, 0, crAddress, row.pszAddress),
 			Shows(row.nRow, m_control.m_nHexLeft, crHex, row.pszHex), Shows(row.nRow, m_control.m_nAsciiLeft, crAscii, row.pszAscii))) << row.pszHex;
 	}
+	// Column backgrounds run the full height, below the last row too, with gaps of the control's background.
+	const COLORREF crBk = RGB(210, 210, 210), crAddressBk = RGB(90, 0, 0), crHexBk = RGB(180, 210, 190);
+	const int y = 5 + 13 * m_cell.cy, xHex = 5 + (int)m_control.m_nHexLeft, xAscii = 5 + (int)m_control.m_nAsciiLeft;
+	EXPECT_EQ(std::vector<COLORREF>({ crAddressBk, crBk, crHexBk, crBk, RGB(0, 20, 0), crBk }), std::vector<COLORREF>({ Pixel(5, y),
+		Pixel(xHex - 5, y), Pixel(xHex, y), Pixel(xAscii - 5, y), Pixel(xAscii, y), Pixel(xAscii + (int)m_control.m_nAsciiWidth, y) }));
 	// Scrolled sideways, everything moves left; more address digits show with leading zeros, eight
 	// unless told otherwise.
 	m_control.MoveWindow(0, 0, 300, 14 * m_cell.cy + 10);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
-	EXPECT_TRUE(Shows(4, m_control.m_nHexLeft, crHex, "40 41 42 43"));
+	EXPECT_TRUE(Shows(4, m_control.m_nHexLeft, crHex, "40 41 42 43") && Shows(4, 2 * m_cell.cx, crAddress, "40"));
+	const int yLow = m_control.m_rcText.bottom - 1, xRight = m_control.m_rcText.right;  // drawn 2 pixels into the margins
+	EXPECT_EQ(std::vector<COLORREF>({ crBk, crAddressBk, crHexBk, crBk }),
+		std::vector<COLORREF>({ Pixel(2, yLow), Pixel(3, yLow), Pixel(xRight + 1, yLow), Pixel(xRight + 2, yLow) }));
+	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 999));
+	EXPECT_TRUE(Shows(4, m_control.m_nAsciiLeft, crAscii, "@ABCDEFGHIJKLMNO"));
 	m_control.SetAddressSize(6, TRUE);
 	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0));
 	EXPECT_TRUE(Shows(10, 0, crAddress, "0000A0"));
-	CHexEditProbe fresh;  // made without an address size
-	ASSERT_TRUE(fresh.Create(NULL, WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 400, 100), &m_parent, 1));
+	m_control.SetAddressSize(1, TRUE);  // too few digits: the first of all shows
+	EXPECT_TRUE(Shows(10, 0, crAddress, "A"));
+	CHexEditProbe fresh;  // made without an address size or columns; its data and row width come before its window
 	fresh.SetData(m_data.data(), 32, FALSE);
-	fresh.SetShowAddress(TRUE, FALSE);
-	EXPECT_TRUE(ShowsText(fresh.m_hWnd, CRect(5, 5 + m_cell.cy, 5 + 8 * m_cell.cx, 5 + 2 * m_cell.cy), crAddress, "00000010"));
+	fresh.SetBytesPerRow(8, FALSE, TRUE);
+	ASSERT_TRUE(fresh.Create(NULL, WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 400, 100), &m_parent, 1));
+	EXPECT_TRUE(ShowsText(fresh.m_hWnd, CRect(5, 5 + m_cell.cy, 5 + 23 * m_cell.cx + 1, 5 + 2 * m_cell.cy), crHex, "08 09 0A 0B 0C 0D 0E 0F")
+		&& fresh.m_nAsciiWidth == 0);
+	fresh.SetShowAddress(TRUE, TRUE);
+	EXPECT_TRUE(ShowsText(fresh.m_hWnd, CRect(5, 5 + m_cell.cy, 5 + 8 * m_cell.cx, 5 + 2 * m_cell.cy), crAddress, "00000008"));
 }
 
 // The selection shows in the highlight colour with the focus and in the face colour without it,
 // in single-line mode only with the focus. Erasing is left to the paint.
 TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 {
-	const COLORREF crHexBk = RGB(180, 210, 190), crFocus = ::GetSysColor(COLOR_HIGHLIGHT);
+	const COLORREF crHexBk = RGB(180, 210, 190), crFocus = ::GetSysColor(COLOR_HIGHLIGHT), crChanged = RGB(1, 2, 3);
+	const int nHighlight = COLOR_HIGHLIGHT;  // changed after the control is made, which keeps the colour it found
+	::SetSysColors(1, &nHighlight, &crChanged);
 	m_control.SetSelection(0x45, 0x54, FALSE, TRUE);
 	m_control.SetFocus();
 	EXPECT_EQ(std::vector<COLORREF>({ crFocus, crFocus, crHexBk, crHexBk }),
 		std::vector<COLORREF>({ Space(4, 5), Space(5, 3), Space(4, 4), Space(5, 4) }));
+	::SetSysColors(1, &nHighlight, &crFocus);
+	// The fill starts a pixel below the row, under digits in the highlight's text colour; the ASCII column shows no selection.
+	const int xSpace = 5 + (int)m_control.m_nHexLeft + 17 * m_cell.cx, yRow = 5 + 4 * m_cell.cy;
+	EXPECT_TRUE(Pixel(xSpace, yRow) == crHexBk && Pixel(xSpace, yRow + 1) == crFocus && Pixel(5 + (int)m_control.m_nAsciiLeft + 5 * m_cell.cx, yRow)
+		== RGB(0, 20, 0) && Shows(4, m_control.m_nHexLeft + 15 * m_cell.cx, ::GetSysColor(COLOR_HIGHLIGHTTEXT), "45 46"));
 	m_parent.SetFocus();
-	EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), Space(4, 5));
+	EXPECT_TRUE(Space(4, 5) == ::GetSysColor(COLOR_BTNFACE) && Shows(4, m_control.m_nHexLeft + 15 * m_cell.cx, ::GetSysColor(COLOR_WINDOWTEXT), "45 46"));
 	CClientDC dc(&m_control);
 	::SetPixel(dc.m_hDC, 2, 2, RGB(1, 2, 3));
 	EXPECT_EQ(1, m_control.SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC));
