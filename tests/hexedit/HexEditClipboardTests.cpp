@@ -132,6 +132,7 @@ public:
 	std::string m_strItems;  // each item's ID and text, '+' after it when enabled
 	static CPoint s_ptMenu;
 	static bool s_bChooseFirst;
+	void SetReadOnly(BOOL bReadOnly, BOOL bRedraw) override { CHexEditProbe::SetReadOnly(bReadOnly, bRedraw); }  // replaceable
 
 protected:
 	void OnExtendContextMenu(CMenu* pMenu) override

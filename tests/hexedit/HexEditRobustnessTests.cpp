@@ -84,6 +84,11 @@ static int s_nHeldDCs;
 static HDC WINAPI GetDCCounted(HWND hWnd) { return ++s_nHeldDCs, ::GetDC(hWnd); }
 static int WINAPI ReleaseDCCounted(HWND hWnd, HDC hDC) { return --s_nHeldDCs, ::ReleaseDC(hWnd, hDC); }
 
+// Global blocks for this program: the first one made, then none.
+static const auto s_pfnGlobalAlloc = (HGLOBAL(WINAPI*)(UINT, SIZE_T))::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GlobalAlloc");
+static HGLOBAL s_hFirstBlock;
+static HGLOBAL WINAPI OneBlockOnly(UINT nFlags, SIZE_T n) { return s_hFirstBlock == NULL ? s_hFirstBlock = s_pfnGlobalAlloc(nFlags, n) : NULL; }
+
 // Without its font or its window classes a control cannot be made, and says so as the runtime does.
 static HGDIOBJ WINAPI NoStockObject(int) { return NULL; }
 static ATOM WINAPI NoClass(const WNDCLASSA*) { return 0; }
@@ -145,6 +150,14 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 		EXPECT_FALSE(::IsClipboardFormatAvailable(control.m_cfBinaryData));
 	});
 	EXPECT_TRUE(::IsClipboardFormatAvailable(control.m_cfBinaryData));
+	// Without its second global block, a copy frees the first and leaves the clipboard as it was.
+	const CBytes held = ClipboardBlock(control.m_cfBinaryData);
+	{
+		CImportPatch oneBlock(NULL, "kernel32.dll", "GlobalAlloc", (FARPROC)OneBlockOnly);
+		control.SendMessage(WM_COMMAND, ID_EDIT_COPY, 0);
+	}
+	const SIZE_T nFirstBlock = ::GlobalSize(s_hFirstBlock);
+	EXPECT_EQ(std::make_pair(held, (SIZE_T)0), std::make_pair(ClipboardBlock(control.m_cfBinaryData), nFirstBlock));
 
 	{ CHexEditProbe gone; Track(0); gone.SetData(m_data.data(), 9, FALSE); }  // its copy goes with it
 	EXPECT_EQ(0, s_nLive);
