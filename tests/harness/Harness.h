@@ -112,12 +112,12 @@ inline void PumpMessages()
 		::DispatchMessage(&msg);
 }
 
-// The character cell of the stock fixed font, which the hex control uses unless told otherwise.
-inline CSize StockFontCell()
+// The character cell of a font; of the stock fixed font, which the hex control uses unless told otherwise.
+inline CSize StockFontCell(HGDIOBJ hFont = ::GetStockObject(OEM_FIXED_FONT))
 {
 	CSize cell;
 	HDC hDC = ::GetDC(NULL);
-	HGDIOBJ hOld = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
+	HGDIOBJ hOld = ::SelectObject(hDC, hFont);
 	::GetTextExtentPoint32A(hDC, "0", 1, &cell);
 	::SelectObject(hDC, hOld);
 	::ReleaseDC(NULL, hDC);

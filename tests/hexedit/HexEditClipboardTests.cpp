@@ -93,24 +93,36 @@ TEST_F(HexEditClipboardTest, PasteOverwritesWhatTheBlockHolds)
 TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 {
 	m_control.SendMessage(WM_KEYDOWN, VK_DOWN, 1);
+	m_control.MoveWindow(0, 0, 200, 3 * m_cell.cy + 10 + ::GetSystemMetrics(SM_CYHSCROLL));  // three rows, scrolled
+	m_control.SendMessage(WM_VSCROLL, SB_PAGEDOWN);
+	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 100));
 	SetKeyDown(VK_CONTROL, true);
 	auto Key = [this](WPARAM wKey) {
 		MSG msg = { m_control.m_hWnd, WM_KEYDOWN, wKey, 0, 0, {} };
 		return CWnd::WalkPreTranslateTree(m_parent.m_hWnd, &msg) != FALSE;
 	};
-	EXPECT_TRUE(Key('A'));
-	EXPECT_EQ(State({ 16, 1, 0, 99 }), m_control.State());
-	EXPECT_TRUE(Key('C'));
-	EXPECT_EQ(104u, ClipboardBlock(kBinaryData).size());
+	EXPECT_TRUE(Key('A'));  // neither scrolls nor notifies
+	EXPECT_EQ(std::make_tuple(State({ 16, 1, 0, 99 }), 3u, 100u, true),
+		std::make_tuple(m_control.State(), m_control.m_nTopRow, m_control.m_nHScrollPos, m_parent.m_commands.empty()));
+	EXPECT_TRUE(Key('C') && Key('V'));  // the copy pasted back where it came from still notifies
+	EXPECT_EQ(std::make_tuple(104u, m_data, (size_t)1), std::make_tuple(ClipboardBlock(kBinaryData).size(), m_control.Bytes(), m_parent.m_commands.size()));
 	m_control.SetSelection(90, 90, FALSE, FALSE);
-	EXPECT_TRUE(Key('V'));
-	EXPECT_EQ(0, m_control.m_pData[90]);
+	EXPECT_TRUE(Key('V'));  // and scrolls the pasted bytes into view
+	EXPECT_EQ(std::make_pair((BYTE)0, 4u), std::make_pair(m_control.m_pData[90], m_control.m_nTopRow));
 	EXPECT_FALSE(Key('B'));
 	SetKeyDown(VK_CONTROL, false);
 	EXPECT_FALSE(Key('A'));
+	m_control.SendMessage(WM_COMMAND, 0xE12A);  // select all by its number
+	EXPECT_EQ(State({ 99, 0, 0, 99 }), m_control.State());
 	m_control.SetData(NULL, 0, FALSE);
 	m_control.SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL);
 	EXPECT_FALSE(m_control.HasSelection());
+	for (UINT nMsg : { WM_LBUTTONDOWN, WM_LBUTTONDBLCLK })  // without data too, they take the focus
+	{
+		m_parent.SetFocus();
+		m_control.SendMessage(nMsg, MK_LBUTTON, 0);
+		EXPECT_EQ(m_control.m_hWnd, ::GetFocus()) << nMsg;
+	}
 }
 
 // The context menu, read as it shows, then closed (or its first item chosen) from a timer.
@@ -120,6 +132,7 @@ public:
 	std::string m_strItems;  // each item's ID and text, '+' after it when enabled
 	static CPoint s_ptMenu;
 	static bool s_bChooseFirst;
+	void SetReadOnly(BOOL bReadOnly, BOOL bRedraw) override { CHexEditProbe::SetReadOnly(bReadOnly, bRedraw); }  // replaceable
 
 protected:
 	void OnExtendContextMenu(CMenu* pMenu) override
@@ -151,8 +164,8 @@ protected:
 CPoint CMenuProbe::s_ptMenu;
 bool CMenuProbe::s_bChooseFirst = false;
 
-// Inside the selection it stays; outside, the selection goes and the caret moves to the byte's
-// high digit. From the keyboard the menu shows beside the corner. Paste needs binary data on the
+// Inside the selection, either end included, it stays; outside, the selection goes, with a repaint, and
+// the caret moves from the low digit clicked to the byte's high digit. From the keyboard the menu shows beside the corner. Paste needs binary data on the
 // clipboard and a writable control.
 TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 {
@@ -164,7 +177,7 @@ TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 	control.SetSelection(20, 30, FALSE, FALSE);
 	control.m_nEditPos = 25;
 	struct Case { UINT nFormat; BOOL bReadOnly; UINT nByte; std::string strItems; State state; } cases[] = {
-		{ CF_TEXT, FALSE, 30, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } },
+		{ CF_TEXT, FALSE, 30, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } }, { CF_TEXT, FALSE, 20, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } },
 		{ kBinaryData, FALSE, 50, "57634Copy 57637Paste+ ", { 50, 1, NONE, NONE } },
 		{ kBinaryData, TRUE, NONE, "57634Copy 57637Paste ", { 50, 0, NONE, NONE } },
 	};
@@ -174,12 +187,15 @@ TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 		control.SetReadOnly(c.bReadOnly, FALSE);
 		control.m_bHighNibble = false;
 		const UINT nByte = c.nByte != NONE ? c.nByte : 0;  // NONE opens the menu from the keyboard
-		CPoint pt(5 + (int)control.m_nHexLeft + 3 * (int)(nByte % 16) * m_cell.cx, 5 + (int)(nByte / 16) * m_cell.cy + 2);
+		CPoint pt(5 + (int)control.m_nHexLeft + (3 * (int)(nByte % 16) + 1) * m_cell.cx, 5 + (int)(nByte / 16) * m_cell.cy + 2);
 		control.ClientToScreen(&pt);
 		pt = c.nByte == NONE ? CPoint(-1, -1) : pt;
 		control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y));
 		EXPECT_EQ(std::make_tuple(c.nByte == NONE ? ptCorner : pt, c.strItems, c.state),
 			std::make_tuple(CMenuProbe::s_ptMenu, control.m_strItems, control.State()));
+		const std::vector<DWORD> shown = Screen(control);
+		control.InvalidateRect(NULL, FALSE);
+		EXPECT_TRUE(shown == Screen(control)) << c.nByte;
 	}
 	// Choosing Copy copies the selection.
 	control.SetSelection(1, 2, FALSE, FALSE);
@@ -188,4 +204,7 @@ TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 	CMenuProbe::s_bChooseFirst = false;
 	PumpMessages();
 	EXPECT_EQ(Counted(2, "\x01\x02"), ClipboardBlock(kBinaryData));
+	control.SetData(NULL, 0, FALSE);  // on no data the menu still shows, and nothing moves
+	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(ptCorner.x, ptCorner.y));
+	EXPECT_EQ(std::make_pair(std::string("57634Copy 57637Paste "), State({ 0, 1, NONE, NONE })), std::make_pair(control.m_strItems, control.State()));
 }

@@ -36,6 +36,18 @@ TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocused)
 	Keys({ VK_HOME, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN });
 	m_control.SendMessage(WM_VSCROLL, SB_LINEUP);  // the digit is just below the view
 	EXPECT_EQ(std::make_pair(96u, 0L), std::make_pair(m_control.m_nEditPos, Caret()[0]));
+	m_control.MoveWindow(0, 0, 810, 6 * m_cell.cy + 14);  // now 4 pixels of its row show: the caret is 3 high
+	const LONG xRow = 5 + (LONG)m_control.m_nHexLeft, yPart = 5 + 6 * m_cell.cy + 1;
+	EXPECT_EQ(std::vector<LONG>({ 1, xRow, yPart, xRow + m_cell.cx, yPart + 3 }), Caret());
+	Keys({ VK_HOME });
+	m_control.SetShowAddress(FALSE, FALSE);  // a setting moves the caret at once
+	EXPECT_EQ(std::vector<LONG>({ 1, 5, 6, 5 + m_cell.cx, 5 + m_cell.cy }), Caret());
+	// Scrolled sideways, the caret is cut 2 pixels left of the text, and gone once wholly beyond.
+	m_control.MoveWindow(0, 0, 200, 6 * m_cell.cy + 14);
+	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 4));
+	EXPECT_EQ(std::vector<LONG>({ 1, 3, 6, 1 + m_cell.cx, 5 + m_cell.cy }), Caret());
+	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 2 + m_cell.cx));
+	EXPECT_EQ(0, Caret()[0]);
 }
 
 // Arrows, Tab and Enter reach the control inside a dialog. End moves 0x7FFFFFF bytes on, to a low
@@ -46,6 +58,8 @@ TEST_F(HexEditInputTest, KeysReachTheControlAndEndStopsAfterItsMove)
 	m_control.SetData(std::vector<BYTE>(0x8000001).data(), 0x8000001, FALSE);
 	Keys({ VK_END });
 	EXPECT_EQ(State({ 0x7FFFFFF, 0, NONE, NONE }), m_control.State());
+	Keys({ VK_END, VK_HOME });  // from the last byte, 0x8000000, Home moves exactly that far back
+	EXPECT_EQ(State({ 0, 1, NONE, NONE }), m_control.State());
 }
 
 // Beyond the text a timer really runs, and stops with the button.
@@ -86,5 +100,12 @@ TEST_F(HexEditInputTest, DigitsOverwriteHalfBytes)
 	Keys({ VK_HOME });
 	EXPECT_EQ(1, m_control.SendMessage(WM_CHAR, '0'));
 	EXPECT_EQ(0x41, m_control.m_pData[0]);
+	m_control.SetReadOnly(FALSE, FALSE);
+	m_control.SetData(m_data.data(), 0, FALSE);  // a copy of no bytes takes no digit
+	EXPECT_EQ(1, m_control.SendMessage(WM_CHAR, '0'));
 	EXPECT_EQ(7u, m_parent.m_commands.size());
+	CHexEditProbe orphan;  // nobody to notify, and nothing fails
+	ASSERT_TRUE(orphan.CreateEx(0, _T("CHexEditBase"), NULL, WS_POPUP, 0, 0, 99, 99, NULL, NULL));
+	orphan.SetData(m_data.data(), 4, FALSE);
+	EXPECT_EQ(0, orphan.SendMessage(WM_CHAR, '5'));
 }

@@ -84,10 +84,20 @@ static int s_nHeldDCs;
 static HDC WINAPI GetDCCounted(HWND hWnd) { return ++s_nHeldDCs, ::GetDC(hWnd); }
 static int WINAPI ReleaseDCCounted(HWND hWnd, HDC hDC) { return --s_nHeldDCs, ::ReleaseDC(hWnd, hDC); }
 
-// Without its font a control cannot be made, and says so as the runtime does.
+// Global blocks for this program: the first one made, then none.
+static const auto s_pfnGlobalAlloc = (HGLOBAL(WINAPI*)(UINT, SIZE_T))::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GlobalAlloc");
+static HGLOBAL s_hFirstBlock;
+static HGLOBAL WINAPI OneBlockOnly(UINT nFlags, SIZE_T n) { return s_hFirstBlock == NULL ? s_hFirstBlock = s_pfnGlobalAlloc(nFlags, n) : NULL; }
+
+// Without its font or its window classes a control cannot be made, and says so as the runtime does.
 static HGDIOBJ WINAPI NoStockObject(int) { return NULL; }
+static ATOM WINAPI NoClass(const WNDCLASSA*) { return 0; }
 TEST_F(HexEditTest, AControlWithoutItsFontIsNotMade)
 {
+	for (LPCTSTR pszClass : { _T("CHexEditBase"), _T("CHexEditBase_SC") })
+		::UnregisterClass(pszClass, AfxGetInstanceHandle());
+	CImportPatch noClass("afx.dll", "user32.dll", "RegisterClassA", (FARPROC)NoClass);
+	try { CHexEditProbe control; ADD_FAILURE() << "made without its window classes"; } catch (CResourceException* e) { e->Delete(); }
 	CImportPatch noFont("afx.dll", "gdi32.dll", "GetStockObject", (FARPROC)NoStockObject);
 	try { CHexEditProbe control; ADD_FAILURE() << "made without a font"; } catch (CResourceException* e) { e->Delete(); }
 }
@@ -140,7 +150,17 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 		EXPECT_FALSE(::IsClipboardFormatAvailable(control.m_cfBinaryData));
 	});
 	EXPECT_TRUE(::IsClipboardFormatAvailable(control.m_cfBinaryData));
+	// Without its second global block, a copy frees the first and leaves the clipboard as it was.
+	const CBytes held = ClipboardBlock(control.m_cfBinaryData);
+	{
+		CImportPatch oneBlock(NULL, "kernel32.dll", "GlobalAlloc", (FARPROC)OneBlockOnly);
+		control.SendMessage(WM_COMMAND, ID_EDIT_COPY, 0);
+	}
+	const SIZE_T nFirstBlock = ::GlobalSize(s_hFirstBlock);
+	EXPECT_EQ(std::make_pair(held, (SIZE_T)0), std::make_pair(ClipboardBlock(control.m_cfBinaryData), nFirstBlock));
 
+	{ CHexEditProbe gone; Track(0); gone.SetData(m_data.data(), 9, FALSE); }  // its copy goes with it
+	EXPECT_EQ(0, s_nLive);
 	Track(0);
 	control.SetData(m_data.data(), (UINT)m_data.size(), FALSE);
 	ASSERT_EQ(1, s_nLive);
@@ -153,14 +173,17 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	const std::vector<DWORD> empty = Screen(control);
 	const COLORREF cr = control.m_crBackground;
 	EXPECT_TRUE(empty == std::vector<DWORD>(empty.size(), RGB(GetBValue(cr), GetGValue(cr), GetRValue(cr))));
+	control.SetData(m_data.data(), 0, TRUE);  // a copy of no bytes shows no more
+	EXPECT_TRUE(Screen(control) == empty);
 
 	// A self-creating control's object goes with its window, and with a subclassing that fails; so
 	// does a temporary object that its handle map has no room for. The runtime allocates here too.
 	CImportPatch runtimeNew("afx.dll", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_Znwy" : "_Znwj", (FARPROC)(void* (*)(size_t))&operator new);
 	CImportPatch runtimeDelete("afx.dll", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_ZdlPvy" : "_ZdlPvj", (FARPROC)(void (*)(void*, size_t))&operator delete);
 	auto Unlocked = []() { AfxUnlockTempMaps(); EXPECT_EQ(0, s_nLive); };
-	FailEach([&]() { ::DestroyWindow(::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, AfxGetInstanceHandle(), NULL)); },
-		Unlocked, true);
+	HWND hSelf = NULL;  // made exactly when its object is
+	FailEach([&]() { ::DestroyWindow(hSelf = ::CreateWindowEx(0, _T("CHexEditBase_SC"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, AfxGetInstanceHandle(), NULL)); },
+		[&]() { Unlocked(); EXPECT_EQ(s_bFailed, hSelf == NULL); }, true);
 	CGdiObject::FromHandle(::GetStockObject(WHITE_PEN));  // the map's buckets, which stay, come first
 	FailEach([]() {
 		try { CWnd::FromHandle(::GetDesktopWindow()); CGdiObject::FromHandle(::GetStockObject(BLACK_PEN)); } catch (const std::bad_alloc&) {}

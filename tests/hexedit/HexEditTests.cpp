@@ -11,17 +11,23 @@ TEST_F(HexEditTest, FontsAndData)
 	const LRESULT lStock = (LRESULT)::GetStockObject(OEM_FIXED_FONT);
 	HFONT hProportional = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, _T("Arial"));
 	HFONT hDefault = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_PITCH, _T("Courier New"));  // fixed only by chance
-	for (HGDIOBJ hObject : { (HGDIOBJ)hProportional, (HGDIOBJ)hDefault, ::GetStockObject(WHITE_BRUSH) })
+	::ValidateRect(control.m_hWnd, NULL);
+	for (HGDIOBJ hObject : { (HGDIOBJ)hProportional, (HGDIOBJ)hDefault, ::GetStockObject(WHITE_BRUSH), (HGDIOBJ)NULL })
 		control.SendMessage(WM_SETFONT, (WPARAM)hObject, FALSE);
-	EXPECT_EQ(lStock, control.SendMessage(WM_GETFONT));
+	// Refused, yet the layout is due again; without the redraw flag nothing is repainted.
+	EXPECT_EQ(std::make_tuple(lStock, true, false), std::make_tuple(control.SendMessage(WM_GETFONT), control.m_bLayoutDirty, IsInvalid(control.m_hWnd)));
 	HFONT hFixed = ::CreateFont(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, FIXED_PITCH | FF_MODERN, _T("Courier New"));
+	const CSize cellFixed = StockFontCell(hFixed);
 	control.SendMessage(WM_SETFONT, (WPARAM)hFixed, TRUE);
 	EXPECT_TRUE(IsInvalid(control.m_hWnd) && control.m_bLayoutDirty);
 	for (HFONT hFont : { hProportional, hDefault, hFixed })
 		::DeleteObject(hFont);
 	LOGFONT lf = {};
 	ASSERT_EQ((int)sizeof(lf), ::GetObject((HFONT)control.SendMessage(WM_GETFONT), sizeof(lf), &lf));
-	EXPECT_EQ(-13, lf.lfHeight);
+	control.SetShowAscii(0x100, FALSE);  // a flag counts by its low byte
+	control.Layout();  // in the copy of the font
+	EXPECT_EQ(std::make_tuple(-13L, cellFixed.cx, cellFixed.cy, 0u),
+		std::make_tuple(lf.lfHeight, (LONG)control.m_nCharWidth, (LONG)control.m_nLineHeight, control.m_nAsciiWidth));
 
 	std::vector<BYTE> source = { 1, 2, 3, 4, 5 };
 	control.SetData(source.data(), 5, FALSE);
@@ -35,6 +41,13 @@ TEST_F(HexEditTest, FontsAndData)
 	ASSERT_TRUE(pNamed != NULL && pNamed->Create(_T("CHexEditBase"), NULL, WS_CHILD, CRect(0, 0, 9, 9), &m_parent, 5));
 	EXPECT_EQ(pNamed, CWnd::FromHandlePermanent(::GetDlgItem(m_parent.m_hWnd, 5)));
 	pNamed->DestroyWindow();
+	WNDCLASS wc = {};  // real double clicks, the I-beam, no background brush
+	for (LPCTSTR pszClass : { _T("CHexEditBase"), _T("CHexEditBase_SC") })
+		EXPECT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), pszClass, &wc) && wc.style == 0xB && wc.hCursor == ::LoadCursor(NULL, IDC_IBEAM) && !wc.hbrBackground) << pszClass;
+	// A subclassed window keeps its own procedure for what the control leaves alone. A new control has no selection.
+	ASSERT_TRUE(m_control.SubclassWindow(::CreateWindowEx(0, _T("Edit"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, NULL, NULL)));
+	m_control.SendMessage(EM_LIMITTEXT, 5);
+	EXPECT_EQ(std::make_pair((LRESULT)5, FALSE), std::make_pair(m_control.SendMessage(EM_GETLIMITTEXT), m_control.HasSelection()));
 }
 
 // The widest row whose text fits: four cells a byte with the ASCII column, three without, less
@@ -64,7 +77,8 @@ TEST_F(HexEditTest, AutoFitTakesTheWidestRowThatFits)
 // Whole rows, a partial row below them, and the last top row that still fills the view.
 TEST_F(HexEditTest, RowsCountWholeAndPartialRows)
 {
-	struct Case { int cy; UINT nFull, nVisible; } cases[] = { { 6 * m_cell.cy + 4, 6, 7 }, { 6 * m_cell.cy, 6, 6 }, { m_cell.cy - 1, 0, 1 } };
+	struct Case { int cy; UINT nFull, nVisible; } cases[] = { { 6 * m_cell.cy + 4, 6, 7 }, { 6 * m_cell.cy, 6, 6 }, { m_cell.cy - 1, 0, 1 },
+		{ -4, 0, 0 } };  // a window lower than its margins has no rows, not a negative height
 	for (const Case& c : cases)
 	{
 		CHexEditProbe control;
@@ -81,6 +95,8 @@ TEST_F(HexEditTest, SingleLineKeepsItsBytesInOneRowWithoutScrollBars)
 {
 	CHexEditProbe single;
 	Create(single, 200, 3 * m_cell.cy, 100, WS_CHILD | WS_VISIBLE);
+	MSG msg = {};  // the layout posts its request for the bars: 0x5400, both parameters 0
+	EXPECT_TRUE(::PeekMessage(&msg, single.m_hWnd, 0x5400, 0x5400, PM_NOREMOVE) && msg.wParam == 0 && msg.lParam == 0);
 	PumpMessages();
 	EXPECT_EQ(std::vector<UINT>({ 100, 0, 0, 200, 3 * (UINT)m_cell.cy }), std::vector<UINT>({ single.m_nBytesPerRow,
 		single.m_nMaxTopRow, (UINT)(single.GetStyle() & (WS_VSCROLL | WS_HSCROLL)), (UINT)single.m_rcText.Width(),
@@ -116,6 +132,8 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 {
 	const COLORREF crAddress = RGB(255, 0, 0), crHex = RGB(0, 0, 255), crAscii = RGB(0, 255, 0);
 	struct Row { int nRow; const char* pszAddress; const char* pszHex; const char* pszAscii; } rows[] = {
+		{ 1, "0010", "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F", "................" },
+		{ 2, "0020", "20 21 22 23 24 25 26 27 28 29 2A 2B 2C 2D 2E 2F", " !\"#$%&'()*+,-./" },
 		{ 4, "0040", "40 41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F", "@ABCDEFGHIJKLMNO" },
 		{ 7, "0070", "70 71 72 73 74 75 76 77 78 79 7A 7B 7C 7D 7E 7F", "pqrstuvwxyz{|}~." },
 		{ 10, "00A0", "A0 A1 A2 A3 A4 A5 A6 A7 A8 A9 AA AB AC AD AE AF", "................" },
@@ -126,33 +144,55 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 		EXPECT_EQ(std::make_tuple(true, true, true), std::make_tuple(Shows(row.nRow, 0, crAddress, row.pszAddress),
 			Shows(row.nRow, m_control.m_nHexLeft, crHex, row.pszHex), Shows(row.nRow, m_control.m_nAsciiLeft, crAscii, row.pszAscii))) << row.pszHex;
 	}
+	// Column backgrounds run the full height, below the last row too, with gaps of the control's background.
+	const COLORREF crBk = RGB(210, 210, 210), crAddressBk = RGB(90, 0, 0), crHexBk = RGB(180, 210, 190);
+	const int y = 5 + 13 * m_cell.cy, xHex = 5 + (int)m_control.m_nHexLeft, xAscii = 5 + (int)m_control.m_nAsciiLeft;
+	EXPECT_EQ(std::vector<COLORREF>({ crAddressBk, crBk, crHexBk, crBk, RGB(0, 20, 0), crBk }), std::vector<COLORREF>({ Pixel(5, y),
+		Pixel(xHex - 5, y), Pixel(xHex, y), Pixel(xAscii - 5, y), Pixel(xAscii, y), Pixel(xAscii + (int)m_control.m_nAsciiWidth, y) }));
 	// Scrolled sideways, everything moves left; more address digits show with leading zeros, eight
 	// unless told otherwise.
 	m_control.MoveWindow(0, 0, 300, 14 * m_cell.cy + 10);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
-	EXPECT_TRUE(Shows(4, m_control.m_nHexLeft, crHex, "40 41 42 43"));
+	EXPECT_TRUE(Shows(4, m_control.m_nHexLeft, crHex, "40 41 42 43") && Shows(4, 2 * m_cell.cx, crAddress, "40"));
+	const int yLow = m_control.m_rcText.bottom - 1, xRight = m_control.m_rcText.right;  // drawn 2 pixels into the margins
+	EXPECT_EQ(std::vector<COLORREF>({ crBk, crAddressBk, crHexBk, crBk }),
+		std::vector<COLORREF>({ Pixel(2, yLow), Pixel(3, yLow), Pixel(xRight + 1, yLow), Pixel(xRight + 2, yLow) }));
+	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 999));
+	EXPECT_TRUE(Shows(4, m_control.m_nAsciiLeft, crAscii, "@ABCDEFGHIJKLMNO"));
 	m_control.SetAddressSize(6, TRUE);
 	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0));
 	EXPECT_TRUE(Shows(10, 0, crAddress, "0000A0"));
-	CHexEditProbe fresh;  // made without an address size
-	ASSERT_TRUE(fresh.Create(NULL, WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 400, 100), &m_parent, 1));
+	m_control.SetAddressSize(1, TRUE);  // too few digits: the first of all shows
+	EXPECT_TRUE(Shows(10, 0, crAddress, "A"));
+	CHexEditProbe fresh;  // made without an address size or columns; its data and row width come before its window
 	fresh.SetData(m_data.data(), 32, FALSE);
-	fresh.SetShowAddress(TRUE, FALSE);
-	EXPECT_TRUE(ShowsText(fresh.m_hWnd, CRect(5, 5 + m_cell.cy, 5 + 8 * m_cell.cx, 5 + 2 * m_cell.cy), crAddress, "00000010"));
+	fresh.SetBytesPerRow(8, FALSE, TRUE);
+	ASSERT_TRUE(fresh.Create(NULL, WS_CHILD | WS_VISIBLE | ES_MULTILINE, CRect(0, 0, 400, 100), &m_parent, 1));
+	EXPECT_TRUE(ShowsText(fresh.m_hWnd, CRect(5, 5 + m_cell.cy, 5 + 23 * m_cell.cx + 1, 5 + 2 * m_cell.cy), crHex, "08 09 0A 0B 0C 0D 0E 0F")
+		&& fresh.m_nAsciiWidth == 0);
+	fresh.SetShowAddress(TRUE, TRUE);
+	EXPECT_TRUE(ShowsText(fresh.m_hWnd, CRect(5, 5 + m_cell.cy, 5 + 8 * m_cell.cx, 5 + 2 * m_cell.cy), crAddress, "00000008"));
 }
 
 // The selection shows in the highlight colour with the focus and in the face colour without it,
 // in single-line mode only with the focus. Erasing is left to the paint.
 TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 {
-	const COLORREF crHexBk = RGB(180, 210, 190), crFocus = ::GetSysColor(COLOR_HIGHLIGHT);
+	const COLORREF crHexBk = RGB(180, 210, 190), crFocus = ::GetSysColor(COLOR_HIGHLIGHT), crChanged = RGB(1, 2, 3);
+	const int nHighlight = COLOR_HIGHLIGHT;  // changed after the control is made, which keeps the colour it found
+	::SetSysColors(1, &nHighlight, &crChanged);
 	m_control.SetSelection(0x45, 0x54, FALSE, TRUE);
 	m_control.SetFocus();
 	EXPECT_EQ(std::vector<COLORREF>({ crFocus, crFocus, crHexBk, crHexBk }),
 		std::vector<COLORREF>({ Space(4, 5), Space(5, 3), Space(4, 4), Space(5, 4) }));
+	::SetSysColors(1, &nHighlight, &crFocus);
+	// The fill starts a pixel below the row, under digits in the highlight's text colour; the ASCII column shows no selection.
+	const int xSpace = 5 + (int)m_control.m_nHexLeft + 17 * m_cell.cx, yRow = 5 + 4 * m_cell.cy;
+	EXPECT_TRUE(Pixel(xSpace, yRow) == crHexBk && Pixel(xSpace, yRow + 1) == crFocus && Pixel(5 + (int)m_control.m_nAsciiLeft + 5 * m_cell.cx, yRow)
+		== RGB(0, 20, 0) && Shows(4, m_control.m_nHexLeft + 15 * m_cell.cx, ::GetSysColor(COLOR_HIGHLIGHTTEXT), "45 46"));
 	m_parent.SetFocus();
-	EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), Space(4, 5));
+	EXPECT_TRUE(Space(4, 5) == ::GetSysColor(COLOR_BTNFACE) && Shows(4, m_control.m_nHexLeft + 15 * m_cell.cx, ::GetSysColor(COLOR_WINDOWTEXT), "45 46"));
 	CClientDC dc(&m_control);
 	::SetPixel(dc.m_hDC, 2, 2, RGB(1, 2, 3));
 	EXPECT_EQ(1, m_control.SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC));
@@ -181,9 +221,10 @@ TEST_F(HexEditTest, EveryActionRepaintsWhatItChanges)
 			{ "focus", [&] { control.SetFocus(); } }, { "right", [&] { Key(VK_RIGHT); } }, { "down", [&] { Key(VK_DOWN); } },
 			{ "shift+right", [&] { SetKeyDown(VK_SHIFT, true), Key(VK_RIGHT), Key(VK_NEXT), SetKeyDown(VK_SHIFT, false); } },
 			{ "end", [&] { Key(VK_END); } }, { "home", [&] { Key(VK_HOME); } }, { "digit", [&] { control.SendMessage(WM_CHAR, '5'); } },
-			{ "click", [&] { Mouse(WM_LBUTTONDOWN, 90, 30); } }, { "drag", [&] { Mouse(WM_MOUSEMOVE, 150, 60); } },
-			{ "release", [&] { Mouse(WM_LBUTTONUP, 150, 60); } }, { "double click", [&] { Mouse(WM_LBUTTONDBLCLK, 60, 20); } },
-			{ "wheel", [&] { control.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA)); } },
+			{ "click", [&] { m_parent.SetFocus(); Mouse(WM_LBUTTONDOWN, 90, 30); EXPECT_EQ(control.m_hWnd, ::GetFocus()); } },
+			{ "drag", [&] { Mouse(WM_MOUSEMOVE, 150, 60); } }, { "release", [&] { Mouse(WM_LBUTTONUP, 150, 60); } },
+			{ "double click", [&] { m_parent.SetFocus(); Mouse(WM_LBUTTONDBLCLK, 60, 20); EXPECT_EQ(control.m_hWnd, ::GetFocus()); } },
+			{ "wheel", [&] { EXPECT_EQ(TRUE, control.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA))); } },
 			{ "line down", [&] { control.SendMessage(WM_VSCROLL, SB_LINEDOWN); } },
 			{ "line right", [&] { control.SendMessage(WM_HSCROLL, SB_LINERIGHT); } },
 			{ "select all", [&] { control.SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL); } },
@@ -201,5 +242,24 @@ TEST_F(HexEditTest, EveryActionRepaintsWhatItChanges)
 			control.InvalidateRect(NULL, FALSE);
 			EXPECT_TRUE(shown == Screen(control)) << action.first << ", style " << dwStyle;
 		}
+	}
+}
+
+// A setting given what it holds repaints nothing; the address size repaints all the same, and so does
+// read-only, which leaves the picture as it was.
+TEST_F(HexEditTest, SettersRepaintOnlyWhatTheyChange)
+{
+	Create(m_control, 300, 100, 64);
+	m_control.SetSelection(3, 9, FALSE, FALSE);
+	const std::vector<DWORD> shown = Screen(m_control);
+	const std::pair<std::function<void()>, bool> cases[] = {
+		{ [&] { m_control.SetBytesPerRow(16, FALSE, TRUE); }, false }, { [&] { m_control.SetShowAddress(TRUE, TRUE); }, false },
+		{ [&] { m_control.SetShowAscii(TRUE, TRUE); }, false }, { [&] { m_control.SetSelection(3, 9, FALSE, TRUE); }, false },
+		{ [&] { m_control.SetAddressSize(4, TRUE); }, true }, { [&] { m_control.SetReadOnly(TRUE, TRUE); }, true },
+	};
+	for (const auto& c : cases)
+	{
+		c.first();
+		EXPECT_TRUE(c.second == IsInvalid(m_control.m_hWnd) && shown == Screen(m_control)) << &c - cases;
 	}
 }
