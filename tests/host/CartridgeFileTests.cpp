@@ -2,7 +2,6 @@
 #include "RunProgram.h"
 #include "PageHarness.h"
 #include "host/CartridgeFile.h"
-#include <optional>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -382,22 +381,18 @@ TEST_F(CartridgeFileTest, AFailedWriteChangesNothing)
 		{ false, 9, m_strCart + ": cannot be saved (error 5 while replacing it)." },
 		{ true, 5, m_strCart + ": cannot be saved (error 5 while writing it: disk full or not writable?)." },
 	};
+	auto FormatAll = [&]() { return session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError); };
 	for (const auto& c : cases)
 	{
-		std::optional<CFailingMove> move;
-		std::optional<CFailingFlush> flush;
-		c.bFlush ? (void)flush.emplace("FlushFileBuffers", c.nCall) : (void)move.emplace("MoveFileExA", c.nCall);
-		EXPECT_FALSE(session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError));
+		EXPECT_FALSE(c.bFlush ? (CFailingFlush("FlushFileBuffers", c.nCall), FormatAll()) : (CFailingMove("MoveFileExA", c.nCall), FormatAll()));
 		WIN32_FIND_DATAA fd;
 		EXPECT_EQ(std::make_tuple(c.strError, good, (size_t)1, INVALID_HANDLE_VALUE), std::make_tuple(std::string(m_strError),
 			ReadBytes(m_strCart), session.GetBackups()->List().size(), ::FindFirstFileA((m_strCart + ".~*.new").c_str(), &fd)));
 	}
-	{
-		CFailingMove lying("MoveFileExA", 9, true);  // the cartridge's renaming says it is done, and is not: the read-back finds out
-		EXPECT_FALSE(session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError));
-	}
+	// The cartridge's renaming says it is done, and is not: the read-back finds out.
+	EXPECT_FALSE((CFailingMove("MoveFileExA", 9, true), FormatAll()));
 	EXPECT_EQ(std::make_pair((size_t)0, good), std::make_pair(std::string(m_strError).find("Position 1 did not verify after writing: "), ReadBytes(m_strCart)));
-	ASSERT_TRUE(session.WritePositions(0, SAVE_POSITION_COUNT - 1, zeros.data(), m_strError)) << (LPCTSTR)m_strError;
+	ASSERT_TRUE(FormatAll()) << (LPCTSTR)m_strError;
 	EXPECT_EQ(std::make_pair(CBytes(4 * SAVE_POSITION_SIZE, 0), (size_t)9), std::make_pair(Positions(session.GetCartridge()),
 		session.GetBackups()->List().size()));
 }

@@ -142,18 +142,14 @@ TEST(HostPages, TheWindowFollowsTheFile)
 		"holds now is backed up first."), std::make_pair(std::strlen(szItem), modals.MessageTexts().back())) << szItem;
 	const CCartridge demo;
 	EXPECT_TRUE(std::equal(demo.GetPosition(1), demo.GetPosition(1) + SAVE_POSITION_SIZE, session.GetCartridge().GetPosition(1)));
-	{
-		CFailingMove failing("MoveFileExA", 1);  // a click that cannot be stored shows the switch as the file still has it
-		::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_TROVESAVE), BM_CLICK, 0, 0);
-	}
+	// A click that cannot be stored shows the switch as the file still has it.
+	CFailingMove("MoveFileExA", 1), ::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_TROVESAVE), BM_CLICK, 0, 0);
 	EXPECT_EQ(std::make_pair(strCart + ": cannot be saved (error 5 while replacing it).", (UINT)BST_CHECKED),
 		std::make_pair(modals.MessageTexts().back(), cartridgePage.IsDlgButtonChecked(IDC_TROVESAVE)));
 
 	for (bool bReadEnabled : { false, true })  // the link drops, and comes back
-	{
-		::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_LINKDROP), BM_CLICK, 0, 0);
-		EXPECT_EQ(bReadEnabled, ::IsWindowEnabled(::GetDlgItem(pPluginPage->m_hWnd, IDC_READ_TO_DISK)) != FALSE);
-	}
+		EXPECT_EQ(bReadEnabled, (::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_LINKDROP), BM_CLICK, 0, 0),
+			::IsWindowEnabled(::GetDlgItem(pPluginPage->m_hWnd, IDC_READ_TO_DISK)) != FALSE));
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_FLIPBIT), BM_CLICK, 0, 0);  // a write that does not verify
 	Transfer(HM_WRITESAVE, 0);
 	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 1 did not verify"),
