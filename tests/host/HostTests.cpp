@@ -235,7 +235,7 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 				::GetWindow(pView->m_wndHexEdit.m_hWnd, GW_HWNDNEXT)));
 	}
 	CClientDC dc(pView);
-	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC));
+	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC) && std::strcmp(pView->GetRuntimeClass()->m_lpszClassName, "CHexEditBaseView") == 0);
 	EXPECT_EQ(1, pView->m_wndHexEdit.SendMessage(WM_CHAR, '7'));  // refused
 	pFrame->DestroyWindow();
 

@@ -123,6 +123,10 @@ TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 {
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
+	for (bool bShift : { false, true })  // Tab and Shift+Tab take the focus to the next and the previous tab stop
+		EXPECT_EQ(bShift ? hSnapshot : m_page.Item(IDC_READ_TO_DISK), (SetKeyDown(VK_SHIFT, bShift), ::SetFocus(hSnapshot), ::SendMessage(hSnapshot,
+			WM_KEYDOWN, VK_TAB, 0), bShift ? ::GetNextDlgTabItem(m_page.m_pPage->m_hWnd, ::GetFocus(), FALSE) : ::GetFocus()));
+	SetKeyDown(VK_SHIFT, false);
 	::SetFocus(hSnapshot);
 	for (char ch : std::string("00112233"))
 		EXPECT_EQ(0, ::SendMessage(hSnapshot, WM_CHAR, ch, 0));
@@ -135,8 +139,7 @@ TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 	SetKeyDown(VK_CONTROL, true);
 	::PostMessage(hSnapshot, WM_KEYDOWN, 'A', 0);
 	::PostMessage(hSnapshot, WM_KEYDOWN, 'C', 0);
-	MSG msg;
-	while (::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE))
+	for (MSG msg; ::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE);)
 		AfxGetApp()->PumpMessage();
 	SetKeyDown(VK_CONTROL, false);
 	EXPECT_EQ(CBytes(std::string("\0\0\1\0\0\x11\x22\x33", 8) + Position(0).substr(4)),
