@@ -57,6 +57,14 @@ BOOL CCartridgePage::OnCommand(WPARAM wParam, LPARAM lParam)
 
 void CCartridgePage::ShowCartridge()
 {
+	ShowStatus();
+	::SetDlgItemText(m_hWnd, IDC_CART_PATH, m_hostWnd.GetSession().GetPath());
+	ShowBackups();
+}
+
+// The switches as the file was last read, the fault switches, and whether it is damaged.
+void CCartridgePage::ShowStatus()
+{
 	m_bShowing = TRUE;
 	CCartridgeSession& session = m_hostWnd.GetSession();
 	const CCartridge& cartridge = session.GetCartridge();
@@ -68,9 +76,7 @@ void CCartridgePage::ShowCartridge()
 	CheckDlgButton(IDC_FAULT_NOCART, session.m_faults.bNoCartridgeNextTransfer ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_FAULT_LINKDROP, session.m_faults.bLinkDropped ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_FAULT_FLIPBIT, session.m_faults.bFlipBitNextWrite ? BST_CHECKED : BST_UNCHECKED);
-	::SetDlgItemText(m_hWnd, IDC_CART_PATH, session.GetPath());
 	::EnableWindow(::GetDlgItem(m_hWnd, IDC_START_ANEW), session.IsDamaged());
-	ShowBackups();
 	m_bShowing = FALSE;
 }
 
@@ -146,9 +152,11 @@ void CCartridgePage::OnStartAnew()
 	m_hostWnd.NotifyStatusChanged();
 }
 
+// At every status query of a plug-in: the backup list, which only writes change, keeps the
+// user's choice until the page comes up again.
 LRESULT CCartridgePage::OnCartridgeRead(WPARAM, LPARAM)
 {
-	ShowCartridge();
+	ShowStatus();
 	return 0;
 }
 

@@ -13,6 +13,7 @@ protected:
 	BOOL OnInitDialog() override;
 	BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 	void ShowCartridge();
+	void ShowStatus();
 	void ShowBackups();
 	void ChangeStatus(const std::function<void(CCartridge&)>& fnChange);
 
