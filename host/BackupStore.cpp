@@ -1,61 +1,106 @@
 #include "BackupStore.h"
 #include "CartridgeFile.h"
 #include <algorithm>
-#include <cstdio>
+#include <cstring>
+#include <string>
 
 // <cartridge>.backups\pos<N>-<number>.sav. The number, not the clock, orders them: a clock that
 // goes back never makes the newest look old. Only the cartridge lock's holder writes them.
 CBackupStore::CBackupStore(LPCTSTR lpszCartridgePath) : m_strFolder(CString(lpszCartridgePath) + _T(".backups")) {}
 
+// Numbers of any length: compared by length first, and counted up as text.
+static bool IsOlder(const CBackup& a, const CBackup& b)
+{
+	const size_t nA = std::strlen(a.strNumber), nB = std::strlen(b.strNumber);
+	return nA != nB ? nA < nB : a.strNumber.Compare(b.strNumber) < 0;
+}
+
+static std::string NextNumber(const CString& strNumber)
+{
+	std::string strNext = (LPCTSTR)strNumber;
+	size_t i = strNext.size();
+	while (i > 0 && strNext[i - 1] == '9')
+		strNext[--i] = '0';
+	if (i == 0)
+		strNext.insert(strNext.begin(), '1');
+	else
+		++strNext[i - 1];
+	return strNext;
+}
+
+// "pos<N>-<digits>.sav" in any case, as the file system matches names.
+static BOOL ParseName(LPCTSTR lpszName, CBackup& backup)
+{
+	if (_strnicmp(lpszName, "pos", 3) != 0 || lpszName[3] < '1' || lpszName[3] > '0' + SAVE_POSITION_COUNT || lpszName[4] != '-')
+		return FALSE;
+	LPCTSTR lpszDigits = lpszName + 5;
+	const size_t nDigits = std::strspn(lpszDigits, "0123456789");
+	if (nDigits == 0 || _stricmp(lpszDigits + nDigits, ".sav") != 0)
+		return FALSE;
+	size_t nZeros = 0;
+	while (nZeros + 1 < nDigits && lpszDigits[nZeros] == '0')
+		++nZeros;
+	backup.nPosition = lpszName[3] - '1';
+	backup.strNumber = CString(lpszDigits + nZeros, (int)(nDigits - nZeros));
+	return TRUE;
+}
+
 // A new file every time, whole or not at all: it is written under a temporary name and renamed,
-// and an earlier backup is never overwritten.
+// and an earlier backup is never overwritten. strNewPath names it once it exists.
 BOOL CBackupStore::Keep(int nPosition, const BYTE* pBytes, CString& strNewPath, CString& strError)
 {
-	::CreateDirectory(m_strFolder, NULL);
-	const std::vector<CBackup> backups = List();
-	UINT nNumber = backups.empty() ? 1 : backups.back().nNumber + 1;
-	strNewPath.Format(_T("%s\\pos%d-%08u.sav"), (LPCTSTR)m_strFolder, nPosition + 1, nNumber);
-	CString strTemp = m_strFolder + _T("\\backup");
-	if (CCartridgeFile::Replace(strTemp, pBytes, SAVE_POSITION_SIZE, strError) &&
-		::MoveFileEx(strTemp, strNewPath, MOVEFILE_WRITE_THROUGH))
-		return TRUE;
-	::DeleteFile(strTemp);
+	strNewPath.Empty();
+	std::vector<CBackup> backups;
+	if ((::CreateDirectory(m_strFolder, NULL) || ::GetLastError() == ERROR_ALREADY_EXISTS) && List(backups, strError))
+	{
+		std::string strNumber = backups.empty() ? "1" : NextNumber(backups.back().strNumber);
+		strNumber.insert(0, strNumber.size() < 8 ? 8 - strNumber.size() : 0, '0');
+		CString strPath;
+		strPath.Format(_T("%s\\pos%d-%s.sav"), (LPCTSTR)m_strFolder, nPosition + 1, strNumber.c_str());
+		const CString strTemp = m_strFolder + _T("\\backup");
+		if (CCartridgeFile::Replace(strTemp, pBytes, SAVE_POSITION_SIZE, strError))
+		{
+			if (::MoveFileEx(strTemp, strPath, MOVEFILE_WRITE_THROUGH))
+			{
+				strNewPath = strPath;
+				return TRUE;
+			}
+			::DeleteFile(strTemp);
+		}
+	}
 	strError.Format(_T("Position %d could not be backed up in %s; nothing was written."), nPosition + 1,
 		(LPCTSTR)m_strFolder);
 	return FALSE;
 }
 
-// Oldest first, never the newest; one that cannot be deleted stays, and the count passes the bound.
-void CBackupStore::Prune(int nPosition, const CString& strNewest) const
-{
-	std::vector<CBackup> backups = List();
-	int nKept = (int)std::count_if(backups.begin(), backups.end(),
-		[nPosition](const CBackup& backup) { return backup.nPosition == nPosition; });
-	for (auto it = backups.begin(); it != backups.end() && nKept > MAX_PER_POSITION; ++it)
-	{
-		if (it->nPosition == nPosition && it->strPath.Compare(strNewest) != 0 && ::DeleteFile(it->strPath))
-			--nKept;
-	}
-}
-
-std::vector<CBackup> CBackupStore::List() const
+// Only backups older than the position's newest MAX_PER_POSITION go; one that cannot be deleted
+// stays, and the count passes the bound. A folder that cannot be listed whole is left alone.
+void CBackupStore::Prune(int nPosition) const
 {
 	std::vector<CBackup> backups;
+	CString strError;
+	if (!List(backups, strError))
+		return;
+	int nNewer = (int)std::count_if(backups.begin(), backups.end(),
+		[nPosition](const CBackup& backup) { return backup.nPosition == nPosition; });
+	for (const CBackup& backup : backups)
+		if (backup.nPosition == nPosition && nNewer-- > MAX_PER_POSITION)
+			::DeleteFile(backup.strPath);
+}
+
+// Every backup, or FALSE: a list cut short would make the newest look missing.
+BOOL CBackupStore::List(std::vector<CBackup>& backups, CString& strError) const
+{
+	backups.clear();
 	WIN32_FIND_DATA fd;
 	HANDLE hFind = ::FindFirstFile(m_strFolder + _T("\\pos*.sav"), &fd);
-	if (hFind == INVALID_HANDLE_VALUE)
-		return backups;
-	do
+	DWORD dwError = hFind == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+	for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = ::FindNextFile(hFind, &fd))
 	{
-		unsigned nPos = 0, nNumber = 0;
-		int nEnd = 0;
-		if (std::sscanf(fd.cFileName, "pos%1u-%8u.sav%n", &nPos, &nNumber, &nEnd) != 2 || fd.cFileName[nEnd] != '\0' ||
-			nEnd != 17 || nPos < 1 || nPos > SAVE_POSITION_COUNT)
-			continue;
 		CBackup backup;
+		if (!ParseName(fd.cFileName, backup))
+			continue;
 		backup.strPath = m_strFolder + _T("\\") + fd.cFileName;
-		backup.nPosition = (int)nPos - 1;
-		backup.nNumber = nNumber;
 		FILETIME ftLocal;
 		SYSTEMTIME st;
 		::FileTimeToLocalFileTime(&fd.ftLastWriteTime, &ftLocal);
@@ -63,35 +108,18 @@ std::vector<CBackup> CBackupStore::List() const
 		backup.strTime.Format(_T("%04u-%02u-%02u %02u:%02u:%02u"), st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
 			st.wSecond);
 		backups.push_back(backup);
-	} while (::FindNextFile(hFind, &fd));
-	::FindClose(hFind);
-	std::sort(backups.begin(), backups.end(), [](const CBackup& a, const CBackup& b) { return a.nNumber < b.nNumber; });
-	return backups;
-}
-
-BOOL CBackupStore::Read(const CBackup& backup, BYTE* pBuffer, CString& strError)
-{
-	CFile file;
-	if (!file.Open(backup.strPath, CFile::modeRead | CFile::shareDenyWrite))
+	}
+	if (hFind != INVALID_HANDLE_VALUE)
 	{
-		strError.Format(_T("The backup %s cannot be opened."), (LPCTSTR)backup.strPath);
+		dwError = ::GetLastError();
+		::FindClose(hFind);
+	}
+	if (dwError != ERROR_SUCCESS && dwError != ERROR_NO_MORE_FILES && dwError != ERROR_FILE_NOT_FOUND &&
+		dwError != ERROR_PATH_NOT_FOUND)
+	{
+		strError.Format(_T("The backups in %s cannot be listed (error %lu)."), (LPCTSTR)m_strFolder, dwError);
 		return FALSE;
 	}
-	UINT nRead = 0;
-	try
-	{
-		if (file.GetLength() == SAVE_POSITION_SIZE)
-			nRead = file.Read(pBuffer, SAVE_POSITION_SIZE);
-	}
-	catch (CFileException* e)
-	{
-		e->Delete();
-	}
-	file.Close();
-	if (nRead != SAVE_POSITION_SIZE)
-	{
-		strError.Format(_T("The backup %s is not a whole save position."), (LPCTSTR)backup.strPath);
-		return FALSE;
-	}
+	std::stable_sort(backups.begin(), backups.end(), IsOlder);
 	return TRUE;
 }

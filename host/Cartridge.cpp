@@ -43,7 +43,7 @@ const BYTE* CCartridge::GetPosition(int nPosition) const
 
 BOOL CCartridge::ReadPosition(int nPosition, BYTE* pBuffer) const
 {
-	if (!m_bPresent || !IsValidPosition(nPosition))
+	if (!IsValidPosition(nPosition))
 		return FALSE;
 	std::memcpy(pBuffer, GetPosition(nPosition), SAVE_POSITION_SIZE);
 	return TRUE;
@@ -51,7 +51,7 @@ BOOL CCartridge::ReadPosition(int nPosition, BYTE* pBuffer) const
 
 BOOL CCartridge::WritePosition(int nPosition, const BYTE* pBuffer)
 {
-	if (!m_bPresent || !IsValidPosition(nPosition))
+	if (!IsValidPosition(nPosition))
 		return FALSE;
 	std::memcpy(&m_abSaveRam[nPosition * SAVE_POSITION_SIZE], pBuffer, SAVE_POSITION_SIZE);
 	return TRUE;

@@ -32,17 +32,93 @@ DWORD CCartridgeFile::Crc32(const BYTE* pData, size_t nLength)
 	return ~dwCrc;
 }
 
-// A file that is not a whole, intact cartridge of our version is refused and left as it is.
-BOOL CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strError, BOOL* pbDamaged)
+static const DWORD V1_FILE_SIZE = 24 + SAVE_POSITION_SIZE * SAVE_POSITION_COUNT + 4;
+
+static BOOL HasMagic(const std::vector<BYTE>& image, UINT nRead)
 {
-	if (pbDamaged != NULL)
-		*pbDamaged = FALSE;
+	return nRead >= 12 && std::memcmp(image.data(), s_szMagic, 8) == 0;
+}
+
+static void ReadSwitches(const BYTE* pHeader, CCartridge& cartridge)
+{
+	const DWORD dwFlags = ReadDword(pHeader + 12);
+	cartridge.m_bLinkReady = (dwFlags & FLAG_LINK_READY) != 0;
+	cartridge.m_bPresent = (dwFlags & FLAG_PRESENT) != 0;
+	cartridge.m_bMultiPosition = (dwFlags & FLAG_MULTI_POSITION) != 0;
+	cartridge.m_bBlocked = (dwFlags & FLAG_BLOCKED) != 0;
+	cartridge.m_bTrovesave = (dwFlags & FLAG_TROVESAVE) != 0;
+	cartridge.m_dwCartId = ReadDword(pHeader + 16);
+}
+
+// The parts of a file's bytes that are intact go into the cartridge. A version 1 file has one
+// checksum: it is whole or nothing. A file whose header is damaged may still hold its positions.
+static UINT ReadParts(const std::vector<BYTE>& image, UINT nRead, CCartridge& cartridge, DWORD& dwExpected)
+{
+	const BOOL bMagic = HasMagic(image, nRead);
+	if (bMagic && ReadDword(&image[8]) == 1)
+	{
+		dwExpected = V1_FILE_SIZE;
+		if (nRead != V1_FILE_SIZE || CCartridgeFile::Crc32(image.data(), V1_FILE_SIZE - 4) != ReadDword(&image[V1_FILE_SIZE - 4]))
+			return 0;
+		ReadSwitches(image.data(), cartridge);
+		cartridge.SetSaveRam(&image[24]);
+		return CCartridgeFile::INTACT_ALL;
+	}
+	dwExpected = CCartridgeFile::FILE_SIZE;
+	UINT nIntact = 0;
+	if (bMagic && nRead >= CCartridgeFile::HEADER_SIZE && ReadDword(&image[8]) == CCartridgeFile::FORMAT_VERSION &&
+		CCartridgeFile::Crc32(image.data(), 24) == ReadDword(&image[24]))
+	{
+		ReadSwitches(image.data(), cartridge);
+		nIntact |= CCartridgeFile::INTACT_SWITCHES;
+	}
+	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+	{
+		const DWORD dwOffset = CCartridgeFile::HEADER_SIZE + nPosition * CCartridgeFile::RECORD_SIZE;
+		if (nRead < dwOffset + CCartridgeFile::RECORD_SIZE ||
+			CCartridgeFile::Crc32(&image[dwOffset], SAVE_POSITION_SIZE) != ReadDword(&image[dwOffset + SAVE_POSITION_SIZE]))
+			continue;
+		cartridge.WritePosition(nPosition, &image[dwOffset]);
+		nIntact |= 1u << nPosition;
+	}
+	return nIntact;
+}
+
+// "the header, the switches, position 1 and position 3"
+CString CCartridgeFile::NameParts(UINT nParts)
+{
+	std::vector<CString> names;
+	if (nParts & DAMAGED_HEADER)
+		names.push_back(_T("the header"));
+	if (nParts & INTACT_SWITCHES)
+		names.push_back(_T("the switches"));
+	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+	{
+		CString strName;
+		strName.Format(_T("position %d"), nPosition + 1);
+		if (nParts & (1u << nPosition))
+			names.push_back(strName);
+	}
+	CString strNames = names.empty() ? CString(_T("nothing")) : names[0];
+	for (size_t i = 1; i < names.size(); ++i)
+	{
+		strNames += i + 1 == names.size() ? _T(" and ") : _T(", ");
+		strNames += names[i];
+	}
+	return strNames;
+}
+
+// A file that is not a whole, intact cartridge is refused, naming what is damaged, and left as it is.
+CCartridgeFile::LoadResult CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strError, UINT* pnIntact)
+{
+	if (pnIntact != NULL)
+		*pnIntact = 0;
 	CFile file;
 	CFileException error;
 	if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite, &error))
 	{
 		strError.Format(_T("%s: the cartridge file cannot be opened (error %ld)."), lpszPath, error.m_lOsError);
-		return FALSE;
+		return error.m_lOsError == ERROR_FILE_NOT_FOUND || error.m_lOsError == ERROR_PATH_NOT_FOUND ? missing : unreadable;
 	}
 	std::vector<BYTE> image(FILE_SIZE + 1);
 	UINT nRead = 0;
@@ -54,35 +130,68 @@ BOOL CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strE
 	{
 		e->Delete();
 		strError.Format(_T("%s: the cartridge file cannot be read."), lpszPath);
-		return FALSE;
+		return unreadable;
 	}
 	file.Close();
 
-	if (nRead < 8 || std::memcmp(image.data(), s_szMagic, 8) != 0)
+	DWORD dwExpected = 0;
+	CCartridge found = cartridge;
+	const UINT nIntact = ReadParts(image, nRead, found, dwExpected);
+	cartridge = found;
+	if (pnIntact != NULL)
+		*pnIntact = nIntact;
+	if (nIntact == INTACT_ALL && nRead == dwExpected)
+		return loaded;
+	const DWORD dwVersion = HasMagic(image, nRead) ? ReadDword(&image[8]) : 0;
+	const BOOL bHeader = dwVersion == 1 || dwVersion == FORMAT_VERSION;
+	if (nIntact == 0 && dwVersion == 0)
 		strError.Format(_T("%s: not a cartridge file."), lpszPath);
-	else if (nRead < 12 || ReadDword(&image[8]) != FORMAT_VERSION)
-		strError.Format(_T("%s: cartridge file version %lu is not supported (this host reads version %lu)."),
-			lpszPath, nRead < 12 ? 0UL : (unsigned long)ReadDword(&image[8]), (unsigned long)FORMAT_VERSION);
-	else if (nRead != FILE_SIZE)
-		strError.Format(_T("%s: the cartridge file is %u bytes long instead of %lu: it is damaged."), lpszPath,
-			nRead, (unsigned long)FILE_SIZE);
-	else if (Crc32(image.data(), FILE_SIZE - 4) != ReadDword(&image[FILE_SIZE - 4]))
-		strError.Format(_T("%s: the cartridge file's checksum does not match: it is damaged."), lpszPath);
+	else if (nIntact == 0 && !bHeader)
+		strError.Format(_T("%s: cartridge file version %lu is not supported (this host reads versions 1 and %lu)."),
+			lpszPath, (unsigned long)dwVersion, (unsigned long)FORMAT_VERSION);
 	else
 	{
-		DWORD dwFlags = ReadDword(&image[12]);
-		cartridge.m_bLinkReady = (dwFlags & FLAG_LINK_READY) != 0;
-		cartridge.m_bPresent = (dwFlags & FLAG_PRESENT) != 0;
-		cartridge.m_bMultiPosition = (dwFlags & FLAG_MULTI_POSITION) != 0;
-		cartridge.m_bBlocked = (dwFlags & FLAG_BLOCKED) != 0;
-		cartridge.m_bTrovesave = (dwFlags & FLAG_TROVESAVE) != 0;
-		cartridge.m_dwCartId = ReadDword(&image[16]);
-		cartridge.SetSaveRam(&image[24]);
-		return TRUE;
+		const UINT nLost = (INTACT_ALL & ~nIntact) | (bHeader ? 0 : DAMAGED_HEADER);
+		CString strDamage;
+		if (nRead != dwExpected)
+			strDamage.Format(_T("it is %u bytes long instead of %lu%s"), nRead, (unsigned long)dwExpected, nLost != 0 ? _T(", and ") : _T(""));
+		if (nLost != 0)
+			strDamage += NameParts(nLost) + ((nLost & (nLost - 1)) != 0 || nLost == INTACT_SWITCHES ? _T(" are not intact") : _T(" is not intact"));
+		strError.Format(_T("%s: the cartridge file is damaged: %s."), lpszPath, (LPCTSTR)strDamage);
 	}
-	if (pbDamaged != NULL)
-		*pbDamaged = TRUE;
-	return FALSE;
+	return damaged;
+}
+
+BOOL CCartridgeFile::ReadSave(LPCTSTR lpszPath, BYTE* pBuffer, CString& strError)
+{
+	CFile file;
+	CFileException error;
+	if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite, &error))
+	{
+		strError.Format(_T("%s: cannot be opened (error %ld)."), lpszPath, error.m_lOsError);
+		return FALSE;
+	}
+	std::vector<BYTE> bytes(SAVE_POSITION_SIZE + 1);
+	UINT nRead = 0;
+	try
+	{
+		for (UINT nLast = 1; nLast != 0 && nRead < bytes.size(); nRead += nLast)
+			nLast = file.Read(&bytes[nRead], (UINT)bytes.size() - nRead);
+	}
+	catch (CFileException* e)
+	{
+		e->Delete();
+		strError.Format(_T("%s: cannot be read."), lpszPath);
+		return FALSE;
+	}
+	if (nRead != SAVE_POSITION_SIZE)
+	{
+		strError.Format(_T("%s: %u%s bytes; a save file holds exactly %u."), lpszPath, nRead,
+			nRead > SAVE_POSITION_SIZE ? _T(" or more") : _T(""), (unsigned)SAVE_POSITION_SIZE);
+		return FALSE;
+	}
+	std::memcpy(pBuffer, bytes.data(), SAVE_POSITION_SIZE);
+	return TRUE;
 }
 
 // Temporary files that writers which died left beside a file: "<file>.~<number>.new", in the
@@ -164,8 +273,12 @@ BOOL CCartridgeFile::Save(LPCTSTR lpszPath, const CCartridge& cartridge, CString
 		(cartridge.m_bTrovesave ? FLAG_TROVESAVE : 0);
 	WriteDword(&image[12], dwFlags);
 	WriteDword(&image[16], cartridge.m_dwCartId);
+	WriteDword(&image[24], Crc32(image.data(), 24));
 	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
-		std::memcpy(&image[24 + nPosition * SAVE_POSITION_SIZE], cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE);
-	WriteDword(&image[FILE_SIZE - 4], Crc32(image.data(), FILE_SIZE - 4));
+	{
+		BYTE* pRecord = &image[HEADER_SIZE + nPosition * RECORD_SIZE];
+		std::memcpy(pRecord, cartridge.GetPosition(nPosition), SAVE_POSITION_SIZE);
+		WriteDword(pRecord + SAVE_POSITION_SIZE, Crc32(pRecord, SAVE_POSITION_SIZE));
+	}
 	return Replace(lpszPath, image.data(), FILE_SIZE, strError, nLastStep);
 }

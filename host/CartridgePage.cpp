@@ -83,8 +83,9 @@ void CCartridgePage::ShowStatus()
 // Newest first.
 void CCartridgePage::ShowBackups()
 {
-	CBackupStore* pBackups = m_hostWnd.GetSession().GetBackups();
-	m_backups = pBackups != NULL ? pBackups->List() : std::vector<CBackup>();
+	CString strError;
+	if (!m_hostWnd.GetSession().ListBackups(m_backups, strError))
+		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
 	HWND hList = ::GetDlgItem(m_hWnd, IDC_BACKUPS);
 	::SendMessage(hList, LB_RESETCONTENT, 0, 0);
 	for (auto it = m_backups.rbegin(); it != m_backups.rend(); ++it)
@@ -175,7 +176,7 @@ void CCartridgePage::OnRestore()
 	if (AfxMessageBox(strQuestion, MB_ICONQUESTION | MB_YESNO) != IDYES)
 		return;
 	CString strError;
-	if (!m_hostWnd.GetSession().Restore(backup, strError))
+	if (!m_hostWnd.GetSession().WriteFromFile(backup.nPosition, backup.strPath, strError))
 		AfxMessageBox(strError, MB_ICONEXCLAMATION | MB_OK);
 	ShowBackups();
 }

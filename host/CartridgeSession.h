@@ -26,6 +26,7 @@ public:
 	BOOL StartAnew(LPCTSTR lpszPath, CString& strReport);
 	BOOL Refresh(CString& strError);
 	BOOL Change(const std::function<void(CCartridge&)>& fnChange, CString& strError);
+	BOOL ListBackups(std::vector<CBackup>& backups, CString& strError);
 
 	void FillStatus(CARTSTATUS& status);
 	void PrepareTransfer();
@@ -34,13 +35,11 @@ public:
 	BOOL WritePositions(int nFirst, int nLast, const BYTE* pBytes, CString& strError);
 	BOOL WritePosition(int nPosition, const BYTE* pBytes, CString& strError)
 		{ return WritePositions(nPosition, nPosition, pBytes, strError); }
-	BOOL Restore(const CBackup& backup, CString& strError);
-	BOOL RestoreNewest(int nPosition, CString& strError);
+	BOOL WriteFromFile(int nPosition, LPCTSTR lpszFile, CString& strError);
 	BOOL IsFileOfCartridge(LPCTSTR lpszPath) const;
 
 	CCartridge& GetCartridge() { return m_cartridge; }
 	const CString& GetPath() const { return m_strPath; }
-	CBackupStore* GetBackups() { return m_pBackups.get(); }
 	BOOL IsDamaged() const { return m_bDamaged; }
 
 	CFaultSwitches m_faults;
@@ -48,9 +47,12 @@ public:
 private:
 	BOOL Adopt(const CString& strPath, const CCartridge& cartridge, BOOL bDamaged);
 	BOOL BeginChange(CCartridgeLock& lock, CString& strError);
-	BOOL CheckReady(CString& strError);
+	BOOL BeginTransfer(CCartridgeLock& lock, CString& strError);
+	BOOL ListLocked(std::vector<CBackup>& backups, CString& strError) const;
 	BOOL Save(const CCartridge& cartridge, CString& strError);
+	BOOL WriteLocked(int nFirst, int nLast, const BYTE* pBytes, CString& strError);
 	BOOL ReadBack(int nFirst, int nLast, const BYTE* pBytes, CString& strError);
+	BOOL IsNameOfCartridge(LPCTSTR lpszPath) const;
 
 	CCartridge m_cartridge;
 	CString m_strPath;

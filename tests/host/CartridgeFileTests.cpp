@@ -22,6 +22,14 @@ static CBytes Positions(const CCartridge& cart, int nFirst = 0, int nCount = SAV
 	return CBytes((const char*)cart.GetPosition(nFirst), nCount * SAVE_POSITION_SIZE);
 }
 
+static std::vector<CBackup> Backups(LPCTSTR lpszCart)
+{
+	std::vector<CBackup> backups;
+	CString strError;
+	EXPECT_TRUE(CBackupStore(lpszCart).List(backups, strError)) << (LPCTSTR)strError;
+	return backups;
+}
+
 // Runs the host program as a script would, with what it wrote to each stream.
 static int RunCorvel(const std::string& strCart, const std::string& strArgs, std::string* pstrOut = NULL, std::string* pstrErr = NULL)
 {
@@ -130,8 +138,8 @@ TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 		EXPECT_EQ(INVALID_HANDLE_VALUE, ::FindFirstFileA((strCart + ".~*.new").c_str(), &fd)) << nStop;
 	}
 	std::vector<BYTE> image(SAVE_POSITION_SIZE);
-	for (const CBackup& backup : session.GetBackups()->List())
-		EXPECT_TRUE(CBackupStore::Read(backup, image.data(), strError)) << (LPCTSTR)strError;
+	for (const CBackup& backup : Backups(session.GetPath()))
+		EXPECT_TRUE(CCartridgeFile::ReadSave(backup.strPath, image.data(), strError)) << (LPCTSTR)strError;
 }
 
 // Every position and switch survives a save and a load, and a save stopped after writing or
@@ -148,7 +156,7 @@ TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 	for (CCartridgeFile::SaveStep nStep : { CCartridgeFile::stepTempWritten, CCartridgeFile::stepTempFlushed, CCartridgeFile::stepComplete })
 	{
 		ASSERT_TRUE(CCartridgeFile::Save(m_strCart.c_str(), cart, m_strError, nStep));
-		ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError)) << (LPCTSTR)m_strError;
+		ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError)) << (LPCTSTR)m_strError;
 		EXPECT_EQ(Positions(nStep == CCartridgeFile::stepComplete ? cart : original), Positions(loaded)) << nStep;
 	}
 	EXPECT_EQ((size_t)CCartridgeFile::FILE_SIZE, ReadBytes(m_strCart).size());
@@ -170,31 +178,63 @@ TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 	EXPECT_EQ(std::vector<DWORD>({ FALSE, TRUE, 4242 }),
 		std::vector<DWORD>({ (DWORD)loaded.m_bMultiPosition, (DWORD)loaded.m_bTrovesave, loaded.m_dwCartId }));
 	CFile reader(m_strCart.c_str(), CFile::modeRead | CFile::shareDenyWrite);  // another program reads it too
-	EXPECT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError)) << (LPCTSTR)m_strError;
+	EXPECT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError)) << (LPCTSTR)m_strError;
 }
 
-// Short, long, foreign, altered and newer files are refused by name and reason, and left as they are.
-TEST_F(CartridgeFileTest, DamagedOrForeignFilesAreRefusedAndLeftAlone)
+// A damaged file is refused naming what is damaged, and left as it is; every part it holds intact
+// is read all the same, a file cut short keeping the positions it still holds whole. A file of the
+// previous version opens, and is written in this one at its next change.
+TEST_F(CartridgeFileTest, DamagedFilesGiveBackEveryIntactPart)
 {
-	ASSERT_TRUE(CCartridgeFile::Save(m_strCart.c_str(), CCartridge(), m_strError));
+	CCartridge written, loaded;
+	written.m_dwCartId = 4242;
+	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+		written.WritePosition(nPosition, (const BYTE*)Payload(nPosition + 1, 1).data());
+	ASSERT_TRUE(CCartridgeFile::Save(m_strCart.c_str(), written, m_strError));
 	const CBytes good = ReadBytes(m_strCart);
-	struct Case { CBytes bytes; const char* pszReason; } cases[] = {
-		{ good.substr(0, good.size() - 1000), "damaged" }, { good + "x", "instead of" }, { CBytes(1000, 'x'), "not a cartridge" },
-		{ good, "checksum" }, { good, "version 2" },
+	CBytes v1 = good.substr(0, 24);
+	v1[8] = 1;
+	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+		v1 += Positions(written, nPosition, 1);
+	const DWORD dwCrc = CCartridgeFile::Crc32((const BYTE*)v1.data(), v1.size());
+	v1 += CBytes((const char*)&dwCrc, 4);
+	const DWORD dwRecord = CCartridgeFile::RECORD_SIZE, dwSwitches = CCartridgeFile::INTACT_SWITCHES;
+	struct Case { CBytes bytes; size_t nFlip; const char* pszError; UINT nIntact; } cases[] = {
+		{ good.substr(0, 28 + 2 * dwRecord + 1000), 0, "it is 132108 bytes long instead of 262188, and position 3 and position 4 are not intact.", dwSwitches | 3 },
+		{ good + "x", 0, "it is 262189 bytes long instead of 262188.", CCartridgeFile::INTACT_ALL },
+		{ good, 28 + dwRecord + 5, "position 2 is not intact.", dwSwitches | 13 },
+		{ good, 28 + 4 * dwRecord - 1, "position 4 is not intact.", dwSwitches | 7 },
+		{ good, 16, "the switches are not intact.", 15 }, { good, 27, "the switches are not intact.", 15 },
+		{ good, 1, "the header and the switches are not intact.", 15 },
+		{ good.substr(0, 40), 0, "it is 40 bytes long instead of 262188, and position 1, position 2, position 3 and position 4 are not intact.", dwSwitches },
+		{ v1, 5000, "the switches, position 1, position 2, position 3 and position 4 are not intact.", 0 },
+		{ v1 + "x", 0, "it is 262173 bytes long instead of 262172, and the switches, position 1, position 2, position 3 and position 4 are not intact.", 0 },
+		{ CBytes(1000, 'x'), 0, "not a cartridge file.", 0 },
+		{ good.substr(0, 8) + CBytes("\3\0\0\0", 4) + CBytes(100000, 'x'), 0, "cartridge file version 3 is not supported (this host reads versions 1 and 2).", 0 },
+		{ v1, 0, "", CCartridgeFile::INTACT_ALL },
 	};
-	cases[3].bytes[5000] ^= 1;
-	cases[4].bytes[8] = 2;
-	for (const Case& c : cases)
+	for (Case& c : cases)
 	{
+		c.bytes[c.nFlip] ^= c.nFlip != 0 ? 1 : 0;
 		WriteBytes(m_strCart, c.bytes);
+		UINT nIntact = 0;
+		loaded = CCartridge();
+		m_strError.Empty();
+		const std::string strError = *c.pszError ? m_strCart + (c.pszError[0] == 'n' || c.pszError[0] == 'c' ? ": " : ": the cartridge file is damaged: ") + c.pszError : "";
+		const CCartridgeFile::LoadResult nResult = CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError, &nIntact);
+		EXPECT_EQ(std::make_tuple(*c.pszError ? CCartridgeFile::damaged : CCartridgeFile::loaded, strError, c.nIntact),
+			std::make_tuple(nResult, std::string(m_strError), nIntact));
+		for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+			EXPECT_EQ(Positions((c.nIntact & (1u << nPosition)) != 0 ? written : CCartridge(), nPosition, 1), Positions(loaded, nPosition, 1)) << strError;
+		EXPECT_EQ((c.nIntact & dwSwitches) != 0 ? 4242u : 1u, loaded.m_dwCartId) << strError;
 		CCartridgeSession session;
-		EXPECT_FALSE(session.Open(m_strCart.c_str(), TRUE, m_strError));
-		EXPECT_NE(nullptr, std::strstr(m_strError, c.pszReason)) << (LPCTSTR)m_strError;
-		EXPECT_NE(nullptr, std::strstr(m_strError, m_strCart.c_str()));
-		EXPECT_EQ(c.bytes, ReadBytes(m_strCart)) << c.pszReason;
+		EXPECT_EQ(!*c.pszError, session.Open(m_strCart.c_str(), TRUE, m_strError) != FALSE);
+		EXPECT_EQ(c.bytes, ReadBytes(m_strCart)) << strError;
 	}
-	// A session whose file went bad has no cartridge, until it opens another.
 	CCartridgeSession session;
+	ASSERT_TRUE(session.Open(m_strCart.c_str(), FALSE, m_strError) && session.Change([](CCartridge&) {}, m_strError));
+	EXPECT_EQ(good, ReadBytes(m_strCart));
+	// A session whose file went bad has no cartridge, until it opens another.
 	CARTSTATUS status[2];
 	ASSERT_TRUE(session.Open((m_folder / "lost.cart").c_str(), TRUE, m_strError));
 	WriteBytes(m_folder / "lost.cart", "x");
@@ -223,16 +263,16 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 		expected.push_back(Payload(2, nRound));
 	auto Kept = [&session, this](DWORD dwAttributes) {
 		std::vector<CBytes> kept;
-		for (const CBackup& backup : session.GetBackups()->List())
+		for (const CBackup& backup : Backups(session.GetPath()))
 		{
 			kept.push_back(CBytes(SAVE_POSITION_SIZE, '\0'));
-			EXPECT_TRUE(CBackupStore::Read(backup, (BYTE*)&kept.back()[0], m_strError));
+			EXPECT_TRUE(CCartridgeFile::ReadSave(backup.strPath, (BYTE*)&kept.back()[0], m_strError));
 			::SetFileAttributes(backup.strPath, dwAttributes);
 		}
 		return kept;
 	};
 	EXPECT_EQ(expected, Kept(FILE_ATTRIBUTE_NORMAL));
-	ASSERT_TRUE(session.Restore(session.GetBackups()->List().back(), m_strError)) << (LPCTSTR)m_strError;
+	ASSERT_TRUE(session.WriteFromFile(1, Backups(session.GetPath()).back().strPath, m_strError)) << (LPCTSTR)m_strError;
 	expected.erase(expected.begin() + 1);
 	expected.push_back(Payload(2, 20));
 	EXPECT_EQ(expected, Kept(FILE_ATTRIBUTE_READONLY));
@@ -241,8 +281,15 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 	EXPECT_EQ(Payload(2, 19), Positions(reopened.GetCartridge(), 1, 1));
 	for (int nRound = 1; nRound <= 3; ++nRound)
 		ASSERT_TRUE(session.WritePosition(1, (const BYTE*)Payload(3, nRound).data(), m_strError)) << (LPCTSTR)m_strError;
-	expected.push_back(Payload(3, 2));
+	expected.insert(expected.end(), { Payload(2, 19), Payload(3, 1), Payload(3, 2) });
 	EXPECT_EQ(expected, Kept(FILE_ATTRIBUTE_NORMAL));
+	// Numbers of any length and names in any case: the newest stays the newest, and is restored.
+	ASSERT_TRUE(::MoveFileA(Backups(session.GetPath()).back().strPath, session.GetPath() + _T(".backups\\POS2-99999999999999999999.sav")));
+	ASSERT_TRUE(session.WritePosition(1, (const BYTE*)Payload(4, 1).data(), m_strError) && session.WriteFromFile(1, NULL, m_strError));
+	expected.erase(expected.begin() + 1, expected.begin() + 6);
+	expected.insert(expected.end(), { Payload(3, 3), Payload(4, 1) });
+	EXPECT_EQ(std::make_tuple(expected, std::string("100000000000000000001"), Payload(3, 3)), std::make_tuple(Kept(FILE_ATTRIBUTE_NORMAL),
+		std::string(Backups(session.GetPath()).back().strNumber), Positions(session.GetCartridge(), 1, 1)));
 
 	session.m_faults.bFlipBitNextWrite = TRUE;
 	EXPECT_FALSE(session.WritePosition(2, std::vector<BYTE>(SAVE_POSITION_SIZE, 1).data(), m_strError));
@@ -272,7 +319,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	EXPECT_EQ(0, RunCorvel(m_strCart, "--status", &strOutput));
 	EXPECT_NE(std::string::npos, strOutput.find("2 backups")) << strOutput;
 	CCartridge cart;
-	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
 	EXPECT_EQ(std::make_pair(CBytes(SAVE_POSITION_SIZE, 0), ReadBytes(strTwo)), std::make_pair(Positions(cart, 1, 1), Positions(cart, 3, 1)));
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--fault flipbit --format 1", NULL, &strOutput));
 	EXPECT_NE(std::string::npos, strOutput.find("did not verify")) << strOutput;
@@ -294,11 +341,19 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--export 1 \"" + m_folder / ".\\test.cart" + "\"", 1, "", "a file of the cartridge itself" },
 		{ "--export 1 \"" + m_strCart + ".lock\"", 1, "", "a file of the cartridge itself" },
 		{ "--export 1 \"" + m_strCart + ".backups\\pos4-00000001.sav\"", 1, "", "a file of the cartridge itself" },
-		{ "--restore 1 \"" + strShort + "\"", 1, "", "is not a whole save position" }, { "--restore 3", 1, "", "position 3 has no backup" },
-		{ "--format 5", 1, "", "from 1 to 4" }, { "--format 0", 1, "", "from 1 to 4" }, { "--export 12 x.sav", 1, "", "from 1 to 4" },
+		{ "--restore 1 \"\"", 1, "", "corvel: --restore has an empty value\r\nusage: corvel" },
+		{ "--export 1 --status", 1, "", "corvel: --export needs a value, not the option --status (a file of that name is .\\--status)\r\nusage: corvel" },
+		{ "--import 2 -h", 1, "", "corvel: --import needs a value, not the option -h (a file of that name is .\\-h)\r\nusage: corvel" },
+		{ "--export 1 \"" + m_strCart + ".~5.new\"", 1, "", "a file of the cartridge itself" },
+		{ "--export 1 \"" + m_strCart + ".BACKUPS\\new.sav\"", 1, "", "a file of the cartridge itself" },
+		{ "--export 1 \"" + m_strCart + ".backups\"", 1, "", "a file of the cartridge itself" },
+		{ "--restore 1 \"" + strShort + "\"", 1, "", "short.sav: 100 bytes; a save file holds exactly 65536." },
+		{ "--restore 2 \"" + strLong + "\"", 1, "", "long.sav: 65537 or more bytes; a save file holds exactly 65536." },
+		{ "--restore 3", 1, "", "position 3 has no backup" },
+		{ "--format 5", 1, "", "a save position from 1 to 4, or all, must follow --format" }, { "--format 0", 1, "", "from 1 to 4" },
+		{ "--export 12 x.sav", 1, "", "a save position from 1 to 4 must follow --export" },
 		{ "--import 1 \"" + m_folder / "nowhere.sav" + "\"", 1, "", "cannot be opened" },
 		{ "--import 1 \"" + strShort + "\"", 1, "", "a save file holds exactly 65536" },
-		{ "--import 1 \"" + strLong + "\"", 1, "", "65537 bytes; a save file holds exactly 65536" },
 		{ "--import 2 \"" + strFolder + "\"", 1, "", "cannot be opened" },
 		{ "--export 1 \"" + m_folder / "none\\x.sav" + "\"", 1, "", "cannot be created" },
 		{ "--fault nocart --export 1 x.sav", 1, "", "no cartridge detected" }, { "--fault blocked --format 1", 1, "", "is blocked" },
@@ -316,43 +371,60 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		else
 			EXPECT_EQ(*c.pszErr ? 1 : 0, std::count(strErrors.begin(), strErrors.end(), '\n')) << strErrors;
 		EXPECT_NE(std::string::npos, strErrors.find(c.pszErr)) << strErrors;
-		EXPECT_EQ(std::make_pair(good, (size_t)3), std::make_pair(ReadBytes(m_strCart), CBackupStore(m_strCart.c_str()).List().size()));
+		EXPECT_EQ(std::make_pair(good, (size_t)3), std::make_pair(ReadBytes(m_strCart), Backups(m_strCart.c_str()).size()));
 	}
 	// Position 2 takes a file's bytes, then goes back to its newest backup; position 4 to what it
 	// held before the import. Formatting all four zeroes them, and two faults apply at once.
 	for (const std::string& strArgs : { "--restore 2 \"" + strTwo + "\"", std::string("--restore 4"), std::string("--restore 2") })
 		EXPECT_EQ(0, RunCorvel(m_strCart, strArgs)) << strArgs;
-	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
 	EXPECT_EQ(std::make_tuple(Positions(CCartridge(), 3, 1), CBytes(SAVE_POSITION_SIZE, 0), CBytes()),
 		std::make_tuple(Positions(cart, 3, 1), Positions(cart, 1, 1), ReadBytes(m_strCart + ".lock")));
 	EXPECT_EQ(std::make_pair(0, 0), std::make_pair(RunCorvel(m_strCart, "--format all"),
 		RunCorvel(m_strCart, "--fault linkdrop --fault blocked --status", &strOutput)));
-	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
 	EXPECT_EQ(CBytes(4 * SAVE_POSITION_SIZE, 0), Positions(cart));
 	EXPECT_NE(std::string::npos, strOutput.find("link ready no, several positions yes, blocked yes")) << strOutput;
-	// A relative cartridge name is made full at start. A damaged cartridge is named with the way back,
-	// and "--create" moves it aside and starts anew, but leaves a sound one alone.
+	// A relative cartridge name is made full at start. A damaged cartridge is named with the way back.
 	char szFolder[MAX_PATH];
 	::GetCurrentDirectoryA(MAX_PATH, szFolder);
 	::SetCurrentDirectoryA(m_folder.m_strPath.c_str());
 	EXPECT_EQ(0, RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart test.cart --status", &strOutput));
 	::SetCurrentDirectoryA(szFolder);
 	EXPECT_EQ(0u, strOutput.find("cartridge " + m_strCart + ": present yes")) << strOutput;
-	const CBytes damaged = ReadBytes(m_strCart).substr(0, 1000);
+	CCartridgeSession session;
+	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+		ASSERT_TRUE(session.Open(m_strCart.c_str(), FALSE, m_strError) && session.WritePosition(nPosition, (const BYTE*)Payload(5, nPosition).data(), m_strError));
+	CBytes damaged = ReadBytes(m_strCart);
+	const CBytes cut = damaged.substr(0, 28 + 2 * CCartridgeFile::RECORD_SIZE + 500);
+	damaged[28 + CCartridgeFile::RECORD_SIZE + 9] ^= 1;
 	WriteBytes(m_strCart, damaged);
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status", NULL, &strOutput));
-	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge file is 1000 bytes long instead of 262172: it is damaged. --create moves "
-		"it aside and starts a new cartridge; --restore N then puts back position N's newest backup.\r\n", strOutput);
-	for (const char* pszAside : { ".damaged", ".damaged.2" })
+	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge file is damaged: position 2 is not intact. --create moves it aside and makes a "
+		"new cartridge of every part it holds intact; --restore N then puts back position N's newest backup.\r\n", strOutput);
+	// "--create" moves it aside and makes a new cartridge of every part that it holds intact, a file
+	// cut short keeping the positions it holds whole, and names what did not come back.
+	const struct { CBytes bytes; const char* pszAside; std::string strReport; UINT nIntact; } salvages[] = {
+		{ damaged, ".damaged", "position 2 is not intact. It was moved to " + m_strCart + ".damaged, and a new cartridge was made in its place. "
+			"Carried over: the switches, position 1, position 3 and position 4. Not carried over: position 2", 13 },
+		{ cut, ".damaged.2", "it is 131608 bytes long instead of 262188, and position 3 and position 4 are not intact. It was moved to " + m_strCart +
+			".damaged.2, and a new cartridge was made in its place. Carried over: the switches, position 1 and position 2. Not carried "
+			"over: position 3 and position 4", 3 },
+	};
+	for (const auto& salvage : salvages)
 	{
-		WriteBytes(m_strCart, damaged);
+		WriteBytes(m_strCart, salvage.bytes);
 		EXPECT_EQ(0, RunCorvel(m_strCart, "--create", &strOutput));
-		EXPECT_NE(std::string::npos, strOutput.find(" It was moved to " + m_strCart + pszAside + ", and a new cartridge")) << strOutput;
-		EXPECT_EQ(damaged, ReadBytes(m_strCart + pszAside));
+		EXPECT_EQ(m_strCart + ": the cartridge file is damaged: " + salvage.strReport + "; --restore N puts back position N's newest backup. "
+			"Its backups are kept in " + m_strCart + ".backups.\r\n", strOutput);
+		ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+		for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+			EXPECT_EQ(salvage.nIntact & (1u << nPosition) ? Payload(5, nPosition) : Positions(CCartridge(), nPosition, 1), Positions(cart, nPosition, 1));
+		EXPECT_EQ(salvage.bytes, ReadBytes(m_strCart + salvage.pszAside));
 	}
-	EXPECT_EQ(0, RunCorvel(m_strCart, "--restore 2"));  // its backups stayed
-	ASSERT_TRUE(CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
-	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Positions(cart, 1, 1));
+	EXPECT_EQ(0, RunCorvel(m_strCart, "--restore 3"));  // its backups stayed
+	ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
+	EXPECT_EQ(CBytes(SAVE_POSITION_SIZE, 0), Positions(cart, 2, 1));
 	const CBytes fresh = ReadBytes(m_strCart);
 	EXPECT_EQ(0, RunCorvel(m_strCart, "--create", &strOutput));
 	EXPECT_EQ(std::make_pair(m_strCart + " is a sound cartridge; nothing was changed.\r\n", fresh), std::make_pair(strOutput, ReadBytes(m_strCart)));
@@ -387,12 +459,12 @@ TEST_F(CartridgeFileTest, AFailedWriteChangesNothing)
 		EXPECT_FALSE(c.bFlush ? (CFailingFlush("FlushFileBuffers", c.nCall), FormatAll()) : (CFailingMove("MoveFileExA", c.nCall), FormatAll()));
 		WIN32_FIND_DATAA fd;
 		EXPECT_EQ(std::make_tuple(c.strError, good, (size_t)1, INVALID_HANDLE_VALUE), std::make_tuple(std::string(m_strError),
-			ReadBytes(m_strCart), session.GetBackups()->List().size(), ::FindFirstFileA((m_strCart + ".~*.new").c_str(), &fd)));
+			ReadBytes(m_strCart), Backups(session.GetPath()).size(), ::FindFirstFileA((m_strCart + ".~*.new").c_str(), &fd)));
 	}
 	// The cartridge's renaming says it is done, and is not: the read-back finds out.
 	EXPECT_FALSE((CFailingMove("MoveFileExA", 9, true), FormatAll()));
 	EXPECT_EQ(std::make_pair((size_t)0, good), std::make_pair(std::string(m_strError).find("Position 1 did not verify after writing: "), ReadBytes(m_strCart)));
 	ASSERT_TRUE(FormatAll()) << (LPCTSTR)m_strError;
 	EXPECT_EQ(std::make_pair(CBytes(4 * SAVE_POSITION_SIZE, 0), (size_t)9), std::make_pair(Positions(session.GetCartridge()),
-		session.GetBackups()->List().size()));
+		Backups(session.GetPath()).size()));
 }
