@@ -132,7 +132,7 @@ bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText)
 // calls. The import address table holds what the loader resolved, in a writable section.
 struct CImportPatch
 {
-	CImportPatch(const char* pszModule, const char* pszExporter, const char* pszFunction, FARPROC pfnReplacement)
+	CImportPatch(const char* pszModule, const char* pszExporter, const char* pszFunction, FARPROC pfnReplacement, bool bRequired = true)
 		: m_pfnOriginal(::GetProcAddress(::GetModuleHandleA(pszExporter), pszFunction)), m_ppfnSlot(&m_pfnOriginal)
 	{
 		BYTE* pBase = (BYTE*)::GetModuleHandleA(pszModule);  // NULL: this program
@@ -141,8 +141,9 @@ struct CImportPatch
 		for (; pImport->Name != 0; ++pImport)
 			for (auto* ppfn = (FARPROC*)(pBase + pImport->FirstThunk); *ppfn != NULL; ++ppfn)
 				m_ppfnSlot = *ppfn == m_pfnOriginal ? ppfn : m_ppfnSlot;
-		EXPECT_NE(&m_pfnOriginal, m_ppfnSlot) << (pszModule ? pszModule : "this program") << " does not import " << pszFunction;
-		*m_ppfnSlot = pfnReplacement;
+		EXPECT_TRUE(!bRequired || m_ppfnSlot != &m_pfnOriginal) << (pszModule ? pszModule : "this program") << " does not import " << pszFunction;
+		if (m_ppfnSlot != &m_pfnOriginal)
+			*m_ppfnSlot = pfnReplacement;
 	}
 	~CImportPatch() { *m_ppfnSlot = m_pfnOriginal; }
 	FARPROC m_pfnOriginal, *m_ppfnSlot;

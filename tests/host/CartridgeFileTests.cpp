@@ -2,6 +2,9 @@
 #include "RunProgram.h"
 #include "PageHarness.h"
 #include "host/CartridgeFile.h"
+#include "host/HostCommandLine.h"
+#include <filesystem>
+#include <map>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -467,4 +470,141 @@ TEST_F(CartridgeFileTest, AFailedWriteChangesNothing)
 	ASSERT_TRUE(FormatAll()) << (LPCTSTR)m_strError;
 	EXPECT_EQ(std::make_pair(CBytes(4 * SAVE_POSITION_SIZE, 0), (size_t)9), std::make_pair(Positions(session.GetCartridge()),
 		Backups(session.GetPath()).size()));
+}
+
+static int s_nCallsLeft = 0;
+
+template <typename R> R FailureOf() { return (R)-1; }  // INVALID_HANDLE_VALUE, INVALID_FILE_ATTRIBUTES, a length too long
+template <> BOOL FailureOf<BOOL>() { return FALSE; }
+
+template <int N, typename R, typename... Args>
+struct CFailingFsCall
+{
+	static R WINAPI Call(Args... args)
+	{
+		if (--s_nCallsLeft == 0)
+			return ::SetLastError(ERROR_ACCESS_DENIED), FailureOf<R>();
+		return ((R(WINAPI*)(Args...))s_pfnOriginal)(args...);
+	}
+	inline static FARPROC s_pfnOriginal = NULL;
+};
+
+// The nth file-system call from now fails with "access denied", whichever it is, in the host's code
+// and in the runtime's files: opening, reading, writing, flushing, renaming, deleting, locking,
+// listing a folder, and asking for a file's attributes, identity or final name.
+struct CFailingFileSystem
+{
+	explicit CFailingFileSystem(int nCall)
+	{
+		s_nCallsLeft = nCall;
+		Patch<0>("CreateFileA", &::CreateFileA), Patch<1>("ReadFile", &::ReadFile), Patch<2>("WriteFile", &::WriteFile);
+		Patch<3>("FlushFileBuffers", &::FlushFileBuffers), Patch<4>("MoveFileExA", &::MoveFileExA), Patch<5>("DeleteFileA", &::DeleteFileA);
+		Patch<6>("LockFileEx", &::LockFileEx), Patch<7>("FindFirstFileA", &::FindFirstFileA), Patch<8>("FindNextFileA", &::FindNextFileA);
+		Patch<9>("CreateDirectoryA", &::CreateDirectoryA), Patch<10>("GetFileAttributesA", &::GetFileAttributesA);
+		Patch<11>("GetFileInformationByHandle", &::GetFileInformationByHandle);
+		Patch<12>("GetFinalPathNameByHandleA", &::GetFinalPathNameByHandleA);
+	}
+	template <int N, typename R, typename... Args>
+	void Patch(const char* pszName, R(WINAPI*)(Args...))
+	{
+		CFailingFsCall<N, R, Args...>::s_pfnOriginal = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), pszName);
+		for (const char* pszModule : { (const char*)NULL, "afx.dll" })
+			m_patches.emplace_back(new CImportPatch(pszModule, "kernel32.dll", pszName, (FARPROC)&CFailingFsCall<N, R, Args...>::Call, false));
+	}
+	std::vector<std::unique_ptr<CImportPatch>> m_patches;
+};
+
+static CBytes Filled(int nSeed)
+{
+	CBytes bytes(SAVE_POSITION_SIZE, '\0');
+	for (size_t i = 0; i < bytes.size(); ++i)
+		bytes[i] = (char)(i * 7 + nSeed * 31 + (i >> 9));
+	return bytes;
+}
+
+// The files of a cartridge's folder and its backups' folder, with their bytes.
+static std::map<std::string, CBytes> Files(const std::string& strFolder)
+{
+	std::map<std::string, CBytes> files;
+	std::error_code error;
+	for (const auto& entry : std::filesystem::recursive_directory_iterator(strFolder, error))
+		if (entry.is_regular_file())
+			files[entry.path().string()] = ReadBytes(entry.path().string());
+	return files;
+}
+
+// Each changing verb of the command line, the window's switch change, and "--create" on a damaged
+// cartridge: k = 1, 2, ... until a run makes no failing call.
+TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
+{
+	CTempFolder folder;
+	const std::string strCart = folder / "c.cart", strBackups = strCart + ".backups\\", strIn = folder / "in.sav", strOut = folder / "out.sav";
+	CCartridge base;
+	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
+		base.WritePosition(nPosition, (const BYTE*)Filled(nPosition).data());
+	const CBytes in = Filled(8), newest = Filled(7), zeros(SAVE_POSITION_SIZE, '\0');
+	struct Case { std::vector<std::string> args; std::vector<int> written; std::vector<CBytes> after; } cases[] = {
+		{ { "--import", "3", strIn }, { 2 }, { "", "", in, "" } }, { { "--format", "2" }, { 1 }, { "", zeros, "", "" } },
+		{ { "--format", "all" }, { 0, 1, 2, 3 }, { zeros, zeros, zeros, zeros } }, { { "--restore", "1" }, { 0 }, { newest, "", "", "" } },
+		{ { "--restore", "4", strIn }, { 3 }, { "", "", "", in } }, { { "--export", "2", strOut }, {}, {} },
+		{ { "--create" }, {}, { "", Positions(CCartridge(), 1, 1), "", "" } }, { { "switch" }, {}, {} },
+	};
+	for (const Case& c : cases)
+	{
+		int nRuns = 0, nRefused = 0, nSaid = 0, nDone = 0;
+		for (bool bFailed = true; bFailed; ++nRuns)
+		{
+			SCOPED_TRACE(c.args[0] + " failing at call " + std::to_string(nRuns + 1));
+			std::filesystem::remove_all(folder.m_strPath), std::filesystem::create_directories(strBackups);
+			CCartridgeSession session;
+			CString strOutput;
+			ASSERT_TRUE(CCartridgeFile::Save(strCart.c_str(), base, strOutput) && session.Open(strCart.c_str(), FALSE, strOutput));
+			WriteBytes(strBackups + "pos1-00000001.sav", Filled(6)), WriteBytes(strBackups + "pos1-00000002.sav", newest), WriteBytes(strIn, in);
+			if (c.args[0] == "--create")
+				WriteBytes(strCart, ReadBytes(strCart).replace(CCartridgeFile::HEADER_SIZE + CCartridgeFile::RECORD_SIZE, 1, "!"));
+			const std::map<std::string, CBytes> before = Files(folder.m_strPath);
+			CHostCommandLine commandLine;
+			ASSERT_EQ(CHostCommandLine::parseVerb, c.args[0] == "switch" ? CHostCommandLine::parseVerb : commandLine.Parse(c.args, strOutput));
+			BOOL bDone = FALSE;
+			{
+				CFailingFileSystem failing(nRuns + 1);
+				bDone = c.args[0] == "switch" ? session.Change([](CCartridge& cart) { cart.m_bBlocked = TRUE; }, strOutput)
+					: commandLine.Run(session, strCart.c_str(), strOutput);
+				bFailed = s_nCallsLeft <= 0;
+			}
+			// The message is one line and true: the cartridge holds what it says, and so do the backups.
+			const bool bWritten = bDone || std::strstr(strOutput, "held before is its newest backup") != NULL;
+			nRefused += !bWritten, nSaid += bWritten && !bDone, nDone += bDone;
+			EXPECT_EQ(nullptr, std::strchr(strOutput, '\n'));
+			CCartridge now, expected = base;
+			expected.m_bBlocked = bWritten && c.args[0] == "switch";
+			for (size_t n = 0; n < c.after.size() && bWritten; ++n)
+				expected.WritePosition((int)n, (const BYTE*)(c.after[n].empty() ? Filled((int)n) : c.after[n]).data());
+			if (bWritten)
+				EXPECT_TRUE(CCartridgeFile::Load(strCart.c_str(), now, strOutput) == CCartridgeFile::loaded && Positions(now) == Positions(expected) &&
+					now.m_bBlocked == expected.m_bBlocked) << (LPCTSTR)strOutput;
+			else
+				EXPECT_EQ(before.at(strCart), ReadBytes(strCart)) << (LPCTSTR)strOutput;
+			std::vector<CBytes> backups, kept = { Filled(6), newest };
+			for (const CBackup& backup : Backups(strCart.c_str()))
+				backups.push_back(ReadBytes((LPCTSTR)backup.strPath));
+			for (size_t n = 0; n < c.written.size() && bWritten; ++n)
+				kept.push_back(Filled(c.written[n]));
+			EXPECT_EQ(kept, backups);
+			EXPECT_EQ(bDone && c.args[0] == "--export" ? Filled(1) : CBytes(), ReadBytes(strOut));
+			// The next write that succeeds leaves no file that was not there before but the backups it
+			// listed and the damaged file it moved aside.
+			CCartridgeSession next;
+			ASSERT_TRUE(c.args[0] == "--create" ? next.StartAnew(strCart.c_str(), strOutput) : (next.Open(strCart.c_str(), FALSE, strOutput) &&
+				next.Change([](CCartridge& cart) { cart.m_bBlocked = FALSE; }, strOutput) && next.WritePosition(0, (const BYTE*)zeros.data(), strOutput)))
+				<< (LPCTSTR)strOutput;
+			std::vector<CBackup> listed;
+			ASSERT_TRUE(next.ListBackups(listed, strOutput));
+			for (const auto& file : Files(folder.m_strPath))
+				EXPECT_TRUE(before.count(file.first) != 0 || file.first == strOut || file.first == strCart + ".damaged" ||
+					std::any_of(listed.begin(), listed.end(), [&file](const CBackup& b) { return file.first == (LPCTSTR)b.strPath; })) << file.first;
+		}
+		std::printf("%s: %d runs, failing calls 1 to %d: %d refused with nothing changed, %d done and said so, %d done\n",
+			(c.args[0] + (c.args.size() == 2 ? " " + c.args[1] : "")).c_str(), nRuns, nRuns - 1, nRefused, nSaid, nDone);
+	}
 }
