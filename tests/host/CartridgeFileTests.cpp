@@ -395,6 +395,18 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	EXPECT_EQ(0, RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart test.cart --status", &strOutput));
 	::SetCurrentDirectoryA(szFolder);
 	EXPECT_EQ(0u, strOutput.find("cartridge " + m_strCart + ": present yes")) << strOutput;
+	// Through a symbolic link (made by the build: links.cart -> linked.cart) it is the file linked to,
+	// with its lock and its backups, and the link stays a link.
+	const std::string strBin = BesideThisProgram(""), strLinks = strBin.substr(0, strBin.rfind('\\', strBin.size() - 2) + 1) + "symlink\\",
+		strLinked = strLinks + "linked.cart";
+	for (const std::string& strArgs : { "\"" + strLinked + "\" --create", "\"" + strLinks + "link.cart\" --format 3", "\"" + strLinked + "\" --format 3" })
+		EXPECT_EQ(0, RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart " + strArgs)) << strArgs;
+	EXPECT_EQ(0, RunCorvel(strLinks + "link.cart", "--status", &strOutput));
+	EXPECT_EQ(std::make_tuple(ReadBytes(strLinked), INVALID_FILE_ATTRIBUTES, INVALID_FILE_ATTRIBUTES, "cartridge " + strLinked + ": present yes, "
+		"link ready yes, several positions yes, blocked no, Trovesave no, identity 1, 2 backups\r\n"), std::make_tuple(ReadBytes(strLinks + "link.cart"),
+		::GetFileAttributesA((strLinks + "link.cart.backups").c_str()), ::GetFileAttributesA((strLinks + "link.cart.lock").c_str()), strOutput));
+	for (const char* pszFile : { "linked.cart", "linked.cart.lock", "linked.cart.backups" })
+		std::filesystem::remove_all(strLinks + pszFile, m_folder.m_error);
 	CCartridgeSession session;
 	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
 		ASSERT_TRUE(session.Open(m_strCart.c_str(), FALSE, m_strError) && session.WritePosition(nPosition, (const BYTE*)Payload(5, nPosition).data(), m_strError));
