@@ -513,8 +513,7 @@ struct CFailingFileSystem
 		Patch<3>("FlushFileBuffers", &::FlushFileBuffers), Patch<4>("MoveFileExA", &::MoveFileExA), Patch<5>("DeleteFileA", &::DeleteFileA);
 		Patch<6>("LockFileEx", &::LockFileEx), Patch<7>("FindFirstFileA", &::FindFirstFileA), Patch<8>("FindNextFileA", &::FindNextFileA);
 		Patch<9>("CreateDirectoryA", &::CreateDirectoryA), Patch<10>("GetFileAttributesA", &::GetFileAttributesA);
-		Patch<11>("GetFileInformationByHandle", &::GetFileInformationByHandle);
-		Patch<12>("GetFinalPathNameByHandleA", &::GetFinalPathNameByHandleA);
+		Patch<11>("GetFileInformationByHandle", &::GetFileInformationByHandle), Patch<12>("GetFinalPathNameByHandleA", &::GetFinalPathNameByHandleA);
 	}
 	template <int N, typename R, typename... Args>
 	void Patch(const char* pszName, R(WINAPI*)(Args...))
@@ -525,14 +524,6 @@ struct CFailingFileSystem
 	}
 	std::vector<std::unique_ptr<CImportPatch>> m_patches;
 };
-
-static CBytes Filled(int nSeed)
-{
-	CBytes bytes(SAVE_POSITION_SIZE, '\0');
-	for (size_t i = 0; i < bytes.size(); ++i)
-		bytes[i] = (char)(i * 7 + nSeed * 31 + (i >> 9));
-	return bytes;
-}
 
 // The files of a cartridge's folder and its backups' folder, with their bytes.
 static std::map<std::string, CBytes> Files(const std::string& strFolder)
@@ -553,8 +544,8 @@ TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
 	const std::string strCart = folder / "c.cart", strBackups = strCart + ".backups\\", strIn = folder / "in.sav", strOut = folder / "out.sav";
 	CCartridge base;
 	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
-		base.WritePosition(nPosition, (const BYTE*)Filled(nPosition).data());
-	const CBytes in = Filled(8), newest = Filled(7), zeros(SAVE_POSITION_SIZE, '\0');
+		base.WritePosition(nPosition, (const BYTE*)Payload(20, nPosition).data());
+	const CBytes in = Payload(20, 8), newest = Payload(20, 7), zeros(SAVE_POSITION_SIZE, '\0');
 	struct Case { std::vector<std::string> args; std::vector<int> written; std::vector<CBytes> after; } cases[] = {
 		{ { "--import", "3", strIn }, { 2 }, { "", "", in, "" } }, { { "--format", "2" }, { 1 }, { "", zeros, "", "" } },
 		{ { "--format", "all" }, { 0, 1, 2, 3 }, { zeros, zeros, zeros, zeros } }, { { "--restore", "1" }, { 0 }, { newest, "", "", "" } },
@@ -571,7 +562,7 @@ TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
 			CCartridgeSession session;
 			CString strOutput;
 			ASSERT_TRUE(CCartridgeFile::Save(strCart.c_str(), base, strOutput) && session.Open(strCart.c_str(), FALSE, strOutput));
-			WriteBytes(strBackups + "pos1-00000001.sav", Filled(6)), WriteBytes(strBackups + "pos1-00000002.sav", newest), WriteBytes(strIn, in);
+			WriteBytes(strBackups + "pos1-00000001.sav", Payload(20, 6)), WriteBytes(strBackups + "pos1-00000002.sav", newest), WriteBytes(strIn, in);
 			if (c.args[0] == "--create")
 				WriteBytes(strCart, ReadBytes(strCart).replace(CCartridgeFile::HEADER_SIZE + CCartridgeFile::RECORD_SIZE, 1, "!"));
 			const std::map<std::string, CBytes> before = Files(folder.m_strPath);
@@ -591,19 +582,19 @@ TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
 			CCartridge now, expected = base;
 			expected.m_bBlocked = bWritten && c.args[0] == "switch";
 			for (size_t n = 0; n < c.after.size() && bWritten; ++n)
-				expected.WritePosition((int)n, (const BYTE*)(c.after[n].empty() ? Filled((int)n) : c.after[n]).data());
+				expected.WritePosition((int)n, (const BYTE*)(c.after[n].empty() ? Payload(20, (int)n) : c.after[n]).data());
 			if (bWritten)
 				EXPECT_TRUE(CCartridgeFile::Load(strCart.c_str(), now, strOutput) == CCartridgeFile::loaded && Positions(now) == Positions(expected) &&
 					now.m_bBlocked == expected.m_bBlocked) << (LPCTSTR)strOutput;
 			else
 				EXPECT_EQ(before.at(strCart), ReadBytes(strCart)) << (LPCTSTR)strOutput;
-			std::vector<CBytes> backups, kept = { Filled(6), newest };
+			std::vector<CBytes> backups, kept = { Payload(20, 6), newest };
 			for (const CBackup& backup : Backups(strCart.c_str()))
 				backups.push_back(ReadBytes((LPCTSTR)backup.strPath));
 			for (size_t n = 0; n < c.written.size() && bWritten; ++n)
-				kept.push_back(Filled(c.written[n]));
+				kept.push_back(Payload(20, c.written[n]));
 			EXPECT_EQ(kept, backups);
-			EXPECT_EQ(bDone && c.args[0] == "--export" ? Filled(1) : CBytes(), ReadBytes(strOut));
+			EXPECT_EQ(bDone && c.args[0] == "--export" ? Payload(20, 1) : CBytes(), ReadBytes(strOut));
 			// The next write that succeeds leaves no file that was not there before but the backups it
 			// listed and the damaged file it moved aside.
 			CCartridgeSession next;
