@@ -114,6 +114,7 @@ TEST(HostPages, TheWindowFollowsTheFile)
 		::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);
 		if (status.bCartPresent)
 			::SendMessage(host.m_hWnd, nMsg, (WPARAM)image.data(), nPosition);
+		return (int)status.bCartPresent;
 	};
 	Transfer(HM_WRITESAVE, 0);
 	EXPECT_EQ(strCart + ": the cartridge is blocked.", modals.MessageTexts().back());
@@ -124,9 +125,8 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), image.begin()));
 	std::copy(ours.begin(), ours.end(), image.begin());
 	Transfer(HM_WRITESAVE, 0);
-	ASSERT_TRUE(other.Refresh(strError));
-	EXPECT_TRUE(std::equal(ours.begin(), ours.end(), other.GetCartridge().GetPosition(0)));
-	EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), other.GetCartridge().GetPosition(1)));
+	EXPECT_TRUE(other.Refresh(strError) && std::equal(ours.begin(), ours.end(), other.GetCartridge().GetPosition(0)) &&
+		std::equal(theirs.begin(), theirs.end(), other.GetCartridge().GetPosition(1)));
 	// Its page lists the backups newest first and restores the one chosen, after asking.
 	::ShowWindow(cartridgePage.m_hWnd, SW_HIDE);
 	ASSERT_TRUE(other.Change([](CCartridge& cart) { cart.m_bLinkReady = FALSE; }, strError));
@@ -151,14 +151,13 @@ TEST(HostPages, TheWindowFollowsTheFile)
 		EXPECT_EQ(bReadEnabled, (::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_LINKDROP), BM_CLICK, 0, 0),
 			::IsWindowEnabled(::GetDlgItem(pPluginPage->m_hWnd, IDC_READ_TO_DISK)) != FALSE));
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_FLIPBIT), BM_CLICK, 0, 0);  // a write that does not verify
-	Transfer(HM_WRITESAVE, 0);
-	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 1 did not verify"),
+	Transfer(HM_WRITESAVE, 2);
+	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 3 did not verify"),
 		modals.m_records.back().nStyle));
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_NOCART), BM_CLICK, 0, 0);  // for the next transfer only
-	Transfer(HM_READSAVE, 1);
-	const int nFirstPresent = status.bCartPresent;
-	Transfer(HM_READSAVE, 1);
-	EXPECT_EQ(std::make_pair(0, 1), std::make_pair(nFirstPresent, (int)status.bCartPresent));
+	const int nFirstPresent = Transfer(HM_READSAVE, 1);
+	EXPECT_EQ(std::make_pair(0, 1), std::make_pair(nFirstPresent, Transfer(HM_READSAVE, 1)));
+	const CBytes intact((const char*)session.GetCartridge().GetPosition(1), 3 * SAVE_POSITION_SIZE);  // positions 2 to 4, as just read
 	CBytes damaged = ReadBytes(strCart);
 	damaged[100] ^= 1;
 	WriteBytes(strCart, damaged);
@@ -170,22 +169,23 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	EXPECT_EQ(std::make_pair(0, damaged), std::make_pair((int)status.bCartPresent, ReadBytes(strCart)));
 	modals.AnswerMessageBox(IDYES);
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_START_ANEW), BM_CLICK, 0, 0);
-	const std::string strDamage = strCart + ": the cartridge file's checksum does not match: it is damaged.";
+	const std::string strDamage = strCart + ": the cartridge file is damaged: position 1 is not intact.";
 	EXPECT_EQ(std::vector<std::string>({ strDamage, "Move the damaged " + strCart + " aside and start a new cartridge in its place?\n\n"
 		"Its backups are kept, and can be restored here.", strDamage + " It was moved to " + strCart + ".damaged, and a new cartridge "
-		"was made in its place; its backups are kept in " + strCart + ".backups." }), modals.MessageTexts());
+		"was made in its place. Carried over: the switches, position 2, position 3 and position 4. Not carried over: position 1; "
+		"--restore N puts back position N's newest backup. Its backups are kept in " + strCart + ".backups." }), modals.MessageTexts());
 	EXPECT_EQ(std::vector<UINT>({ MB_ICONEXCLAMATION, MB_ICONQUESTION | MB_YESNO, MB_ICONINFORMATION }),
 		std::vector<UINT>({ modals.m_records[0].nStyle, modals.m_records[1].nStyle, modals.m_records[2].nStyle }));
-	Transfer(HM_READSAVE, 0);
-	EXPECT_EQ(std::make_tuple(1, damaged, FALSE), std::make_tuple((int)status.bCartPresent, ReadBytes(strCart + ".damaged"),
-		::IsWindowEnabled(::GetDlgItem(cartridgePage.m_hWnd, IDC_START_ANEW))));
+	Transfer(HM_READSAVE, 0);  // the positions that were intact are carried over
+	EXPECT_EQ(std::make_tuple(1, damaged, FALSE, intact), std::make_tuple((int)status.bCartPresent, ReadBytes(strCart + ".damaged"),
+		::IsWindowEnabled(::GetDlgItem(cartridgePage.m_hWnd, IDC_START_ANEW)), CBytes((const char*)session.GetCartridge().GetPosition(1), 3 * SAVE_POSITION_SIZE)));
 	// From its page another cartridge opens and takes a new identity, and a save file shows in the viewer.
 	auto Click = [&](int nID, const std::string& strPath) {
 		modals.AnswerFileDialog(strPath), ::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, nID), BM_CLICK, 0, 0); };
 	Click(IDC_OPEN_CART, folder / "other.cart");
 	::SetDlgItemInt(cartridgePage.m_hWnd, IDC_CART_ID, 77, FALSE);
 	CCartridge other77;
-	EXPECT_TRUE(CCartridgeFile::Load((folder / "other.cart").c_str(), other77, strError) && other77.m_dwCartId == 77) << (LPCTSTR)strError;
+	EXPECT_TRUE(CCartridgeFile::Load((folder / "other.cart").c_str(), other77, strError) == CCartridgeFile::loaded && other77.m_dwCartId == 77) << (LPCTSTR)strError;
 	WriteBytes(folder / "x.sav", "0123");
 	Click(IDC_VIEW_SAVE, folder / "x.sav");
 	HWND hViewer = ::FindWindowA(NULL, (folder / "x.sav - save file viewer").c_str());
@@ -271,7 +271,7 @@ TEST(HostWindow, WithoutAVerbTheSheetOpens)
 		{ BesideThisProgram("corvel.exe") + "\"" + strCart + " --page 1 --demo", IDC_SHOW_SNAPSHOT, BST_CHECKED, "" },
 		{ BesideThisProgram("corvel.exe") + "\"" + strCart + " --page 0", IDC_START_ANEW, TRUE, folder / "test.cart" + ": not a cartridge "
 			"file.\n\nThe window opens without a cartridge. On its Cartridge page, \"Start anew\" moves the damaged file aside and starts "
-			"a new cartridge in its place; the backups listed there then put each position back.|" },
+			"a new cartridge with every part it holds intact; the backups listed there then put back the positions that did not come back.|" },
 		{ strOwn + "corvel.exe\" --page 1 --demo", IDC_SHOW_SNAPSHOT, BST_CHECKED, "Some plug-ins were not loaded:\n\n" },
 	};
 	for (const auto& c : cases)
@@ -298,5 +298,5 @@ TEST(HostWindow, WithoutAVerbTheSheetOpens)
 			"host version 260") != std::string::npos && strBoxes.find(strOwn + "nullpage.cvl: the module gave no page") != std::string::npos)) << strBoxes;
 	}
 	CCartridge demo;
-	EXPECT_TRUE(CCartridgeFile::Load((strOwn + "demo.cart").c_str(), demo, strError)) << (LPCTSTR)strError;
+	EXPECT_EQ(CCartridgeFile::loaded, CCartridgeFile::Load((strOwn + "demo.cart").c_str(), demo, strError)) << (LPCTSTR)strError;
 }
