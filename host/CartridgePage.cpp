@@ -17,7 +17,7 @@ static const struct
 };
 
 BEGIN_MESSAGE_MAP(CCartridgePage, CPropertyPage)
-	ON_EN_CHANGE(IDC_CART_ID, &CCartridgePage::OnCartIdChanged)
+	ON_EN_KILLFOCUS(IDC_CART_ID, &CCartridgePage::OnCommitCartId)
 	ON_BN_CLICKED(IDC_FAULT_NOCART, &CCartridgePage::OnFaultChanged)
 	ON_BN_CLICKED(IDC_FAULT_LINKDROP, &CCartridgePage::OnFaultChanged)
 	ON_BN_CLICKED(IDC_FAULT_FLIPBIT, &CCartridgePage::OnFaultChanged)
@@ -30,7 +30,7 @@ BEGIN_MESSAGE_MAP(CCartridgePage, CPropertyPage)
 END_MESSAGE_MAP()
 
 CCartridgePage::CCartridgePage(CHostWnd& hostWnd)
-	: CPropertyPage(IDD_CARTRIDGE_PAGE, IDS_CARTRIDGE_CAPTION), m_hostWnd(hostWnd), m_bShowing(FALSE)
+	: CPropertyPage(IDD_CARTRIDGE_PAGE, IDS_CARTRIDGE_CAPTION), m_hostWnd(hostWnd)
 {
 }
 
@@ -40,6 +40,18 @@ BOOL CCartridgePage::OnInitDialog()
 	m_hostWnd.SetStatusView(m_hWnd);
 	ShowCartridge();
 	return TRUE;
+}
+
+// Enter in the identity box changes the identity, and does not press the sheet's default button,
+// which would close the sheet.
+BOOL CCartridgePage::PreTranslateMessage(MSG* pMsg)
+{
+	if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && pMsg->hwnd == ::GetDlgItem(m_hWnd, IDC_CART_ID))
+	{
+		OnCommitCartId();
+		return TRUE;
+	}
+	return CPropertyPage::PreTranslateMessage(pMsg);
 }
 
 BOOL CCartridgePage::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -62,22 +74,22 @@ void CCartridgePage::ShowCartridge()
 	ShowBackups();
 }
 
-// The switches as the file was last read, the fault switches, and whether it is damaged.
+// The switches as the file was last read, the fault switches, and whether it is damaged. An
+// identity that the user is typing stays until it is committed.
 void CCartridgePage::ShowStatus()
 {
-	m_bShowing = TRUE;
 	CCartridgeSession& session = m_hostWnd.GetSession();
 	const CCartridge& cartridge = session.GetCartridge();
 	for (const auto& sw : s_switches)
 		CheckDlgButton(sw.nID, cartridge.*sw.pbSwitch ? BST_CHECKED : BST_UNCHECKED);
 	BOOL bValid = FALSE;
-	if (::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE) != cartridge.m_dwCartId || !bValid)
-		::SetDlgItemInt(m_hWnd, IDC_CART_ID, cartridge.m_dwCartId, FALSE);  // not under the caret of a user typing it
+	if (!::SendDlgItemMessage(m_hWnd, IDC_CART_ID, EM_GETMODIFY, 0, 0) &&
+		(::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE) != cartridge.m_dwCartId || !bValid))
+		::SetDlgItemInt(m_hWnd, IDC_CART_ID, cartridge.m_dwCartId, FALSE);
 	CheckDlgButton(IDC_FAULT_NOCART, session.m_faults.bNoCartridgeNextTransfer ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_FAULT_LINKDROP, session.m_faults.bLinkDropped ? BST_CHECKED : BST_UNCHECKED);
 	CheckDlgButton(IDC_FAULT_FLIPBIT, session.m_faults.bFlipBitNextWrite ? BST_CHECKED : BST_UNCHECKED);
 	::EnableWindow(::GetDlgItem(m_hWnd, IDC_START_ANEW), session.IsDamaged());
-	m_bShowing = FALSE;
 }
 
 // Newest first.
@@ -107,12 +119,21 @@ void CCartridgePage::ChangeStatus(const std::function<void(CCartridge&)>& fnChan
 	m_hostWnd.NotifyStatusChanged();
 }
 
-void CCartridgePage::OnCartIdChanged()
+// The identity typed is stored when the user is done with it, at Enter or on leaving the box, not
+// at each keystroke: each change makes every plug-in look at the cartridge anew. What the
+// cartridge holds already, or an empty box, changes nothing.
+void CCartridgePage::OnCommitCartId()
 {
+	if (!::SendDlgItemMessage(m_hWnd, IDC_CART_ID, EM_GETMODIFY, 0, 0))
+		return;
+	// Cleared first: a message box that the change raises takes the focus, and must not commit it again.
+	::SendDlgItemMessage(m_hWnd, IDC_CART_ID, EM_SETMODIFY, FALSE, 0);
 	BOOL bValid = FALSE;
-	UINT nCartId = ::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE);
-	if (!m_bShowing && bValid)
+	const UINT nCartId = ::GetDlgItemInt(m_hWnd, IDC_CART_ID, &bValid, FALSE);
+	if (bValid && nCartId != m_hostWnd.GetSession().GetCartridge().m_dwCartId)
 		ChangeStatus([nCartId](CCartridge& cartridge) { cartridge.m_dwCartId = nCartId; });
+	else
+		ShowStatus();
 }
 
 void CCartridgePage::OnFaultChanged()

@@ -9,6 +9,8 @@ class CCartridgePage : public CPropertyPage
 public:
 	explicit CCartridgePage(CHostWnd& hostWnd);
 
+	BOOL PreTranslateMessage(MSG* pMsg) override;
+
 protected:
 	BOOL OnInitDialog() override;
 	BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -17,7 +19,7 @@ protected:
 	void ShowBackups();
 	void ChangeStatus(const std::function<void(CCartridge&)>& fnChange);
 
-	afx_msg void OnCartIdChanged();
+	afx_msg void OnCommitCartId();
 	afx_msg void OnFaultChanged();
 	afx_msg void OnOpenCartridge();
 	afx_msg void OnStartAnew();
@@ -28,7 +30,6 @@ protected:
 
 	CHostWnd& m_hostWnd;
 	std::vector<CBackup> m_backups;
-	BOOL m_bShowing;  // controls are being filled in: their notifications change nothing
 
 	DECLARE_MESSAGE_MAP()
 };

@@ -179,13 +179,32 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	Transfer(HM_READSAVE, 0);  // the positions that were intact are carried over
 	EXPECT_EQ(std::make_tuple(1, damaged, FALSE, intact), std::make_tuple((int)status.bCartPresent, ReadBytes(strCart + ".damaged"),
 		::IsWindowEnabled(::GetDlgItem(cartridgePage.m_hWnd, IDC_START_ANEW)), CBytes((const char*)session.GetCartridge().GetPosition(1), 3 * SAVE_POSITION_SIZE)));
-	// From its page another cartridge opens and takes a new identity, and a save file shows in the viewer.
+	// From its page another cartridge opens and takes the identity typed once the user is done with it: at Enter,
+	// which leaves the sheet open, or on leaving the box. A plug-in that warns at each new identity warns once; the
+	// same identity, or one that cannot be stored, changes nothing. A status query meanwhile leaves the typing alone.
 	auto Click = [&](int nID, const std::string& strPath) {
 		modals.AnswerFileDialog(strPath), ::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, nID), BM_CLICK, 0, 0); };
 	Click(IDC_OPEN_CART, folder / "other.cart");
-	::SetDlgItemInt(cartridgePage.m_hWnd, IDC_CART_ID, 77, FALSE);
-	CCartridge other77;
-	EXPECT_TRUE(CCartridgeFile::Load((folder / "other.cart").c_str(), other77, strError) == CCartridgeFile::loaded && other77.m_dwCartId == 77) << (LPCTSTR)strError;
+	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_TROVESAVE), BM_CLICK, 0, 0);
+	const HWND hCartId = ::GetDlgItem(cartridgePage.m_hWnd, IDC_CART_ID);
+	auto Pump = []() { for (MSG msg; ::PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE);) AfxGetApp()->PumpMessage(); };
+	const struct { const char* pszTyped; WPARAM nKey; int nFailingMove; DWORD dwCartId, dwShown; size_t nBoxes; } typing[] = {  // nKey 0: none
+		{ "2024", 0, 0, 1, 2024, 0 }, { "2024", VK_RETURN, 0, 2024, 2024, 1 }, { "77", VK_TAB, 0, 77, 77, 1 },
+		{ "77", VK_RETURN, 0, 77, 77, 0 }, { "\b", VK_RETURN, 0, 77, 77, 0 }, { "5", VK_RETURN, 1, 77, 77, 1 },
+	};
+	for (const auto& t : typing)
+	{
+		CFailingMove failing("MoveFileExA", t.nFailingMove);  // 0: none
+		modals.m_records.clear(), host.m_calls.clear();
+		::SetFocus(hCartId), ::SendMessage(hCartId, EM_SETSEL, 0, -1);
+		for (const char* pch = t.pszTyped; *pch != 0; ++pch)
+			::PostMessage(hCartId, WM_CHAR, *pch, 0);
+		Pump(), ::SendMessage(host.m_hWnd, HM_QUERYSTATUS, (WPARAM)&status, 0);  // which reads the file again
+		::PostMessage(hCartId, WM_KEYDOWN, t.nKey, 0), Pump();
+		EXPECT_EQ(std::make_tuple(t.dwCartId, t.dwShown, t.nBoxes, t.nBoxes + 1, cartridgePage.m_hWnd), std::make_tuple(session.GetCartridge().m_dwCartId,
+			(DWORD)::GetDlgItemInt(cartridgePage.m_hWnd, IDC_CART_ID, NULL, FALSE), modals.m_records.size(), host.m_calls.size(),
+			(HWND)::SendMessage(sheet.m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0))) << t.pszTyped << " " << t.nKey;
+	}
 	WriteBytes(folder / "x.sav", "0123");
 	Click(IDC_VIEW_SAVE, folder / "x.sav");
 	HWND hViewer = ::FindWindowA(NULL, (folder / "x.sav - save file viewer").c_str());
