@@ -1,5 +1,6 @@
 #include "SaveViewerFrame.h"
 #include "hexedit/HexEditBaseView.h"
+#include <memory>
 #include <vector>
 
 // Larger files are shown as far as this; a save file is 64 KiB.
@@ -30,7 +31,8 @@ CSaveViewerFrame* CSaveViewerFrame::Open(LPCTSTR lpszPath, CString& strError)
 
 	CCreateContext context = {};
 	context.m_pNewViewClass = RUNTIME_CLASS(CHexEditBaseView);
-	CSaveViewerFrame* pFrame = new CSaveViewerFrame;
+	// Until the viewer is open, the frame is ours to free, whether or not a window was begun.
+	std::unique_ptr<CSaveViewerFrame> pFrame(new CSaveViewerFrame);
 	if (!pFrame->Create(NULL, CString(lpszPath) + _T(" - save file viewer"), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
 		CRect(40, 40, 700, 500), NULL, NULL, 0, &context))
 	{
@@ -45,10 +47,20 @@ CSaveViewerFrame* CSaveViewerFrame::Open(LPCTSTR lpszPath, CString& strError)
 	control.SetBytesPerRow(16, TRUE, FALSE);
 	control.SetData(bytes.data(), (UINT)bytes.size(), TRUE);
 	control.SetFocus();
-	return pFrame;
+	pFrame->m_bAutoDelete = TRUE;
+	return pFrame.release();
 }
 
 CHexEditBaseView* CSaveViewerFrame::GetHexView() const
 {
 	return static_cast<CHexEditBaseView*>(GetActiveView());
+}
+
+// A creation that fails frees a frame by WM_NCDESTROY, by the runtime's cleanup, or not at all: a
+// creation hook may refuse the window after the runtime took it, and then none comes. Open frees it
+// in every case, once; a window that was made frees it when it goes.
+void CSaveViewerFrame::PostNcDestroy()
+{
+	if (m_bAutoDelete)
+		CFrameWnd::PostNcDestroy();
 }

@@ -11,4 +11,10 @@ public:
 	static CSaveViewerFrame* Open(LPCTSTR lpszPath, CString& strError);
 
 	CHexEditBaseView* GetHexView() const;
+
+protected:
+	CSaveViewerFrame() : m_bAutoDelete(FALSE) {}
+	void PostNcDestroy() override;
+
+	BOOL m_bAutoDelete;  // the window was made: it frees the object when it goes
 };

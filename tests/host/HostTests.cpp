@@ -214,22 +214,67 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	host.DestroyWindow();
 }
 
-// A hook that keeps hex controls from being created.
-static LRESULT CALLBACK RefuseHexControls(int nCode, WPARAM wParam, LPARAM lParam)
+// The blocks this program allocates while a watch lives, and how often this program or the runtime
+// frees each. Freed ones stay allocated until the watch restarts or ends: none takes another's address.
+struct CHeldBlocks
+{
+	CHeldBlocks() : m_new(NULL, "libstdc++-6.dll", sizeof(size_t) == 8 ? "_Znwy" : "_Znwj", (FARPROC)New),
+		m_delete(NULL, "libstdc++-6.dll", s_pszDelete, (FARPROC)Delete), m_runtimeDelete("afx.dll", "libstdc++-6.dll", s_pszDelete, (FARPROC)Delete)
+	{
+		s_pfnNew = m_new.m_pfnOriginal, s_pfnDelete = m_delete.m_pfnOriginal;
+	}
+	~CHeldBlocks() { Restart(); }
+	void Restart()
+	{
+		for (; s_nBlocks > 0; --s_nBlocks)
+			s_blocks[s_nBlocks - 1].nFrees > 0 ? Free(s_blocks[s_nBlocks - 1].p, s_blocks[s_nBlocks - 1].n) : (void)0;
+	}
+	std::pair<int, int> Leaks() const  // the blocks still held, and those freed twice
+	{
+		std::pair<int, int> leaks;
+		for (int i = 0; i < s_nBlocks; ++i)
+			leaks.first += s_blocks[i].nFrees == 0, leaks.second += s_blocks[i].nFrees > 1;
+		return leaks;
+	}
+	static void* New(size_t n)
+	{
+		void* p = ((void* (*)(size_t))s_pfnNew)(n);
+		return s_nBlocks < (int)std::size(s_blocks) ? (s_blocks[s_nBlocks++] = { p, n, 0 }).p : p;
+	}
+	static void Free(void* p, size_t n) { ((void (*)(void*, size_t))s_pfnDelete)(p, n); }
+	static void Delete(void* p, size_t n)
+	{
+		auto* pBlock = std::find_if(s_blocks, s_blocks + s_nBlocks, [p](const auto& block) { return block.p == p; });
+		pBlock != s_blocks + s_nBlocks ? (void)++pBlock->nFrees : Free(p, n);
+	}
+	CImportPatch m_new, m_delete, m_runtimeDelete;
+	inline static const char* s_pszDelete = sizeof(size_t) == 8 ? "_ZdlPvy" : "_ZdlPvj";
+	inline static FARPROC s_pfnNew, s_pfnDelete;
+	inline static struct { void* p; size_t n; int nFrees; } s_blocks[1024];
+	inline static int s_nBlocks;
+};
+
+// A hook that refuses to create hex controls, or top-level windows, once the runtime's own hook has
+// taken them as its objects.
+static bool s_bRefuseFrames;
+static LRESULT CALLBACK Refuse(int nCode, WPARAM wParam, LPARAM lParam)
 {
 	char szClass[16] = "";
 	::GetClassNameA((HWND)wParam, szClass, sizeof(szClass));
-	return nCode == HCBT_CREATEWND && std::strcmp(szClass, "CHexEditBase") == 0 ? 1 : ::CallNextHookEx(NULL, nCode, wParam, lParam);
+	const LRESULT lNext = ::CallNextHookEx(NULL, nCode, wParam, lParam);
+	return nCode == HCBT_CREATEWND && (s_bRefuseFrames ? (((CBT_CREATEWND*)lParam)->lpcs->style & WS_CHILD) == 0
+		: std::strcmp(szClass, "CHexEditBase") == 0) ? 1 : lNext;
 }
 
 // The viewer is a frame whose view is one control over the whole client area, from the view's
 // creation on and after every resize, showing the file read-only. A file that cannot be read, or
-// a control that cannot be made, leaves no window behind.
+// a window that cannot be made, leaves no window behind; the frame is freed once, however it failed.
 TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 {
 	CTempFolder folder;
 	WriteBytes(folder / "x.sav", "0123456789");
 	CString strError;
+	CHeldBlocks held;
 	CSaveViewerFrame* pFrame = CSaveViewerFrame::Open((folder / "x.sav").c_str(), strError);
 	ASSERT_NE(nullptr, pFrame);
 	CHexEditBaseView* pView = pFrame->GetHexView();
@@ -257,14 +302,21 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC) && std::strcmp(pView->GetRuntimeClass()->m_lpszClassName, "CHexEditBaseView") == 0);
 	EXPECT_EQ(1, pView->m_wndHexEdit.SendMessage(WM_CHAR, '7'));  // refused
 	pFrame->DestroyWindow();
+	EXPECT_EQ(std::make_pair(0, 0), held.Leaks());
 
-	HHOOK hHook = ::SetWindowsHookEx(WH_CBT, RefuseHexControls, NULL, ::GetCurrentThreadId());
-	EXPECT_EQ(nullptr, CSaveViewerFrame::Open((folder / "x.sav").c_str(), strError));
-	::UnhookWindowsHookEx(hHook);
-	const std::string strRefused = (LPCTSTR)strError;
+	std::string strRefused;
+	for (bool bFrames : { false, true })
+	{
+		HHOOK hHook = ::SetWindowsHookEx(WH_CBT, Refuse, NULL, ::GetCurrentThreadId());
+		s_bRefuseFrames = bFrames, held.Restart();
+		EXPECT_EQ(nullptr, CSaveViewerFrame::Open((folder / "x.sav").c_str(), strError));
+		::UnhookWindowsHookEx(hHook);
+		EXPECT_EQ(std::make_pair(0, 0), held.Leaks()) << bFrames;  // the frame is freed, once
+		strRefused += (LPCTSTR)strError + std::string("|");
+	}
 	EXPECT_EQ(nullptr, CSaveViewerFrame::Open((folder / "none.sav").c_str(), strError));
-	EXPECT_EQ("The viewer for " + folder / "x.sav" + " cannot be opened.|" + folder / "none.sav" + " cannot be opened (error 2).",
-		strRefused + "|" + (LPCTSTR)strError);
+	const std::string strNoViewer = "The viewer for " + folder / "x.sav" + " cannot be opened.|";
+	EXPECT_EQ(strNoViewer + strNoViewer + folder / "none.sav" + " cannot be opened (error 2).", strRefused + (LPCTSTR)strError);
 	EXPECT_EQ(NULL, ::FindWindowA(NULL, (folder / "x.sav - save file viewer").c_str()));
 }
 
