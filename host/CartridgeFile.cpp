@@ -232,6 +232,22 @@ static HANDLE CreateTemporary(LPCTSTR lpszPath, CString& strTemp)
 	return INVALID_HANDLE_VALUE;
 }
 
+// A file that another program holds open, if only for a moment to learn its name or identity,
+// cannot be replaced: such a moment is waited out.
+static BOOL RenameOver(LPCTSTR lpszFrom, LPCTSTR lpszTo)
+{
+	for (int nTry = 1;; ++nTry)
+	{
+		if (::MoveFileEx(lpszFrom, lpszTo, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+			return TRUE;
+		const DWORD dwError = ::GetLastError();
+		if (nTry == 20 || (dwError != ERROR_ACCESS_DENIED && dwError != ERROR_SHARING_VIOLATION))
+			return FALSE;
+		::Sleep(10);
+		::SetLastError(dwError);
+	}
+}
+
 // Written beside the file under a name of its own, flushed, then renamed over it: a crash at any
 // moment leaves the old file or the new one, never a mixture. A cartridge's caller holds its lock.
 BOOL CCartridgeFile::Replace(LPCTSTR lpszPath, const BYTE* pData, DWORD nLength, CString& strError, SaveStep nLastStep)
@@ -253,7 +269,7 @@ BOOL CCartridgeFile::Replace(LPCTSTR lpszPath, const BYTE* pData, DWORD nLength,
 	::CloseHandle(hFile);
 	if (bWritten && nLastStep < stepComplete)
 		return TRUE;
-	if (bWritten && ::MoveFileEx(strTemp, lpszPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+	if (bWritten && RenameOver(strTemp, lpszPath))
 		return TRUE;
 	if (bWritten)
 		dwError = ::GetLastError();

@@ -149,7 +149,7 @@ struct CImportPatch
 	FARPROC m_pfnOriginal, *m_ppfnSlot;
 };
 
-// Makes a kernel32 function that this program imports fail once, at its nth call from now, with
+// Makes a kernel32 function that this program imports fail from its nth call from now on, with
 // "access denied", as a full disk or a file that another program holds would; or, told to lie,
 // claim success there without doing anything.
 template <typename... Args>
@@ -157,13 +157,13 @@ struct CFailingCall
 {
 	CFailingCall(const char* pszFunction, int nCall, bool bLie = false) : m_patch(NULL, "kernel32.dll", pszFunction, (FARPROC)Call)
 	{
-		s_nLeft = nCall;
+		s_nLeft = nCall > 0 ? nCall : INT_MAX;  // 0: never
 		s_bLie = bLie;
 		s_pfnOriginal = m_patch.m_pfnOriginal;
 	}
 	static BOOL WINAPI Call(Args... args)
 	{
-		if (--s_nLeft != 0)
+		if (--s_nLeft > 0)
 			return ((BOOL(WINAPI*)(Args...))s_pfnOriginal)(args...);
 		::SetLastError(ERROR_ACCESS_DENIED);
 		return s_bLie;
