@@ -399,14 +399,16 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	// with its lock and its backups, and the link stays a link.
 	const std::string strBin = BesideThisProgram(""), strLinks = strBin.substr(0, strBin.rfind('\\', strBin.size() - 2) + 1) + "symlink\\",
 		strLinked = strLinks + "linked.cart";
+	auto Clean = [&]() { for (const char* pszFile : { "linked.cart", "linked.cart.lock", "linked.cart.backups", "link.cart.lock", "link.cart.backups" })
+		std::filesystem::remove_all(strLinks + pszFile, m_folder.m_error); };
+	Clean();
 	for (const std::string& strArgs : { "\"" + strLinked + "\" --create", "\"" + strLinks + "link.cart\" --format 3", "\"" + strLinked + "\" --format 3" })
 		EXPECT_EQ(0, RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart " + strArgs)) << strArgs;
 	EXPECT_EQ(0, RunCorvel(strLinks + "link.cart", "--status", &strOutput));
 	EXPECT_EQ(std::make_tuple(ReadBytes(strLinked), INVALID_FILE_ATTRIBUTES, INVALID_FILE_ATTRIBUTES, "cartridge " + strLinked + ": present yes, "
 		"link ready yes, several positions yes, blocked no, Trovesave no, identity 1, 2 backups\r\n"), std::make_tuple(ReadBytes(strLinks + "link.cart"),
 		::GetFileAttributesA((strLinks + "link.cart.backups").c_str()), ::GetFileAttributesA((strLinks + "link.cart.lock").c_str()), strOutput));
-	for (const char* pszFile : { "linked.cart", "linked.cart.lock", "linked.cart.backups" })
-		std::filesystem::remove_all(strLinks + pszFile, m_folder.m_error);
+	Clean();
 	CCartridgeSession session;
 	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
 		ASSERT_TRUE(session.Open(m_strCart.c_str(), FALSE, m_strError) && session.WritePosition(nPosition, (const BYTE*)Payload(5, nPosition).data(), m_strError));
