@@ -138,7 +138,7 @@ BOOL CCartridgeSession::StartAnew(LPCTSTR lpszPath, CString& strReport)
 	strReport.Format(_T("%s It was moved to %s, and a new cartridge was made in its place. Carried over: %s. Not carried "
 		"over: %s%s. Its backups are kept in %s."), (LPCTSTR)strDamage, (LPCTSTR)strAside,
 		(LPCTSTR)CCartridgeFile::NameParts(nIntact), (LPCTSTR)CCartridgeFile::NameParts(nLost),
-		(nLost & ~CCartridgeFile::INTACT_SWITCHES) != 0 ? _T("; --restore N puts back position N's newest backup") : _T(""),
+		(nLost & ~CCartridgeFile::INTACT_SWITCHES) != 0 ? _T("; its newest backup puts each back (--restore N, or Restore on the Cartridge page)") : _T(""),
 		(LPCTSTR)(strPath + _T(".backups")));
 	return Adopt(strPath, cartridge, FALSE);
 }

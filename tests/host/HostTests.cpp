@@ -173,7 +173,7 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	EXPECT_EQ(std::vector<std::string>({ strDamage, "Move the damaged " + strCart + " aside and start a new cartridge in its place?\n\n"
 		"Its backups are kept, and can be restored here.", strDamage + " It was moved to " + strCart + ".damaged, and a new cartridge "
 		"was made in its place. Carried over: the switches, position 2, position 3 and position 4. Not carried over: position 1; "
-		"--restore N puts back position N's newest backup. Its backups are kept in " + strCart + ".backups." }), modals.MessageTexts());
+		"its newest backup puts each back (--restore N, or Restore on the Cartridge page). Its backups are kept in " + strCart + ".backups." }), modals.MessageTexts());
 	EXPECT_EQ(std::vector<UINT>({ MB_ICONEXCLAMATION, MB_ICONQUESTION | MB_YESNO, MB_ICONINFORMATION }),
 		std::vector<UINT>({ modals.m_records[0].nStyle, modals.m_records[1].nStyle, modals.m_records[2].nStyle }));
 	Transfer(HM_READSAVE, 0);  // the positions that were intact are carried over
