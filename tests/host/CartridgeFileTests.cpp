@@ -3,6 +3,7 @@
 #include "PageHarness.h"
 #include "host/CartridgeFile.h"
 #include "host/HostCommandLine.h"
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -450,6 +451,12 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	std::thread release([&busy]() { ::Sleep(1000), busy.Release(); });
 	EXPECT_EQ(0, RunCorvel(m_strCart, "--status"));
 	release.join();
+	std::atomic<bool> bReleased(false);  // the backups are listed under the lock too
+	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
+	std::thread releaser([&]() { ::Sleep(500), bReleased = true, busy.Release(); });
+	std::vector<CBackup> listed;
+	EXPECT_TRUE(session.ListBackups(listed, m_strError) && bReleased && !listed.empty()) << (LPCTSTR)m_strError;
+	releaser.join();
 	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status", NULL, &strOutput));
 	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge is in use by another program.\r\n", strOutput);
