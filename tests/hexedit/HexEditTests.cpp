@@ -74,8 +74,10 @@ TEST_F(HexEditTest, AutoFitTakesTheWidestRowThatFits)
 	}
 }
 
-// Whole rows, a partial row below them, and the last top row that still fills the view.
-TEST_F(HexEditTest, RowsCountWholeAndPartialRows)
+// Whole rows, a partial row below them, and the last top row that still fills the view. A
+// single-line control keeps all its bytes in one row, in the whole client area, and never has
+// scroll bars; the random test holds a multi-line control's bars to its layout.
+TEST_F(HexEditTest, RowsCountWholeAndPartialRowsAndSingleLineKeepsItsBytesInOne)
 {
 	struct Case { int cy; UINT nFull, nVisible; } cases[] = { { 6 * m_cell.cy + 4, 6, 7 }, { 6 * m_cell.cy, 6, 6 }, { m_cell.cy - 1, 0, 1 },
 		{ -4, 0, 0 } };  // a window lower than its margins has no rows, not a negative height
@@ -87,21 +89,14 @@ TEST_F(HexEditTest, RowsCountWholeAndPartialRows)
 		EXPECT_EQ(std::vector<UINT>({ c.nFull, c.nVisible, 4096 - c.nFull, 4096 - c.nFull }),
 			std::vector<UINT>({ control.m_nFullRows, control.m_nVisibleRows, control.m_nMaxTopRow, control.m_nTopRow })) << c.cy;
 	}
-}
-
-// A single-line control keeps all its bytes in one row, in the whole client area, and never has
-// scroll bars; the random test holds a multi-line control's bars to its layout.
-TEST_F(HexEditTest, SingleLineKeepsItsBytesInOneRowWithoutScrollBars)
-{
 	CHexEditProbe single;
 	Create(single, 200, 3 * m_cell.cy, 100, WS_CHILD | WS_VISIBLE);
 	MSG msg = {};  // the layout posts its request for the bars: 0x5400, both parameters 0
 	EXPECT_TRUE(::PeekMessage(&msg, single.m_hWnd, 0x5400, 0x5400, PM_NOREMOVE) && msg.wParam == 0 && msg.lParam == 0);
 	PumpMessages();
-	EXPECT_EQ(std::vector<UINT>({ 100, 0, 0, 200, 3 * (UINT)m_cell.cy }), std::vector<UINT>({ single.m_nBytesPerRow,
+	EXPECT_EQ(std::vector<UINT>({ 100, 0, 0, 200, 3 * (UINT)m_cell.cy, 1 }), std::vector<UINT>({ single.m_nBytesPerRow,
 		single.m_nMaxTopRow, (UINT)(single.GetStyle() & (WS_VSCROLL | WS_HSCROLL)), (UINT)single.m_rcText.Width(),
-		(UINT)single.m_rcText.Height() }));
-	EXPECT_GT(single.m_nMaxHScrollPos, 0u);
+		(UINT)single.m_rcText.Height(), single.m_nMaxHScrollPos > 0 }));
 }
 
 // Eleven and a half rows of 16 bytes in room for fourteen; 0x80 and above are not printable.
@@ -195,8 +190,7 @@ TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 	EXPECT_TRUE(Space(4, 5) == ::GetSysColor(COLOR_BTNFACE) && Shows(4, m_control.m_nHexLeft + 15 * m_cell.cx, ::GetSysColor(COLOR_WINDOWTEXT), "45 46"));
 	CClientDC dc(&m_control);
 	::SetPixel(dc.m_hDC, 2, 2, RGB(1, 2, 3));
-	EXPECT_EQ(1, m_control.SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC));
-	EXPECT_EQ(RGB(1, 2, 3), ::GetPixel(dc.m_hDC, 2, 2));
+	EXPECT_TRUE(m_control.SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC) == 1 && ::GetPixel(dc.m_hDC, 2, 2) == RGB(1, 2, 3));
 
 	m_control.DestroyWindow();
 	Create(m_control, 400, 2 * m_cell.cy, 8, WS_CHILD | WS_VISIBLE);
@@ -208,8 +202,9 @@ TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 }
 
 // Whatever an action changes, it repaints: the screen then shows what a full repaint shows, in
-// both modes, with the focus and without it.
-TEST_F(HexEditTest, EveryActionRepaintsWhatItChanges)
+// both modes, with the focus and without it. A setting given what it holds repaints nothing; the
+// address size repaints all the same, and so does read-only, which leaves the picture as it was.
+TEST_F(HexEditTest, EveryActionRepaintsWhatItChangesAndSettersRepaintOnlyThat)
 {
 	for (DWORD dwStyle : { WS_CHILD | WS_VISIBLE | ES_MULTILINE, WS_CHILD | WS_VISIBLE })
 	{
@@ -232,7 +227,17 @@ TEST_F(HexEditTest, EveryActionRepaintsWhatItChanges)
 				control.SendMessage(WM_COMMAND, ID_EDIT_PASTE); } },
 			{ "selection", [&] { control.SetSelection(3, 9, TRUE, TRUE); } },
 			{ "bytes a row", [&] { control.SetBytesPerRow(8, FALSE, TRUE); } }, { "address", [&] { control.SetAddressSize(6, TRUE); } },
-			{ "ascii", [&] { control.SetShowAscii(FALSE, TRUE); } }, { "data", [&] { control.SetData(m_data.data() + 1, 0x200, TRUE); } },
+			{ "ascii", [&] { control.SetShowAscii(FALSE, TRUE); } },
+			{ "the same settings", [&] {
+				const std::vector<DWORD> before = Screen(control);
+				control.SetBytesPerRow(8, FALSE, TRUE), control.SetShowAddress(TRUE, TRUE), control.SetShowAscii(FALSE, TRUE), control.SetSelection(3, 9, FALSE, TRUE);
+				EXPECT_FALSE(IsInvalid(control.m_hWnd));
+				control.SetAddressSize(6, TRUE);
+				EXPECT_TRUE(IsInvalid(control.m_hWnd));
+				::ValidateRect(control.m_hWnd, NULL);
+				control.SetReadOnly(TRUE, TRUE);
+				EXPECT_TRUE(IsInvalid(control.m_hWnd) && before == Screen(control)); } },
+			{ "data", [&] { control.SetData(m_data.data() + 1, 0x200, TRUE); } },
 			{ "size", [&] { control.MoveWindow(0, 0, 250, 6 * m_cell.cy); } }, { "unfocus", [&] { m_parent.SetFocus(); } },
 		};
 		for (const auto& action : actions)
@@ -242,24 +247,5 @@ TEST_F(HexEditTest, EveryActionRepaintsWhatItChanges)
 			control.InvalidateRect(NULL, FALSE);
 			EXPECT_TRUE(shown == Screen(control)) << action.first << ", style " << dwStyle;
 		}
-	}
-}
-
-// A setting given what it holds repaints nothing; the address size repaints all the same, and so does
-// read-only, which leaves the picture as it was.
-TEST_F(HexEditTest, SettersRepaintOnlyWhatTheyChange)
-{
-	Create(m_control, 300, 100, 64);
-	m_control.SetSelection(3, 9, FALSE, FALSE);
-	const std::vector<DWORD> shown = Screen(m_control);
-	const std::pair<std::function<void()>, bool> cases[] = {
-		{ [&] { m_control.SetBytesPerRow(16, FALSE, TRUE); }, false }, { [&] { m_control.SetShowAddress(TRUE, TRUE); }, false },
-		{ [&] { m_control.SetShowAscii(TRUE, TRUE); }, false }, { [&] { m_control.SetSelection(3, 9, FALSE, TRUE); }, false },
-		{ [&] { m_control.SetAddressSize(4, TRUE); }, true }, { [&] { m_control.SetReadOnly(TRUE, TRUE); }, true },
-	};
-	for (const auto& c : cases)
-	{
-		c.first();
-		EXPECT_TRUE(c.second == IsInvalid(m_control.m_hWnd) && shown == Screen(m_control)) << &c - cases;
 	}
 }
