@@ -14,8 +14,9 @@ protected:
 };
 
 // The caret covers the digit being edited, a cell wide and a row high less one pixel, while the
-// control has the focus and the digit is in view.
-TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocused)
+// control has the focus and the digit is in view. Beyond the text a timer really runs, and stops
+// with the button.
+TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocusedAndAutomaticScrollingRunsATimer)
 {
 	auto Caret = []() {
 		GUITHREADINFO info = {};
@@ -48,23 +49,6 @@ TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocused)
 	EXPECT_EQ(std::vector<LONG>({ 1, 3, 6, 1 + m_cell.cx, 5 + m_cell.cy }), Caret());
 	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 2 + m_cell.cx));
 	EXPECT_EQ(0, Caret()[0]);
-}
-
-// Arrows, Tab and Enter reach the control inside a dialog. End moves 0x7FFFFFF bytes on, to a low
-// digit; only data longer than that shows where it lands.
-TEST_F(HexEditInputTest, KeysReachTheControlAndEndStopsAfterItsMove)
-{
-	EXPECT_EQ((LRESULT)DLGC_WANTALLKEYS, m_control.SendMessage(WM_GETDLGCODE));
-	m_control.SetData(std::vector<BYTE>(0x8000001).data(), 0x8000001, FALSE);
-	Keys({ VK_END });
-	EXPECT_EQ(State({ 0x7FFFFFF, 0, NONE, NONE }), m_control.State());
-	Keys({ VK_END, VK_HOME });  // from the last byte, 0x8000000, Home moves exactly that far back
-	EXPECT_EQ(State({ 0, 1, NONE, NONE }), m_control.State());
-}
-
-// Beyond the text a timer really runs, and stops with the button.
-TEST_F(HexEditInputTest, AutomaticScrollingRunsATimer)
-{
 	Mouse(WM_LBUTTONDOWN, CPoint(20, 10));
 	Mouse(WM_MOUSEMOVE, CPoint(20, m_control.m_rcText.bottom + 40));
 	MSG msg = {};
@@ -76,9 +60,17 @@ TEST_F(HexEditInputTest, AutomaticScrollingRunsATimer)
 	EXPECT_FALSE(::PeekMessage(&msg, m_control.m_hWnd, WM_TIMER, WM_TIMER, PM_REMOVE));
 }
 
-// A digit overwrites one half of the byte and keeps the other; each change notifies the parent.
-TEST_F(HexEditInputTest, DigitsOverwriteHalfBytes)
+// Arrows, Tab and Enter reach the control inside a dialog. End moves 0x7FFFFFF bytes on, to a low
+// digit; only data longer than that shows where it lands. A digit overwrites one half of the byte
+// and keeps the other; each change notifies the parent.
+TEST_F(HexEditInputTest, KeysReachTheControlAndDigitsOverwriteHalfBytes)
 {
+	EXPECT_EQ((LRESULT)DLGC_WANTALLKEYS, m_control.SendMessage(WM_GETDLGCODE));
+	m_control.SetData(std::vector<BYTE>(0x8000001).data(), 0x8000001, FALSE);
+	Keys({ VK_END });
+	EXPECT_EQ(State({ 0x7FFFFFF, 0, NONE, NONE }), m_control.State());
+	Keys({ VK_END, VK_HOME });  // from the last byte, 0x8000000, Home moves exactly that far back
+	EXPECT_EQ(State({ 0, 1, NONE, NONE }), m_control.State());
 	m_control.SetData(std::vector<BYTE>(65536, 0x96).data(), 65536, FALSE);
 	struct Step { WPARAM ch; LRESULT lResult; UINT nPos; BYTE b; } steps[] = {
 		{ '4', 0, 0, 0x46 }, { '1', 0, 1, 0x41 }, { 'a', 0, 1, 0xA6 }, { 'F', 0, 2, 0xAF }, { 'g', 1, 2, 0x96 },
@@ -98,12 +90,10 @@ TEST_F(HexEditInputTest, DigitsOverwriteHalfBytes)
 	EXPECT_EQ(std::make_pair((BYTE)0x98, State({ 65535, 0, NONE, NONE })), std::make_pair(m_control.m_pData[65535], m_control.State()));
 	m_control.SetReadOnly(TRUE, FALSE);
 	Keys({ VK_HOME });
-	EXPECT_EQ(1, m_control.SendMessage(WM_CHAR, '0'));
-	EXPECT_EQ(0x41, m_control.m_pData[0]);
+	EXPECT_TRUE(m_control.SendMessage(WM_CHAR, '0') == 1 && m_control.m_pData[0] == 0x41);
 	m_control.SetReadOnly(FALSE, FALSE);
 	m_control.SetData(m_data.data(), 0, FALSE);  // a copy of no bytes takes no digit
-	EXPECT_EQ(1, m_control.SendMessage(WM_CHAR, '0'));
-	EXPECT_EQ(7u, m_parent.m_commands.size());
+	EXPECT_TRUE(m_control.SendMessage(WM_CHAR, '0') == 1 && m_parent.m_commands.size() == 7);
 	CHexEditProbe orphan;  // nobody to notify, and nothing fails
 	ASSERT_TRUE(orphan.CreateEx(0, _T("CHexEditBase"), NULL, WS_POPUP, 0, 0, 99, 99, NULL, NULL));
 	orphan.SetData(m_data.data(), 4, FALSE);
