@@ -23,9 +23,16 @@ protected:
 };
 
 // Lines break where the rows do; a selection of more than a row keeps its first line's column.
-// Without a selection nothing is copied.
-TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreak)
+// Without a selection nothing is copied. Both formats, zero bytes included, outlive the program
+// that copied them: this test, run again in a process of its own, copies there and ends.
+TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreakAndCopiesReachOtherPrograms)
 {
+	if (::GetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL, 0) != 0)
+	{
+		m_control.SetData((const BYTE*)"\0\x41\xFF\0", 4, FALSE);
+		EXPECT_EQ("00 41 FF 00\n", Copy(0, 3));
+		return;
+	}
 	const std::string strRow1 = "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F";
 	struct Case { UINT nStart, nEnd; std::string strText; } cases[] = {
 		{ 3, 10, "03 04 05 06 07 08 09 0A\n" }, { 16, 31, strRow1 + "\n" },
@@ -38,18 +45,6 @@ TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreak)
 	EXPECT_EQ(std::make_pair(State({ 0, 1, 5, 22 }), true), std::make_pair(m_control.State(), m_parent.m_commands.empty()));
 	PutBlock(CF_TEXT, std::string("before", 7));
 	EXPECT_EQ("before", Copy(NONE, NONE));
-}
-
-// Both formats, zero bytes included, outlive the program that copied them: this test, run again
-// in a process of its own, copies there and ends.
-TEST_F(HexEditClipboardTest, CopiesReachOtherPrograms)
-{
-	if (::GetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL, 0) != 0)
-	{
-		m_control.SetData((const BYTE*)"\0\x41\xFF\0", 4, FALSE);
-		EXPECT_EQ("00 41 FF 00\n", Copy(0, 3));
-		return;
-	}
 	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", "1");
 	std::string strOut;
 	const int nExit = RunProgram("\"" + BesideThisProgram("hexedit_tests.exe") + "\" --gtest_filter=*CopiesReach*", &strOut);
@@ -130,8 +125,8 @@ class CMenuProbe : public CHexEditProbe
 {
 public:
 	std::string m_strItems;  // each item's ID and text, '+' after it when enabled
-	static CPoint s_ptMenu;
-	static bool s_bChooseFirst;
+	inline static CPoint s_ptMenu;
+	inline static bool s_bChooseFirst = false;
 	void SetReadOnly(BOOL bReadOnly, BOOL bRedraw) override { CHexEditProbe::SetReadOnly(bReadOnly, bRedraw); }  // replaceable
 
 protected:
@@ -160,9 +155,6 @@ protected:
 		::PostMessage(hMenu, WM_KEYDOWN, VK_RETURN, 0);
 	}
 };
-
-CPoint CMenuProbe::s_ptMenu;
-bool CMenuProbe::s_bChooseFirst = false;
 
 // Inside the selection, either end included, it stays; outside, the selection goes, with a repaint, and
 // the caret moves from the low digit clicked to the byte's high digit. From the keyboard the menu shows beside the corner. Paste needs binary data on the
