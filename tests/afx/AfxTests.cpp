@@ -9,22 +9,35 @@
 #include <stdexcept>
 #include <tuple>
 
-TEST(AfxCore, ModuleStateIsSwitchedForTheLengthOfAScope)
+// The module state is switched for the length of a scope. A window without a class name gets the
+// default class; the application's name may be replaced on the heap, as MFC documents, and message
+// boxes bear it.
+TEST(AfxCore, ModuleStateIsSwitchedForAScopeAndDefaultClassAndApplicationName)
 {
-	AFX_MODULE_STATE* pApp = AfxGetModuleState();
-	EXPECT_EQ(AfxGetAppModuleState(), pApp);
-	EXPECT_EQ(::GetModuleHandle(NULL), AfxGetInstanceHandle());
+	AFX_MODULE_STATE* pAppState = AfxGetModuleState();
+	EXPECT_EQ(std::make_pair(pAppState, ::GetModuleHandle(NULL)), std::make_pair(AfxGetAppModuleState(), AfxGetInstanceHandle()));
 	AFX_MODULE_STATE other(TRUE, AfxWndProcBase);
 	other.m_hCurrentInstanceHandle = (HINSTANCE)0x1234;
 	other.m_hCurrentResourceHandle = ::GetModuleHandleA("afx.dll");
 	{
 		AFX_MANAGE_STATE(&other);
-		EXPECT_EQ((HINSTANCE)0x1234, AfxGetInstanceHandle());
-		EXPECT_EQ(nullptr, AfxGetApp());
 		CString strFound;  // the application has it, the current module not
-		EXPECT_TRUE(strFound.LoadString(20) && strFound == "in the application");
+		EXPECT_EQ(std::make_tuple((HINSTANCE)0x1234, (CWinApp*)NULL, true), std::make_tuple(AfxGetInstanceHandle(), AfxGetApp(),
+			strFound.LoadString(20) && strFound == "in the application"));
 	}
-	EXPECT_EQ(pApp, AfxGetModuleState());
+	EXPECT_EQ(pAppState, AfxGetModuleState());
+	CWnd wnd;
+	EXPECT_TRUE(wnd.CreateEx(0, NULL, _T("classless"), WS_POPUP, 0, 0, 20, 20, NULL, NULL) && (::GetClassLongPtr(wnd.m_hWnd, GCL_STYLE) & CS_DBLCLKS) != 0);
+	CWinApp* pApp = AfxGetApp();
+	std::free((void*)pApp->m_pszAppName);
+	pApp->m_pszAppName = _tcsdup(_T("Renamed tests"));
+	EXPECT_STREQ("Renamed tests", AfxGetAppName());
+	CModalDriver modals;
+	AfxMessageBox(_T("named"));
+	std::free((void*)pApp->m_pszAppName);
+	pApp->m_pszAppName = _tcsdup(_T("Mendle tests"));
+	ASSERT_EQ(1u, modals.m_records.size());
+	EXPECT_EQ("Renamed tests", modals.m_records[0].strTitle);
 }
 
 // Open reports through its exception argument; Read throws.
@@ -81,8 +94,7 @@ TEST(AfxWindows, ExceptionsLeavingHandlersAreTheApplicationsToHandle)
 	const auto other = [] { throw std::runtime_error("other"); };
 	CThrowingWnd creating;
 	creating.m_throw = diskFull;
-	EXPECT_FALSE(creating.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP, 0, 0, 50, 50, NULL, NULL));
-	EXPECT_EQ(NULL, creating.m_hWnd);
+	EXPECT_TRUE(!creating.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP, 0, 0, 50, 50, NULL, NULL) && creating.m_hWnd == NULL);
 
 	CThrowingWnd wnd;
 	ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
@@ -109,8 +121,7 @@ TEST(AfxWindows, ExceptionsLeavingHandlersAreTheApplicationsToHandle)
 	wnd.InvalidateRect(NULL, FALSE);
 	wnd.UpdateWindow();
 	RECT rc;
-	EXPECT_FALSE(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE));
-	EXPECT_TRUE(modals.m_records.empty());
+	EXPECT_EQ(std::make_pair(FALSE, true), std::make_pair(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE), modals.m_records.empty()));
 }
 
 // A page that logs its notifications and presses the sheet button queued for each step, or
@@ -165,8 +176,7 @@ TEST(AfxDialogs, PropertySheetReportsItsButtonsAndNotifiesItsPages)
 			EXPECT_THROW(sheet.DoModal(), std::runtime_error);
 		else
 			EXPECT_EQ(c.nResult, sheet.DoModal());
-		EXPECT_EQ(c.log, page.m_log);
-		EXPECT_EQ(std::make_pair((HWND)NULL, TRUE), std::make_pair(sheet.m_hWnd, owner.IsWindowEnabled()));
+		EXPECT_EQ(std::make_tuple(c.log, (HWND)NULL, TRUE), std::make_tuple(page.m_log, sheet.m_hWnd, owner.IsWindowEnabled()));
 	}
 }
 
@@ -187,30 +197,6 @@ public:
 	}
 	std::vector<LONG> m_counts;
 };
-
-// Temporary objects wrap foreign windows until the application's second idle call.
-TEST(AfxCore, IdleTimeCountsUpAndTemporaryObjectsGoAtTheSecondCall)
-{
-	CIdleThread thread;
-	thread.Run();
-	EXPECT_EQ(std::vector<LONG>({ 0, 1, 2, 0, 1, 2 }), thread.m_counts);
-
-	HWND hWnd = ::CreateWindowEx(0, _T("Static"), _T("foreign"), WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
-	CWnd* pTemp = CWnd::FromHandle(hWnd);
-	CWinApp* pApp = AfxGetApp();
-	EXPECT_TRUE(pApp->OnIdle(0));
-	EXPECT_EQ(pTemp, CWnd::FromHandle(hWnd));
-	// Gone: its memory is handed out again, and a new temporary object wraps the window.
-	EXPECT_FALSE(pApp->OnIdle(1));
-	std::vector<std::unique_ptr<CWnd>> blockers;
-	while (blockers.size() < 64 && (blockers.empty() || blockers.back().get() != pTemp))
-		blockers.emplace_back(new CWnd);
-	EXPECT_EQ(pTemp, blockers.back().get());
-	EXPECT_NE(pTemp, CWnd::FromHandle(hWnd));
-	EXPECT_FALSE(pApp->OnIdle(2));
-	EXPECT_TRUE(::IsWindow(hWnd));
-	::DestroyWindow(hWnd);
-}
 
 // A window in a modal loop: kicked while idle, ended by a timer.
 class CModalProbeWnd : public CWnd
@@ -241,10 +227,24 @@ BEGIN_MESSAGE_MAP(CModalProbeWnd, CWnd)
 	ON_WM_TIMER()
 END_MESSAGE_MAP()
 
-// RunModalLoop honours its flags, and a temporary object held by its caller survives it.
-TEST(AfxWindows, ModalLoopsKickTheirWindowAndKeepTemporaryObjects)
+// Temporary objects wrap foreign windows until the application's second idle call. RunModalLoop
+// honours its flags, and a temporary object held by its caller survives it.
+TEST(AfxCore, IdleTimeCountsUpAndModalLoopsKeepTemporaryObjectsTheSecondIdleCallFrees)
 {
+	CIdleThread thread;
+	thread.Run();
+	EXPECT_EQ(std::vector<LONG>({ 0, 1, 2, 0, 1, 2 }), thread.m_counts);
 	HWND hForeign = ::CreateWindowEx(0, _T("Static"), _T("foreign"), WS_POPUP, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+	CWnd* pGone = CWnd::FromHandle(hForeign);
+	CWinApp* pApp = AfxGetApp();
+	EXPECT_TRUE(pApp->OnIdle(0) && CWnd::FromHandle(hForeign) == pGone);
+	// Gone: its memory is handed out again, and a new temporary object wraps the window.
+	EXPECT_FALSE(pApp->OnIdle(1));
+	std::vector<std::unique_ptr<CWnd>> blockers;
+	while (blockers.size() < 64 && (blockers.empty() || blockers.back().get() != pGone))
+		blockers.emplace_back(new CWnd);
+	EXPECT_EQ(std::make_pair(pGone, true), std::make_pair(blockers.back().get(), CWnd::FromHandle(hForeign) != pGone));
+	EXPECT_EQ(std::make_pair(FALSE, TRUE), std::make_pair(pApp->OnIdle(2), ::IsWindow(hForeign)));
 	struct Case { DWORD dwFlags; bool bKicked; bool bEnterIdle; bool bShown; } cases[] = {
 		{ 0, true, true, false }, { MLF_NOKICKIDLE, false, true, false }, { MLF_NOIDLEMSG, true, false, false },
 		{ MLF_SHOWONIDLE, true, true, true },
@@ -258,40 +258,16 @@ TEST(AfxWindows, ModalLoopsKickTheirWindowAndKeepTemporaryObjects)
 		CWnd* pTemp = CWnd::FromHandle(hForeign);
 		wnd.SetTimer(1, 50, NULL);
 		EXPECT_EQ(7, wnd.RunModalLoop(c.dwFlags));
-		EXPECT_EQ(pTemp, wnd.m_pTempDuringLoop);
 		wnd.m_kicks.resize(std::min<size_t>(3, wnd.m_kicks.size()));
-		EXPECT_EQ(std::make_tuple(c.bKicked ? std::vector<LONG>({ 0, 1, 2 }) : std::vector<LONG>(), c.bEnterIdle, c.bShown),
-			std::make_tuple(wnd.m_kicks, parent.m_nEnterIdle > 0, (wnd.GetStyle() & WS_VISIBLE) != 0)) << c.dwFlags;
+		EXPECT_EQ(std::make_tuple(pTemp, c.bKicked ? std::vector<LONG>({ 0, 1, 2 }) : std::vector<LONG>(), c.bEnterIdle, c.bShown),
+			std::make_tuple(wnd.m_pTempDuringLoop, wnd.m_kicks, parent.m_nEnterIdle > 0, (wnd.GetStyle() & WS_VISIBLE) != 0)) << c.dwFlags;
 	}
 	::DestroyWindow(hForeign);
 }
 
-// A window without a class name gets the default class; the application's name may be replaced
-// on the heap, as MFC documents, and message boxes bear it.
-TEST(AfxWindows, DefaultClassAndApplicationName)
-{
-	CWnd wnd;
-	ASSERT_TRUE(wnd.CreateEx(0, NULL, _T("classless"), WS_POPUP, 0, 0, 20, 20, NULL, NULL));
-	EXPECT_NE(0u, ::GetClassLongPtr(wnd.m_hWnd, GCL_STYLE) & CS_DBLCLKS);
-
-	CWinApp* pApp = AfxGetApp();
-	std::free((void*)pApp->m_pszAppName);
-	pApp->m_pszAppName = _tcsdup(_T("Renamed tests"));
-	EXPECT_STREQ("Renamed tests", AfxGetAppName());
-	CModalDriver modals;
-	AfxMessageBox(_T("named"));
-	std::free((void*)pApp->m_pszAppName);
-	pApp->m_pszAppName = _tcsdup(_T("Mendle tests"));
-	ASSERT_EQ(1u, modals.m_records.size());
-	EXPECT_EQ("Renamed tests", modals.m_records[0].strTitle);
-}
-
-static bool s_bTimedOut = false;
-
 static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
 {
-	s_bTimedOut = true;
-	::PostQuitMessage(0);
+	::PostQuitMessage(1);  // where closing the main window did not end the loop
 }
 
 // Closing the main window ends the application's loop and leaves no pointer to the frame behind.
@@ -306,8 +282,7 @@ TEST(AfxWindows, ClosingTheMainWindowEndsTheMessageLoop)
 	UINT_PTR nTimer = ::SetTimer(NULL, 0, 5000, OnLoopTimeout);
 	pApp->Run();
 	::KillTimer(NULL, nTimer);
-	EXPECT_FALSE(s_bTimedOut);
-	EXPECT_EQ(nullptr, pApp->m_pMainWnd);
+	EXPECT_EQ(std::make_pair((WPARAM)0, (CWnd*)NULL), std::make_pair(pApp->m_msgCur.wParam, pApp->m_pMainWnd));
 }
 
 // An object answers with its own run-time class, whose base is the one MFC documents; a class that
@@ -315,28 +290,23 @@ TEST(AfxWindows, ClosingTheMainWindowEndsTheMessageLoop)
 // dialog lacks raises the not-supported exception.
 TEST(AfxCore, RunTimeClassesFollowTheDocumentedHierarchy)
 {
-	CWinThread thread;
-	CCmdTarget target;
 	CButton button;
-	CStatic label;
-	CScrollBar bar;
-	CFileDialog fileDialog(TRUE);
-	CPropertyPage page(1);
 	CPropertySheet sheet(_T("Sheet"));
-	CClientDC screen(NULL);
-	COleDataSource source;
-	CFile file;
-	CMemoryException memory;
-	CResourceException resource;
-	const std::tuple<const CObject*, CRuntimeClass*, CRuntimeClass*> objects[] = {
-		{ AfxGetApp(), RUNTIME_CLASS(CWinApp), RUNTIME_CLASS(CWinThread) }, { &thread, RUNTIME_CLASS(CWinThread), RUNTIME_CLASS(CCmdTarget) },
-		{ &target, RUNTIME_CLASS(CCmdTarget), RUNTIME_CLASS(CObject) }, { &button, RUNTIME_CLASS(CButton), RUNTIME_CLASS(CWnd) },
-		{ &label, RUNTIME_CLASS(CStatic), RUNTIME_CLASS(CWnd) }, { &bar, RUNTIME_CLASS(CScrollBar), RUNTIME_CLASS(CWnd) },
-		{ &fileDialog, RUNTIME_CLASS(CFileDialog), RUNTIME_CLASS(CCommonDialog) }, { &page, RUNTIME_CLASS(CPropertyPage), RUNTIME_CLASS(CDialog) },
-		{ &sheet, RUNTIME_CLASS(CPropertySheet), RUNTIME_CLASS(CWnd) }, { &screen, RUNTIME_CLASS(CClientDC), RUNTIME_CLASS(CDC) },
-		{ &source, RUNTIME_CLASS(COleDataSource), RUNTIME_CLASS(CCmdTarget) }, { &file, RUNTIME_CLASS(CFile), RUNTIME_CLASS(CObject) },
-		{ &memory, RUNTIME_CLASS(CMemoryException), RUNTIME_CLASS(CSimpleException) },
-		{ &resource, RUNTIME_CLASS(CResourceException), RUNTIME_CLASS(CSimpleException) },
+	const std::shared_ptr<void> none;  // the application's object is not the test's to delete
+	const std::tuple<std::shared_ptr<const CObject>, CRuntimeClass*, CRuntimeClass*> objects[] = {
+		{ { none, AfxGetApp() }, RUNTIME_CLASS(CWinApp), RUNTIME_CLASS(CWinThread) },
+		{ std::make_shared<CWinThread>(), RUNTIME_CLASS(CWinThread), RUNTIME_CLASS(CCmdTarget) },
+		{ std::make_shared<CCmdTarget>(), RUNTIME_CLASS(CCmdTarget), RUNTIME_CLASS(CObject) },
+		{ { none, &button }, RUNTIME_CLASS(CButton), RUNTIME_CLASS(CWnd) }, { std::make_shared<CStatic>(), RUNTIME_CLASS(CStatic), RUNTIME_CLASS(CWnd) },
+		{ std::make_shared<CScrollBar>(), RUNTIME_CLASS(CScrollBar), RUNTIME_CLASS(CWnd) },
+		{ std::make_shared<CFileDialog>(TRUE), RUNTIME_CLASS(CFileDialog), RUNTIME_CLASS(CCommonDialog) },
+		{ std::make_shared<CPropertyPage>(1), RUNTIME_CLASS(CPropertyPage), RUNTIME_CLASS(CDialog) },
+		{ { none, &sheet }, RUNTIME_CLASS(CPropertySheet), RUNTIME_CLASS(CWnd) },
+		{ std::make_shared<CClientDC>(nullptr), RUNTIME_CLASS(CClientDC), RUNTIME_CLASS(CDC) },
+		{ std::make_shared<COleDataSource>(), RUNTIME_CLASS(COleDataSource), RUNTIME_CLASS(CCmdTarget) },
+		{ std::make_shared<CFile>(), RUNTIME_CLASS(CFile), RUNTIME_CLASS(CObject) },
+		{ std::make_shared<CMemoryException>(), RUNTIME_CLASS(CMemoryException), RUNTIME_CLASS(CSimpleException) },
+		{ std::make_shared<CResourceException>(), RUNTIME_CLASS(CResourceException), RUNTIME_CLASS(CSimpleException) },
 	};
 	for (const auto& [pObject, pClass, pBase] : objects)
 	{
