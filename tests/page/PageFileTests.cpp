@@ -10,7 +10,10 @@ static const char kFileError[] = "Error saving file. Please check disk space!";
 // extension gets the chosen type's. An existing file is replaced whole once the prompt agrees.
 // With all files chosen, a name stays as typed. A read goes out whenever a cartridge is present,
 // and its result is not looked at: one the host refuses (link down) saves the image, zeros at first.
-TEST_F(PageTest, ReadToDiskWritesThePositionsBytes)
+// A write replaces only the bytes the file holds; of a longer file the first 65,536 count. With
+// the snapshot shown, the position is read back into it; without a cartridge both transfers warn
+// and success is reported all the same.
+TEST_F(PageTest, ReadToDiskWritesThePositionsBytesAndWriteFromDiskReplacesTheBytesTheFileHolds)
 {
 	const std::string strTwo = m_folder / "two.sav", strThree = m_folder / "three.sav";
 	WriteBytes(strThree, std::string(70000, 'Z'));
@@ -23,27 +26,15 @@ TEST_F(PageTest, ReadToDiskWritesThePositionsBytes)
 	m_modals.m_nFileType = 0;
 	m_page.Click(IDC_POSITION2);
 	ClickWithFile(IDC_READ_TO_DISK, m_folder / "two");
-	EXPECT_EQ(Transfers({ { HM_READSAVE, 1 } }), HostCalls());
-	EXPECT_EQ(Position(1), ReadBytes(strTwo));
-	ASSERT_EQ(Texts({ "<file dialog>", kSaved }), m_modals.MessageTexts());
+	ASSERT_EQ(std::make_tuple(Transfers({ { HM_READSAVE, 1 } }), Position(1), Texts({ "<file dialog>", kSaved })),
+		std::make_tuple(HostCalls(), ReadBytes(strTwo), m_modals.MessageTexts()));
 	EXPECT_EQ(std::make_tuple(std::string("Save games (*.sav)|All files (*.*)|"), false, (UINT)MB_ICONINFORMATION),
 		std::make_tuple(m_modals.m_records[0].strFilter, m_modals.m_records[0].bReadOnlyBox, m_modals.m_records[1].nStyle));
 	const std::string strSaveTitle = m_modals.m_records[0].strTitle;
-
 	m_page.Click(IDC_POSITION3);
 	ClickWithFile(IDC_READ_TO_DISK, strThree, { IDYES, IDOK });
 	EXPECT_EQ(Position(2), ReadBytes(strThree));
-	ClickWithFile(IDC_WRITE_FROM_DISK, strThree);
-	EXPECT_NE(strSaveTitle, m_modals.m_records[0].strTitle);
-	EXPECT_EQ(std::make_pair(std::string("Save games (*.sav)|All files (*.*)|"), false),
-		std::make_pair(m_modals.m_records[0].strFilter, m_modals.m_records[0].bReadOnlyBox));
-}
 
-// Only the bytes the file holds replace the image; of a longer file the first 65,536 count.
-// With the snapshot shown, the position is read back into it; without a cartridge both
-// transfers warn and success is reported all the same.
-TEST_F(PageTest, WriteFromDiskReplacesTheBytesTheFileHolds)
-{
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION2);
 	const CBytes expected = Position(1).replace(0, 100, 100, '\xA5');
@@ -53,11 +44,12 @@ TEST_F(PageTest, WriteFromDiskReplacesTheBytesTheFileHolds)
 	WriteBytes(m_folder / "short.sav", std::string(100, '\xA5'));
 	WriteBytes(m_folder / "long.sav", strLong);
 	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "short");
-	EXPECT_EQ(Transfers({ { HM_WRITESAVE, 1 }, { HM_READSAVE, 1 } }), HostCalls());
+	ASSERT_EQ(std::make_tuple(Transfers({ { HM_WRITESAVE, 1 }, { HM_READSAVE, 1 } }), expected, expected, Texts({ "<file dialog>", kWritten })),
+		std::make_tuple(HostCalls(), Position(1), Snapshot(), m_modals.MessageTexts()));
+	EXPECT_EQ(std::make_tuple(true, std::string("Save games (*.sav)|All files (*.*)|"), false, (UINT)MB_ICONINFORMATION),
+		std::make_tuple(strSaveTitle != m_modals.m_records[0].strTitle, m_modals.m_records[0].strFilter, m_modals.m_records[0].bReadOnlyBox,
+		m_modals.m_records[1].nStyle));
 	Expect(true, true, 1);
-	EXPECT_EQ(std::make_pair(expected, expected), std::make_pair(Position(1), Snapshot()));
-	EXPECT_EQ(Texts({ "<file dialog>", kWritten }), m_modals.MessageTexts());
-	EXPECT_EQ((UINT)MB_ICONINFORMATION, m_modals.m_records[1].nStyle);
 	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "long.sav");
 	EXPECT_EQ(CBytes(strLong.substr(0, SAVE_POSITION_SIZE)), Position(1));
 
@@ -104,9 +96,8 @@ TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReported)
 		Texts texts = m_modals.MessageTexts();
 		if (texts.size() == 3)
 			texts[1].clear();  // the replace prompt
-		EXPECT_EQ(c.texts, texts);
-		EXPECT_EQ(c.nID == IDC_READ_TO_DISK && !c.strPath.empty() ? Transfers({ { HM_READSAVE, 0 } }) : Calls(), HostCalls());
-		EXPECT_EQ((UINT)(c.texts.size() > 1 ? MB_ICONEXCLAMATION : 0), m_modals.m_records.back().nStyle);
+		EXPECT_EQ(std::make_tuple(c.texts, c.nID == IDC_READ_TO_DISK && !c.strPath.empty() ? Transfers({ { HM_READSAVE, 0 } }) : Calls(),
+			(UINT)(c.texts.size() > 1 ? MB_ICONEXCLAMATION : 0)), std::make_tuple(texts, HostCalls(), m_modals.m_records.back().nStyle));
 		Expect(true, c.texts.size() == 1, 0);
 	}
 	::CloseHandle(hLock);
@@ -132,8 +123,7 @@ TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
 		EXPECT_EQ(0, ::SendMessage(hSnapshot, WM_CHAR, ch, 0));
 	m_page.m_cartridge.m_bPresent = FALSE;
 	ClickWithFile(IDC_READ_TO_DISK, m_folder / "image.sav", { IDOK, IDOK });
-	EXPECT_EQ(Position(0), ReadBytes(m_folder / "image.sav"));
-	EXPECT_EQ(Texts({ "<file dialog>", kNoCartridge, kSaved }), m_modals.MessageTexts());
+	EXPECT_EQ(std::make_pair(Position(0), Texts({ "<file dialog>", kNoCartridge, kSaved })), std::make_pair(ReadBytes(m_folder / "image.sav"), m_modals.MessageTexts()));
 
 	PutBlock(CF_TEXT, "-");
 	SetKeyDown(VK_CONTROL, true);

@@ -2,62 +2,52 @@
 #include "PageTest.h"
 #include <cctype>
 
-// The module remembers the last warned cartridge for the whole process (no other test shows a
-// Trovesave one). A refresh while the warning is up must not warn again: the identity is
-// remembered first. Host events run in the host's module state: the box bears the host's name.
-TEST_F(PageTest, TrovesaveWarningOncePerNewCartridge)
+// One query a refresh, from host events (0x8004, whatever its parameters) and from showing and
+// hiding the page; other host events are answered and change nothing. Any nonzero flag counts. A
+// Trovesave cartridge shows its note, and warns once per new cartridge: the module remembers the
+// last warned cartridge for the whole process (no other test shows a Trovesave one). A refresh
+// while the warning is up must not warn again: the identity is remembered first. Host events run
+// in the host's module state: the box bears the host's name.
+TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridge)
 {
-	struct Step { DWORD dwMagic; DWORD dwCartId; bool bWarning; } steps[] = {
-		{ 0x35314742, 0, false }, { 0x35314742, 7, true }, { 0x35314742, 7, false }, { 0x35314742, 8, true },
-		{ 0x35314742, 7, true }, { 0, 9, false }, { 0x35314742, 7, false }, { 0x42473135, 11, false },
+	EXPECT_EQ(CBytes(), Snapshot());
+	const DWORD T = 0x35314742;  // the magic of a Trovesave cartridge
+	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bWide; DWORD dwMagic, dwCartId; bool bEnable, bMore, bWarning; } cases[] = {
+		{ 1, 1, 0, 0, false, 0, 0, true, false, false }, { 1, 1, 1, 0, false, 0, 0, true, true, false }, { 0, 1, 1, 0, false, 0, 0, false, false, false },
+		{ 1, 0, 1, 0, false, 0, 0, false, false, false }, { 1, 1, 1, 1, false, 0, 0, false, false, false }, { 0, 0, 0, 0, false, 0, 0, false, false, false },
+		{ 1, 1, 1, 0, true, 0, 0, true, true, false }, { 1, 1, 1, 1, true, 0, 0, false, false, false }, { 1, 1, 1, 0, false, T, 0, true, true, false },
+		{ 1, 1, 1, 0, false, T, 7, true, true, true }, { 1, 1, 1, 0, false, T, 7, true, true, false }, { 1, 1, 1, 0, false, T, 8, true, true, true },
+		{ 1, 1, 1, 0, false, T, 7, true, true, true }, { 1, 1, 1, 0, false, 0, 9, true, true, false }, { 1, 1, 1, 0, false, T, 7, true, true, false },
+		{ 1, 1, 1, 0, false, 0x42473135, 11, true, true, false },
 	};
 	m_modals.m_onMessageBox = [this]() {
 		if (m_modals.m_records.size() == 1)
 			m_page.m_host.NotifyStatusChanged();
 	};
-	for (const Step& step : steps)
+	for (const Case& c : cases)
 	{
-		SCOPED_TRACE(testing::Message() << "cartridge " << step.dwCartId);
+		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked << (c.bWide ? " as 2 and 0x100" : "") << ", cartridge " << c.dwCartId);
+		m_page.m_host.m_calls.clear();
 		m_modals.m_records.clear();
-		m_page.m_host.m_dwMagic = step.dwMagic;
-		m_page.m_cartridge.m_dwCartId = step.dwCartId;
-		m_page.m_host.NotifyStatusChanged();
-		EXPECT_EQ(std::make_pair(step.dwMagic == 0x35314742, step.dwMagic == 0x35314742),
-			std::make_pair(m_page.IsVisible(IDC_WARNING_ICON), m_page.IsVisible(IDC_TROVESAVE_NOTE)));
-		ASSERT_EQ(step.bWarning ? 1u : 0u, m_modals.m_records.size());
+		m_page.m_host.m_bWideFlags = c.bWide;
+		m_page.m_host.m_dwMagic = c.dwMagic;
+		m_page.m_cartridge.m_dwCartId = c.dwCartId;
+		SetStatus(c.bLink, c.bPresent, c.bMulti, c.bBlocked);
+		EXPECT_EQ(std::make_tuple(Messages(c.bWarning ? 2 : 1, HM_QUERYSTATUS), c.dwMagic == T, c.dwMagic == T),
+			std::make_tuple(m_page.m_host.Messages(), m_page.IsVisible(IDC_WARNING_ICON), m_page.IsVisible(IDC_TROVESAVE_NOTE)));
+		Expect(c.bEnable, c.bMore, 0);
+		ASSERT_EQ(c.bWarning ? 1u : 0u, m_modals.m_records.size());
 		for (const CModalRecord& record : m_modals.m_records)
 			EXPECT_EQ(std::make_tuple(std::string("This cartridge uses Trovesave!\n\nIt is strongly recommended to not make any "
 				"changes to the cartridge's save RAM area with this tool if using Trovesave!"), std::string("Mendle tests"),
 				(UINT)(MB_ICONEXCLAMATION | MB_OK)), std::make_tuple(record.strText, record.strTitle, record.nStyle));
-	}
-}
-
-// One query a refresh, from host events (0x8004, whatever its parameters) and from showing and
-// hiding the page; other host events are answered and change nothing. Any nonzero flag counts.
-TEST_F(PageTest, StatusRefreshSetsEnabling)
-{
-	EXPECT_EQ(CBytes(), Snapshot());
-	struct Case { BOOL bLink, bPresent, bMulti, bBlocked; bool bEnable, bMore, bWide; } cases[] = {
-		{ 1, 1, 0, 0, true, false, false }, { 1, 1, 1, 0, true, true, false }, { 0, 1, 1, 0, false, false, false },
-		{ 1, 0, 1, 0, false, false, false }, { 1, 1, 1, 1, false, false, false }, { 0, 0, 0, 0, false, false, false },
-		{ 1, 1, 1, 0, true, true, true }, { 1, 1, 1, 1, false, false, true },
-	};
-	for (const Case& c : cases)
-	{
-		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked << (c.bWide ? " as 2 and 0x100" : ""));
-		m_page.m_host.m_calls.clear();
-		m_page.m_host.m_bWideFlags = c.bWide;
-		SetStatus(c.bLink, c.bPresent, c.bMulti, c.bBlocked);
-		EXPECT_EQ(Messages({ HM_QUERYSTATUS }), m_page.m_host.Messages());
-		Expect(c.bEnable, c.bMore, 0);
 	}
 	m_page.m_host.m_calls.clear();
 	for (UINT nMsg : { 0x8001u, 0x8002u, 0x8004u, 0x811Du, 0x0010u, 0x8000u, 0x811Eu, 0xC000u })
 		EXPECT_EQ(1, m_page.m_plugin.ReceiveMessage(nMsg, 1, 2));
 	m_page.m_pPage->ShowWindow(SW_HIDE);
 	m_page.m_pPage->ShowWindow(SW_SHOW);
-	EXPECT_EQ(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
-	EXPECT_TRUE(m_modals.m_records.empty());
+	EXPECT_EQ(std::make_pair(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), true), std::make_pair(m_page.m_host.Messages(), m_modals.m_records.empty()));
 }
 
 // Four address digits, and the ASCII column after as many bytes a row as the width holds: the
@@ -83,15 +73,16 @@ TEST_F(PageTest, SnapshotShowsAddressAndAsciiFittedToItsWidth)
 
 // Checking the box shows the selected position; then each position clicked is read, until the
 // box is cleared. The box's own state counts, however it was set. The wait cursor shows while
-// the host works, and the cursor from before comes back.
-TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
+// the host works, and the cursor from before comes back. Formatting the selected position clears
+// the whole image, the 256 bytes past the position included, writes it and shows it.
+TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShownAndFormatSelectedClearsOne)
 {
+	m_page.m_host.m_bTailFill = 0xEE;
 	HCURSOR hCross = ::LoadCursor(NULL, IDC_CROSS);
 	::SetCursor(hCross);
 	m_page.Click(IDC_POSITION3);
 	m_page.Click(IDC_SHOW_SNAPSHOT);
-	EXPECT_EQ(Position(2), Snapshot());
-	EXPECT_EQ(hCross, ::GetCursor());
+	EXPECT_EQ(std::make_pair(Position(2), hCross), std::make_pair(Snapshot(), ::GetCursor()));
 	m_page.Click(IDC_POSITION4);
 	m_page.Click(IDC_POSITION1);
 	m_page.Click(IDC_POSITION2);
@@ -104,12 +95,19 @@ TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShown)
 	m_page.m_host.m_calls.clear();
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	m_page.Click(IDC_POSITION1);
-	EXPECT_TRUE(m_page.m_host.m_calls.empty());
-	EXPECT_EQ(Position(1), Snapshot());
+	EXPECT_EQ(std::make_pair(Calls(), Position(1)), std::make_pair(HostCalls(), Snapshot()));
 	::SendMessage(m_page.Item(IDC_SHOW_SNAPSHOT), BM_SETCHECK, BST_CHECKED, 0);
 	m_page.Click(IDC_POSITION3);
 	EXPECT_EQ(Calls({ { 0x811B, 0 }, { 0x8105, 0 }, { 0x8115, 2 } }), HostCalls());  // prepare, query, read
+	const CBytes second = Position(1);
+	m_page.m_host.m_calls.clear();
+	m_page.Click(IDC_FORMAT_SELECTED);
+	EXPECT_EQ(Transfers({ { HM_WRITESAVE, 2 }, { HM_READSAVE, 2 } }), HostCalls());
+	EXPECT_EQ(std::vector<BYTE>(256, 0), m_page.m_host.m_calls[2].tail);
+	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), CBytes(SAVE_POSITION_SIZE, 0), second),
+		std::make_tuple(Position(2), Snapshot(), Position(1)));
 	EXPECT_TRUE(m_modals.m_records.empty());
+	Expect(true, true, 2);
 }
 
 // Without several positions the selection falls back to Position 1, read at once when shown
@@ -129,8 +127,7 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.Click(IDC_POSITION3);
 	m_page.m_host.m_calls.clear();
 	SetStatus(TRUE, FALSE, FALSE, FALSE);
-	EXPECT_EQ(Transfers({ { 0, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
-	ASSERT_EQ(Texts({ kNoCartridge }), m_modals.MessageTexts());
+	ASSERT_EQ(std::make_pair(Transfers({ { 0, 0 } }, { { HM_QUERYSTATUS, 0 } }), Texts({ kNoCartridge })), std::make_pair(HostCalls(), m_modals.MessageTexts()));
 	EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[0].nStyle);
 	Expect(false, false, 0);
 
@@ -141,24 +138,6 @@ TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
 	m_page.Click(IDC_FORMAT_SELECTED);
 	EXPECT_EQ(Transfers({ { HM_READSAVE, 0 }, { HM_WRITESAVE, 0 }, { HM_READSAVE, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
 	Expect(true, false, 0);
-}
-
-// Formatting the selected position clears the whole image, the 256 bytes past the position
-// included, writes it and shows it.
-TEST_F(PageTest, FormatSelectedClearsThatPositionOnly)
-{
-	m_page.m_host.m_bTailFill = 0xEE;
-	m_page.Click(IDC_SHOW_SNAPSHOT);
-	m_page.Click(IDC_POSITION2);
-	const CBytes first = Position(0);
-	m_page.m_host.m_calls.clear();
-	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(Transfers({ { HM_WRITESAVE, 1 }, { HM_READSAVE, 1 } }), HostCalls());
-	EXPECT_EQ(std::vector<BYTE>(256, 0), m_page.m_host.m_calls[2].tail);
-	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), CBytes(SAVE_POSITION_SIZE, 0), first),
-		std::make_tuple(Position(1), Snapshot(), Position(0)));
-	EXPECT_TRUE(m_modals.m_records.empty());
-	Expect(true, true, 1);
 }
 
 // Format all asks first; refused, it changes neither the image nor the cartridge. Agreed, it writes
@@ -172,11 +151,9 @@ TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 	m_page.m_host.m_calls.clear();
 	m_modals.AnswerMessageBox(IDNO);
 	m_page.Click(IDC_FORMAT_ALL);
-	ASSERT_EQ(Texts({ strAsk }), m_modals.MessageTexts());
+	ASSERT_EQ(std::make_tuple(Texts({ strAsk }), Calls(), fourth), std::make_tuple(m_modals.MessageTexts(), HostCalls(), Position(3)));
 	EXPECT_EQ(std::make_pair((UINT)(MB_ICONQUESTION | MB_YESNO), std::string("Mendle")),
 		std::make_pair(m_modals.m_records[0].nStyle, m_modals.m_records[0].strTitle));
-	EXPECT_TRUE(m_page.m_host.m_calls.empty());
-	EXPECT_EQ(fourth, Position(3));
 	m_page.m_cartridge.m_bPresent = FALSE;
 	m_page.Click(IDC_POSITION1);  // nothing read: the snapshot shows the image
 	EXPECT_EQ(Position(0), Snapshot());
