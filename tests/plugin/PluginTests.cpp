@@ -3,8 +3,9 @@
 #include "ModalDriver.h"
 #include "res/resource.h"
 
-// Kept first: no page exists yet in this process. Then a page without a window yet.
-TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
+// Kept first: no page exists yet in this process. Then a page without a window yet. A page made
+// through the host's interface takes over the host window and the host's events.
+TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsAndASecondPageTakesOverTheHost)
 {
 	CPluginModule plugin;
 	CString strError;
@@ -32,9 +33,29 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExists)
 	CRecordingHostWnd host(session);
 	ASSERT_TRUE(host.Create());
 	CPropertyPage* pPage = plugin.CreatePage(&host, strError);
-	EXPECT_EQ(1, plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0));
-	EXPECT_TRUE(host.m_calls.empty());
+	EXPECT_TRUE(plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0) == 1 && host.m_calls.empty());
 	delete pPage;
+
+	CModalDriver modals;
+	CPageHarness first;
+	ITavPropertyPage* pInterface = dynamic_cast<ITavPropertyPage*>(first.m_pPage);
+	ASSERT_NE(nullptr, pInterface);
+	CPropertyPage* pSecond = pInterface->GetPropertyPage(&host);
+	ASSERT_NE(first.m_pPage, pSecond);
+	CPropertySheet sheet(_T("Second"));
+	sheet.AddPage(pSecond);
+	ASSERT_TRUE(sheet.Create(&host));
+	first.m_host.m_calls.clear();
+	host.m_calls.clear();
+	EXPECT_EQ(1, first.m_plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0));
+	EXPECT_EQ(std::make_pair(true, std::vector<UINT>({ HM_QUERYSTATUS })), std::make_pair(first.m_host.m_calls.empty(), host.Messages()));
+	// The first page still works; its messages go to the host window handed over last.
+	host.m_calls.clear();
+	first.Click(IDC_FORMAT_SELECTED);
+	EXPECT_EQ(std::make_pair(std::vector<UINT>({ 0x811B, 0x8105, 0x8116 }), true),  // prepare, query, write
+		std::make_pair(host.Messages(), first.m_host.m_calls.empty()));
+	sheet.DestroyWindow();
+	delete dynamic_cast<ITavPropertyPage*>(pSecond);
 	host.DestroyWindow();
 }
 
@@ -81,43 +102,11 @@ TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
 		GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT)), (LONG)(::GetWindowLong(page.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)));
 	LOGFONTA lf = {};
 	::GetObjectA((HFONT)page.m_pPage->SendMessage(WM_GETFONT), sizeof(lf), &lf);
-	EXPECT_STREQ("MS Sans Serif", lf.lfFaceName);
 	CRect rcPage(0, 0, 410, 193), rcClient;  // 8 points, 410 by 193 dialog units
 	::MapDialogRect(page.m_pPage->m_hWnd, &rcPage);
 	page.m_pPage->GetClientRect(&rcClient);
-	EXPECT_EQ(std::make_pair(Box(rcPage), (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(page.m_pPage).m_hDC, LOGPIXELSY), 72)),
-		std::make_pair(Box(rcClient), lf.lfHeight));
+	EXPECT_EQ(std::make_tuple(Box(rcPage), (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(page.m_pPage).m_hDC, LOGPIXELSY), 72), std::string("MS Sans Serif")),
+		std::make_tuple(Box(rcClient), lf.lfHeight, std::string(lf.lfFaceName)));
 	EXPECT_STREQ("CMendlePage", page.m_pPage->GetRuntimeClass()->m_lpszClassName);
 	EXPECT_STREQ("CHexEditBase", CWnd::FromHandlePermanent(page.Item(IDC_SNAPSHOT))->GetRuntimeClass()->m_lpszClassName);
-}
-
-// A page made through the host's interface takes over the host window and the host's events.
-TEST(PluginModule, SecondPageTakesOverHostWindowAndEvents)
-{
-	CModalDriver modals;
-	CPageHarness first;
-	CCartridgeSession secondSession;
-	CRecordingHostWnd secondHost(secondSession);
-	ASSERT_TRUE(secondHost.Create());
-	ITavPropertyPage* pInterface = dynamic_cast<ITavPropertyPage*>(first.m_pPage);
-	ASSERT_NE(nullptr, pInterface);
-	CPropertyPage* pSecond = pInterface->GetPropertyPage(&secondHost);
-	ASSERT_NE(first.m_pPage, pSecond);
-	CPropertySheet sheet(_T("Second"));
-	sheet.AddPage(pSecond);
-	ASSERT_TRUE(sheet.Create(&secondHost));
-	first.m_host.m_calls.clear();
-	secondHost.m_calls.clear();
-
-	EXPECT_EQ(1, first.m_plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0));
-	EXPECT_EQ(std::make_pair(true, std::vector<UINT>({ HM_QUERYSTATUS })), std::make_pair(first.m_host.m_calls.empty(), secondHost.Messages()));
-
-	// The first page still works; its messages go to the host window handed over last.
-	secondHost.m_calls.clear();
-	first.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(std::make_pair(std::vector<UINT>({ 0x811B, 0x8105, 0x8116 }), true),  // prepare, query, write
-		std::make_pair(secondHost.Messages(), first.m_host.m_calls.empty()));
-	sheet.DestroyWindow();
-	delete dynamic_cast<ITavPropertyPage*>(pSecond);
-	secondHost.DestroyWindow();
 }
