@@ -50,15 +50,26 @@ TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridge
 	EXPECT_EQ(std::make_pair(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), true), std::make_pair(m_page.m_host.Messages(), m_modals.m_records.empty()));
 }
 
-// Four address digits, and the ASCII column after as many bytes a row as the width holds: the
-// second row shows the next bytes of the position read last (each read is painted).
-TEST_F(PageTest, SnapshotShowsAddressAndAsciiFittedToItsWidth)
+// Checking the box shows the selected position; then each position clicked is read, until the
+// box is cleared. The box's own state counts, however it was set. The wait cursor shows while
+// the host works, and the cursor from before comes back. The snapshot has four address digits,
+// and the ASCII column after as many bytes a row as the width holds: the second row shows the next
+// bytes of the position read last (each read is painted). Formatting the selected position clears
+// the whole image, the 256 bytes past the position included, writes it and shows it.
+TEST_F(PageTest, SnapshotShowsPositionsReadOnlyWhileShownAndFormatSelectedClearsOne)
 {
+	m_page.m_host.m_bTailFill = 0xEE;
+	HCURSOR hCross = ::LoadCursor(NULL, IDC_CROSS);
+	::SetCursor(hCross);
+	m_page.Click(IDC_POSITION3);
 	m_page.Click(IDC_SHOW_SNAPSHOT);
-	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
+	EXPECT_EQ(std::make_pair(Position(2), hCross), std::make_pair(Snapshot(), ::GetCursor()));
+	m_page.Click(IDC_POSITION4);
+	m_page.Click(IDC_POSITION1);
 	PumpMessages();
 	m_page.Click(IDC_POSITION2);
 	PumpMessages();
+	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
 	CRect rc;
 	::GetClientRect(hSnapshot, &rc);
 	const CSize cell = StockFontCell();
@@ -69,23 +80,6 @@ TEST_F(PageTest, SnapshotShowsAddressAndAsciiFittedToItsWidth)
 		ch = std::isprint((BYTE)ch) ? ch : '.';
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(5, 5, 5 + 4 * cell.cx, 5 + cell.cy), RGB(255, 0, 0), "0000"));
 	EXPECT_TRUE(ShowsText(hSnapshot, CRect(xAscii, 5 + cell.cy, rc.right, 5 + 2 * cell.cy), RGB(0, 255, 0), strAscii.c_str())) << strAscii;
-}
-
-// Checking the box shows the selected position; then each position clicked is read, until the
-// box is cleared. The box's own state counts, however it was set. The wait cursor shows while
-// the host works, and the cursor from before comes back. Formatting the selected position clears
-// the whole image, the 256 bytes past the position included, writes it and shows it.
-TEST_F(PageTest, PositionsReadTheSnapshotOnlyWhileItIsShownAndFormatSelectedClearsOne)
-{
-	m_page.m_host.m_bTailFill = 0xEE;
-	HCURSOR hCross = ::LoadCursor(NULL, IDC_CROSS);
-	::SetCursor(hCross);
-	m_page.Click(IDC_POSITION3);
-	m_page.Click(IDC_SHOW_SNAPSHOT);
-	EXPECT_EQ(std::make_pair(Position(2), hCross), std::make_pair(Snapshot(), ::GetCursor()));
-	m_page.Click(IDC_POSITION4);
-	m_page.Click(IDC_POSITION1);
-	m_page.Click(IDC_POSITION2);
 	EXPECT_EQ(Transfers({ { HM_READSAVE, 2 }, { HM_READSAVE, 3 }, { HM_READSAVE, 0 }, { HM_READSAVE, 1 } }), HostCalls());
 	for (const CHostCall& call : m_page.m_host.m_calls)
 		EXPECT_TRUE(call.bWaitCursor);
