@@ -53,39 +53,10 @@ TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreakAndCopiesReachOthe
 		std::make_tuple(nExit, ClipboardBlock(kBinaryData), ClipboardBlock(CF_TEXT))) << strOut;
 }
 
+// Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select all keeps the caret.
 // Pasting overwrites from the selection's start or the edit position, never past either end;
 // text alone and a read-only control take nothing.
-TEST_F(HexEditClipboardTest, PasteOverwritesWhatTheBlockHolds)
-{
-	const std::string strE(10, '\xEE');
-	struct Case { UINT nSelStart, nSelEnd, nEdit; UINT nFormat; std::string strBlock; UINT nFirst, nPasted; BOOL bReadOnly; } cases[] = {
-		{ NONE, NONE, 40, kBinaryData, Counted(10, strE), 40, 10, FALSE }, { NONE, NONE, 96, kBinaryData, Counted(10, strE), 96, 4, FALSE },
-		{ 20, 21, 0, kBinaryData, Counted(8, strE.substr(2)), 20, 8, FALSE }, { 20, 60, 0, kBinaryData, Counted(8, strE), 20, 8, FALSE },
-		{ NONE, NONE, 50, kBinaryData, Counted(1000, strE.substr(4)), 50, 6, FALSE },
-		{ NONE, NONE, 50, kBinaryData, Counted(0xFFFFFFF0, strE.substr(4)), 50, 6, FALSE },
-		{ NONE, NONE, 7, kBinaryData, Counted(0, strE), 7, 0, FALSE }, { NONE, NONE, 7, kBinaryData, "\xEE\xEE\xEE", 7, 0, FALSE },
-		{ NONE, NONE, 7, CF_TEXT, Counted(4, strE), 7, 0, FALSE }, { NONE, NONE, 7, kBinaryData, Counted(4, strE), 7, 0, TRUE },
-	};
-	m_control.SetFocus();
-	for (const Case& c : cases)
-	{
-		m_control.SetData(m_data.data(), 100, FALSE);
-		m_control.SetReadOnly(c.bReadOnly, FALSE);
-		m_control.SetSelection(c.nSelStart, c.nSelEnd, FALSE, FALSE);
-		m_control.m_nEditPos = c.nEdit;
-		m_parent.m_commands.clear();
-		PutBlock(c.nFormat, c.strBlock);
-		m_control.SendMessage(WM_COMMAND, ID_EDIT_PASTE);
-		std::vector<BYTE> expected = m_data;
-		std::fill(expected.begin() + c.nFirst, expected.begin() + c.nFirst + c.nPasted, 0xEE);
-		const UINT nLast = c.nFirst + c.nPasted - 1;
-		EXPECT_EQ(std::make_tuple(expected, c.nPasted ? State({ nLast, 0, c.nFirst, nLast }) : State({ c.nEdit, 1, c.nSelStart, c.nSelEnd }),
-			c.nPasted ? 1u : 0u), std::make_tuple(m_control.Bytes(), m_control.State(), m_parent.m_commands.size())) << &c - cases;
-	}
-}
-
-// Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select all keeps the caret.
-TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
+TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPasteAndPasteOverwritesWhatTheBlockHolds)
 {
 	m_control.SendMessage(WM_KEYDOWN, VK_DOWN, 1);
 	m_control.MoveWindow(0, 0, 200, 3 * m_cell.cy + 10 + ::GetSystemMetrics(SM_CYHSCROLL));  // three rows, scrolled
@@ -117,6 +88,31 @@ TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPaste)
 		m_parent.SetFocus();
 		m_control.SendMessage(nMsg, MK_LBUTTON, 0);
 		EXPECT_EQ(m_control.m_hWnd, ::GetFocus()) << nMsg;
+	}
+	const std::string strE(10, '\xEE');
+	struct Case { UINT nSelStart, nSelEnd, nEdit; UINT nFormat; std::string strBlock; UINT nFirst, nPasted; BOOL bReadOnly; } cases[] = {
+		{ NONE, NONE, 40, kBinaryData, Counted(10, strE), 40, 10, FALSE }, { NONE, NONE, 96, kBinaryData, Counted(10, strE), 96, 4, FALSE },
+		{ 20, 21, 0, kBinaryData, Counted(8, strE.substr(2)), 20, 8, FALSE }, { 20, 60, 0, kBinaryData, Counted(8, strE), 20, 8, FALSE },
+		{ NONE, NONE, 50, kBinaryData, Counted(1000, strE.substr(4)), 50, 6, FALSE },
+		{ NONE, NONE, 50, kBinaryData, Counted(0xFFFFFFF0, strE.substr(4)), 50, 6, FALSE },
+		{ NONE, NONE, 7, kBinaryData, Counted(0, strE), 7, 0, FALSE }, { NONE, NONE, 7, kBinaryData, "\xEE\xEE\xEE", 7, 0, FALSE },
+		{ NONE, NONE, 7, CF_TEXT, Counted(4, strE), 7, 0, FALSE }, { NONE, NONE, 7, kBinaryData, Counted(4, strE), 7, 0, TRUE },
+	};
+	m_control.SetFocus();
+	for (const Case& c : cases)
+	{
+		m_control.SetData(m_data.data(), 100, FALSE);
+		m_control.SetReadOnly(c.bReadOnly, FALSE);
+		m_control.SetSelection(c.nSelStart, c.nSelEnd, FALSE, FALSE);
+		m_control.m_nEditPos = c.nEdit;
+		m_parent.m_commands.clear();
+		PutBlock(c.nFormat, c.strBlock);
+		m_control.SendMessage(WM_COMMAND, ID_EDIT_PASTE);
+		std::vector<BYTE> expected = m_data;
+		std::fill(expected.begin() + c.nFirst, expected.begin() + c.nFirst + c.nPasted, 0xEE);
+		const UINT nLast = c.nFirst + c.nPasted - 1;
+		EXPECT_EQ(std::make_tuple(expected, c.nPasted ? State({ nLast, 0, c.nFirst, nLast }) : State({ c.nEdit, 1, c.nSelStart, c.nSelEnd }),
+			c.nPasted ? 1u : 0u), std::make_tuple(m_control.Bytes(), m_control.State(), m_parent.m_commands.size())) << &c - cases;
 	}
 }
 
