@@ -51,11 +51,11 @@ static void ReadSwitches(const BYTE* pHeader, CCartridge& cartridge)
 }
 
 // The parts of a file's bytes that are intact go into the cartridge. A version 1 file has one
-// checksum: it is whole or nothing. A file whose header is damaged may still hold its positions.
+// checksum: it is whole or nothing. The switches' checksum covers the header too; a file whose
+// header is damaged may still hold its positions.
 static UINT ReadParts(const std::vector<BYTE>& image, UINT nRead, CCartridge& cartridge, DWORD& dwExpected)
 {
-	const BOOL bMagic = HasMagic(image, nRead);
-	if (bMagic && ReadDword(&image[8]) == 1)
+	if (HasMagic(image, nRead) && ReadDword(&image[8]) == 1)
 	{
 		dwExpected = V1_FILE_SIZE;
 		if (nRead != V1_FILE_SIZE || CCartridgeFile::Crc32(image.data(), V1_FILE_SIZE - 4) != ReadDword(&image[V1_FILE_SIZE - 4]))
@@ -66,7 +66,7 @@ static UINT ReadParts(const std::vector<BYTE>& image, UINT nRead, CCartridge& ca
 	}
 	dwExpected = CCartridgeFile::FILE_SIZE;
 	UINT nIntact = 0;
-	if (bMagic && nRead >= CCartridgeFile::HEADER_SIZE && ReadDword(&image[8]) == CCartridgeFile::FORMAT_VERSION &&
+	if (nRead >= CCartridgeFile::HEADER_SIZE && ReadDword(&image[8]) == CCartridgeFile::FORMAT_VERSION &&
 		CCartridgeFile::Crc32(image.data(), 24) == ReadDword(&image[24]))
 	{
 		ReadSwitches(image.data(), cartridge);
