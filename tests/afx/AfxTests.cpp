@@ -83,47 +83,6 @@ BEGIN_MESSAGE_MAP(CThrowingWnd, CWnd)
 	ON_MESSAGE(WM_APP + 1, &CThrowingWnd::OnProbe)
 END_MESSAGE_MAP()
 
-// What escapes a handler reaches CWinApp::ProcessWndProcException: a failed creation fails the
-// window, a failed paint validates it without a word, anything else is reported, and a failed
-// command counts as handled. A failed new arrives as the memory exception.
-TEST(AfxWindows, ExceptionsLeavingHandlersAreTheApplicationsToHandle)
-{
-	CModalDriver modals;
-	const auto diskFull = [] { CFileException::ThrowOsError(ERROR_DISK_FULL, _T("x.sav")); };
-	const auto badAlloc = [] { throw std::bad_alloc(); };
-	const auto other = [] { throw std::runtime_error("other"); };
-	CThrowingWnd creating;
-	creating.m_throw = diskFull;
-	EXPECT_TRUE(!creating.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP, 0, 0, 50, 50, NULL, NULL) && creating.m_hWnd == NULL);
-
-	CThrowingWnd wnd;
-	ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
-	wnd.UpdateWindow();
-	struct Case { std::function<void()> fnThrow; UINT nMsg; LRESULT lResult; const char* pszText; UINT nIcon; } cases[] = {
-		{ AfxThrowMemoryException, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
-		{ badAlloc, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
-		{ badAlloc, WM_APP + 1, 0, "Out of memory.", MB_ICONEXCLAMATION },
-		{ other, WM_COMMAND, TRUE, "Command failed.", 0 },
-		{ other, WM_APP + 1, 0, "Internal application error.", 0 },
-		{ diskFull, WM_APP + 1, 0, "An error occurred with x.sav: the disk is full.", 0 },
-	};
-	for (const Case& c : cases)
-	{
-		modals.m_records.clear();
-		wnd.m_throw = c.fnThrow;
-		EXPECT_EQ(c.lResult, wnd.SendMessage(c.nMsg, c.nMsg == WM_COMMAND ? 5 : 0, 0)) << c.pszText;
-		ASSERT_EQ(std::vector<std::string>({ c.pszText }), modals.MessageTexts());
-		EXPECT_EQ(c.nIcon, modals.m_records[0].nStyle) << c.pszText;
-	}
-	// Last: a paint that failed again and again would keep any later message loop busy.
-	modals.m_records.clear();
-	wnd.m_throw = AfxThrowMemoryException;
-	wnd.InvalidateRect(NULL, FALSE);
-	wnd.UpdateWindow();
-	RECT rc;
-	EXPECT_EQ(std::make_pair(FALSE, true), std::make_pair(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE), modals.m_records.empty()));
-}
-
 // A page that logs its notifications and presses the sheet button queued for each step, or
 // throws out of the sheet's loop once active.
 class CLogPage : public CPropertyPage
@@ -154,7 +113,10 @@ public:
 
 // DoModal answers the button that closed the sheet; the page hears each step as MFC reports it.
 // However the loop ends, an exception's way too, the owner is enabled again and the sheet gone.
-TEST(AfxDialogs, PropertySheetReportsItsButtonsAndNotifiesItsPages)
+// What escapes a handler reaches CWinApp::ProcessWndProcException: a failed creation fails the
+// window, a failed paint validates it without a word, anything else is reported, and a failed
+// command counts as handled. A failed new arrives as the memory exception.
+TEST(AfxWindows, PropertySheetReportsItsButtonsAndExceptionsLeavingHandlersAreTheApplicationsToHandle)
 {
 	struct Case { std::vector<int> presses; bool bRefuseKill, bThrow; INT_PTR nResult; std::vector<std::string> log; } cases[] = {
 		{ { PSBTN_OK }, false, false, IDOK, { "setactive", "killactive", "apply" } },
@@ -178,6 +140,39 @@ TEST(AfxDialogs, PropertySheetReportsItsButtonsAndNotifiesItsPages)
 			EXPECT_EQ(c.nResult, sheet.DoModal());
 		EXPECT_EQ(std::make_tuple(c.log, (HWND)NULL, TRUE), std::make_tuple(page.m_log, sheet.m_hWnd, owner.IsWindowEnabled()));
 	}
+	CModalDriver modals;
+	const auto diskFull = [] { CFileException::ThrowOsError(ERROR_DISK_FULL, _T("x.sav")); };
+	const auto badAlloc = [] { throw std::bad_alloc(); };
+	const auto other = [] { throw std::runtime_error("other"); };
+	CThrowingWnd creating;
+	creating.m_throw = diskFull;
+	EXPECT_TRUE(!creating.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP, 0, 0, 50, 50, NULL, NULL) && creating.m_hWnd == NULL);
+	CThrowingWnd wnd;
+	ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
+	wnd.UpdateWindow();
+	struct Throw { std::function<void()> fnThrow; UINT nMsg; LRESULT lResult; const char* pszText; UINT nIcon; } throws[] = {
+		{ AfxThrowMemoryException, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ badAlloc, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ badAlloc, WM_APP + 1, 0, "Out of memory.", MB_ICONEXCLAMATION },
+		{ other, WM_COMMAND, TRUE, "Command failed.", 0 },
+		{ other, WM_APP + 1, 0, "Internal application error.", 0 },
+		{ diskFull, WM_APP + 1, 0, "An error occurred with x.sav: the disk is full.", 0 },
+	};
+	for (const Throw& c : throws)
+	{
+		modals.m_records.clear();
+		wnd.m_throw = c.fnThrow;
+		EXPECT_EQ(c.lResult, wnd.SendMessage(c.nMsg, c.nMsg == WM_COMMAND ? 5 : 0, 0)) << c.pszText;
+		ASSERT_EQ(std::vector<std::string>({ c.pszText }), modals.MessageTexts());
+		EXPECT_EQ(c.nIcon, modals.m_records[0].nStyle) << c.pszText;
+	}
+	// Last: a paint that failed again and again would keep any later message loop busy.
+	modals.m_records.clear();
+	wnd.m_throw = AfxThrowMemoryException;
+	wnd.InvalidateRect(NULL, FALSE);
+	wnd.UpdateWindow();
+	RECT rc;
+	EXPECT_EQ(std::make_pair(FALSE, true), std::make_pair(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE), modals.m_records.empty()));
 }
 
 // Run asks OnIdle again with a growing count while it answers nonzero, and from 0 after a message.
