@@ -3,9 +3,10 @@
 #include "ModalDriver.h"
 #include "res/resource.h"
 
-// Kept first: no page exists yet in this process. Then a page without a window yet. A page made
-// through the host's interface takes over the host window and the host's events.
-TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsAndASecondPageTakesOverTheHost)
+// Kept first: no page exists yet in this process. Then a page without a window yet. A page in a
+// host that has a dialog 1000 and a string 1 of its own takes the module's template and caption. A
+// page made through the host's interface takes over the host window and the host's events.
+TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASecondPageTakesOverTheHost)
 {
 	CPluginModule plugin;
 	CString strError;
@@ -38,6 +39,51 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsAndASecondPageTakesOverTheH
 
 	CModalDriver modals;
 	CPageHarness first;
+	char szText[512] = "";
+	TCITEMA item = { TCIF_TEXT, 0, 0, szText, sizeof(szText), 0, 0 };
+	ASSERT_TRUE(::SendMessage((HWND)first.m_sheet.SendMessage(PSM_GETTABCONTROL), TCM_GETITEMA, 0, (LPARAM)&item));
+	EXPECT_STREQ("Save games", szText);
+	// The module's template, not the host's: its controls, the icon from the module's resources.
+	// The others in order: text, place, tab stop (a checked radio button is one), group and border
+	// (the snapshot's, which the dialog manager makes a client edge).
+	EXPECT_NE(0, ::SendMessage(first.Item(IDC_WARNING_ICON), STM_GETICON, 0, 0));
+	const LONG T = WS_TABSTOP, G = WS_GROUP;
+	struct Control { std::string strText; int x, y, cx, cy; LONG lBits; } controls[] = {
+		{ "Save game transfer", 5, 5, 400, 183, 0 }, { "Position &1", 14, 21, 47, 10, T }, { "Position &2", 14, 36, 47, 10, 0 },
+		{ "Position &3", 14, 51, 47, 10, 0 }, { "Position &4", 14, 66, 47, 10, 0 }, { "", 14, 104, 383, 58, T | WS_EX_CLIENTEDGE },
+		{ "&Read from flash cart to disk...", 82, 21, 104, 26, T }, { "&Write from disk to cartridge...", 82, 50, 104, 26, T },
+		{ "&Show snapshot of the save game on cartridge", 14, 87, 161, 10, T }, { "Save positions 1-3 usually will be used by the games "
+		"1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put the games onto the cartridge in the "
+		"desired order.", 198, 21, 199, 35, G }, { "You don't need to use this plugin as the cartridge you are accessing uses Trovesave. "
+		"Please note that the saved games could be lost if you take any action on this page.", 226, 63, 171, 32, G },
+		{ "Format &selected save position", 14, 167, 123, 14, T }, { "Format &all save positions...", 147, 167, 103, 14, T },
+	};
+	HWND hChild = ::GetWindow(first.m_pPage->m_hWnd, GW_CHILD);
+	auto Box = [](const RECT& rc) { return std::vector<LONG>({ rc.left, rc.top, rc.right, rc.bottom }); };
+	for (const Control& c : controls)
+	{
+		hChild = hChild == first.Item(IDC_WARNING_ICON) ? ::GetWindow(hChild, GW_HWNDNEXT) : hChild;
+		CRect rc(c.x, c.y, c.cx, c.cy), rcShown;  // place and size mapped apart, as the dialog manager does
+		::MapDialogRect(first.m_pPage->m_hWnd, &rc);
+		rc.right += rc.left, rc.bottom += rc.top;
+		::GetWindowRect(hChild, &rcShown);
+		::MapWindowPoints(NULL, first.m_pPage->m_hWnd, (POINT*)&rcShown, 2);
+		EXPECT_EQ(std::make_tuple(c.strText, Box(rc), c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText, sizeof(szText))),
+			Box(rcShown), (::GetWindowLong(hChild, GWL_STYLE) & (T | G)) | (::GetWindowLong(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)));
+		hChild = ::GetWindow(hChild, GW_HWNDNEXT);
+	}
+	EXPECT_EQ(std::make_pair((LONG)(WS_CHILD | DS_SETFONT), (LONG)WS_EX_CONTROLPARENT), std::make_pair((LONG)(::GetWindowLong(first.m_pPage->m_hWnd,
+		GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT)), (LONG)(::GetWindowLong(first.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)));
+	LOGFONTA lf = {};
+	::GetObjectA((HFONT)first.m_pPage->SendMessage(WM_GETFONT), sizeof(lf), &lf);
+	CRect rcPage(0, 0, 410, 193), rcClient;  // 8 points, 410 by 193 dialog units
+	::MapDialogRect(first.m_pPage->m_hWnd, &rcPage);
+	first.m_pPage->GetClientRect(&rcClient);
+	EXPECT_EQ(std::make_tuple(Box(rcPage), (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(first.m_pPage).m_hDC, LOGPIXELSY), 72), std::string("MS Sans Serif")),
+		std::make_tuple(Box(rcClient), lf.lfHeight, std::string(lf.lfFaceName)));
+	EXPECT_STREQ("CMendlePage", first.m_pPage->GetRuntimeClass()->m_lpszClassName);
+	EXPECT_STREQ("CHexEditBase", CWnd::FromHandlePermanent(first.Item(IDC_SNAPSHOT))->GetRuntimeClass()->m_lpszClassName);
+
 	ITavPropertyPage* pInterface = dynamic_cast<ITavPropertyPage*>(first.m_pPage);
 	ASSERT_NE(nullptr, pInterface);
 	CPropertyPage* pSecond = pInterface->GetPropertyPage(&host);
@@ -57,56 +103,4 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsAndASecondPageTakesOverTheH
 	sheet.DestroyWindow();
 	delete dynamic_cast<ITavPropertyPage*>(pSecond);
 	host.DestroyWindow();
-}
-
-// The host has a dialog 1000 and a string 1 of its own: the page takes the module's.
-TEST(PluginModule, PageTakesItsTemplateAndCaptionFromTheModule)
-{
-	CModalDriver modals;
-	CPageHarness page;
-	char szText[512] = "";
-	TCITEMA item = { TCIF_TEXT, 0, 0, szText, sizeof(szText), 0, 0 };
-	ASSERT_TRUE(::SendMessage((HWND)page.m_sheet.SendMessage(PSM_GETTABCONTROL), TCM_GETITEMA, 0, (LPARAM)&item));
-	EXPECT_STREQ("Save games", szText);
-
-	// The module's template, not the host's: its controls, the icon from the module's resources.
-	// The others in order: text, place, tab stop (a checked radio button is one), group and border
-	// (the snapshot's, which the dialog manager makes a client edge).
-	EXPECT_NE(0, ::SendMessage(page.Item(IDC_WARNING_ICON), STM_GETICON, 0, 0));
-	const LONG T = WS_TABSTOP, G = WS_GROUP;
-	struct Control { std::string strText; int x, y, cx, cy; LONG lBits; } controls[] = {
-		{ "Save game transfer", 5, 5, 400, 183, 0 }, { "Position &1", 14, 21, 47, 10, T }, { "Position &2", 14, 36, 47, 10, 0 },
-		{ "Position &3", 14, 51, 47, 10, 0 }, { "Position &4", 14, 66, 47, 10, 0 }, { "", 14, 104, 383, 58, T | WS_EX_CLIENTEDGE },
-		{ "&Read from flash cart to disk...", 82, 21, 104, 26, T }, { "&Write from disk to cartridge...", 82, 50, 104, 26, T },
-		{ "&Show snapshot of the save game on cartridge", 14, 87, 161, 10, T }, { "Save positions 1-3 usually will be used by the games "
-		"1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put the games onto the cartridge in the "
-		"desired order.", 198, 21, 199, 35, G }, { "You don't need to use this plugin as the cartridge you are accessing uses Trovesave. "
-		"Please note that the saved games could be lost if you take any action on this page.", 226, 63, 171, 32, G },
-		{ "Format &selected save position", 14, 167, 123, 14, T }, { "Format &all save positions...", 147, 167, 103, 14, T },
-	};
-	HWND hChild = ::GetWindow(page.m_pPage->m_hWnd, GW_CHILD);
-	auto Box = [](const RECT& rc) { return std::vector<LONG>({ rc.left, rc.top, rc.right, rc.bottom }); };
-	for (const Control& c : controls)
-	{
-		hChild = hChild == page.Item(IDC_WARNING_ICON) ? ::GetWindow(hChild, GW_HWNDNEXT) : hChild;
-		CRect rc(c.x, c.y, c.cx, c.cy), rcShown;  // place and size mapped apart, as the dialog manager does
-		::MapDialogRect(page.m_pPage->m_hWnd, &rc);
-		rc.right += rc.left, rc.bottom += rc.top;
-		::GetWindowRect(hChild, &rcShown);
-		::MapWindowPoints(NULL, page.m_pPage->m_hWnd, (POINT*)&rcShown, 2);
-		EXPECT_EQ(std::make_tuple(c.strText, Box(rc), c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText, sizeof(szText))),
-			Box(rcShown), (::GetWindowLong(hChild, GWL_STYLE) & (T | G)) | (::GetWindowLong(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)));
-		hChild = ::GetWindow(hChild, GW_HWNDNEXT);
-	}
-	EXPECT_EQ(std::make_pair((LONG)(WS_CHILD | DS_SETFONT), (LONG)WS_EX_CONTROLPARENT), std::make_pair((LONG)(::GetWindowLong(page.m_pPage->m_hWnd,
-		GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT)), (LONG)(::GetWindowLong(page.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)));
-	LOGFONTA lf = {};
-	::GetObjectA((HFONT)page.m_pPage->SendMessage(WM_GETFONT), sizeof(lf), &lf);
-	CRect rcPage(0, 0, 410, 193), rcClient;  // 8 points, 410 by 193 dialog units
-	::MapDialogRect(page.m_pPage->m_hWnd, &rcPage);
-	page.m_pPage->GetClientRect(&rcClient);
-	EXPECT_EQ(std::make_tuple(Box(rcPage), (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(page.m_pPage).m_hDC, LOGPIXELSY), 72), std::string("MS Sans Serif")),
-		std::make_tuple(Box(rcClient), lf.lfHeight, std::string(lf.lfFaceName)));
-	EXPECT_STREQ("CMendlePage", page.m_pPage->GetRuntimeClass()->m_lpszClassName);
-	EXPECT_STREQ("CHexEditBase", CWnd::FromHandlePermanent(page.Item(IDC_SNAPSHOT))->GetRuntimeClass()->m_lpszClassName);
 }
