@@ -313,6 +313,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 {
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status"));
 	ASSERT_EQ(0, RunCorvel(m_strCart, "--create"));
+	EXPECT_EQ(1, RunCorvel(m_strCart, "--export 1 \"" + m_strCart + ".backups\""));  // refused before the folder is made
 	const std::string strTwo = m_folder / "two.sav", strShort = m_folder / "short.sav", strFolder = m_folder / "folder.sav",
 		strLong = m_folder / "long.sav";
 	std::string strOutput;
@@ -350,7 +351,6 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--import 2 -h", 1, "", "corvel: --import needs a value, not the option -h (a file of that name is .\\-h)\r\nusage: corvel" },
 		{ "--export 1 \"" + m_strCart + ".~5.new\"", 1, "", "a file of the cartridge itself" },
 		{ "--export 1 \"" + m_strCart + ".BACKUPS\\new.sav\"", 1, "", "a file of the cartridge itself" },
-		{ "--export 1 \"" + m_strCart + ".backups\"", 1, "", "a file of the cartridge itself" },
 		{ "--restore 1 \"" + strShort + "\"", 1, "", "short.sav: 100 bytes; a save file holds exactly 65536." },
 		{ "--restore 2 \"" + strLong + "\"", 1, "", "long.sav: 65537 or more bytes; a save file holds exactly 65536." },
 		{ "--restore 3", 1, "", "position 3 has no backup" },
