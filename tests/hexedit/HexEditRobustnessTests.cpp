@@ -89,19 +89,6 @@ static const auto s_pfnGlobalAlloc = (HGLOBAL(WINAPI*)(UINT, SIZE_T))::GetProcAd
 static HGLOBAL s_hFirstBlock;
 static HGLOBAL WINAPI OneBlockOnly(UINT nFlags, SIZE_T n) { return s_hFirstBlock == NULL ? s_hFirstBlock = s_pfnGlobalAlloc(nFlags, n) : NULL; }
 
-// Without its font or its window classes a control cannot be made, and says so as the runtime does.
-static HGDIOBJ WINAPI NoStockObject(int) { return NULL; }
-static ATOM WINAPI NoClass(const WNDCLASSA*) { return 0; }
-TEST_F(HexEditTest, AControlWithoutItsFontIsNotMade)
-{
-	for (LPCTSTR pszClass : { _T("CHexEditBase"), _T("CHexEditBase_SC") })
-		::UnregisterClass(pszClass, AfxGetInstanceHandle());
-	CImportPatch noClass("afx.dll", "user32.dll", "RegisterClassA", (FARPROC)NoClass);
-	try { CHexEditProbe control; ADD_FAILURE() << "made without its window classes"; } catch (CResourceException* e) { e->Delete(); }
-	CImportPatch noFont("afx.dll", "gdi32.dll", "GetStockObject", (FARPROC)NoStockObject);
-	try { CHexEditProbe control; ADD_FAILURE() << "made without a font"; } catch (CResourceException* e) { e->Delete(); }
-}
-
 // Each allocation of a paint, a copy and SetData fails in turn. A failed paint is validated
 // instead of failing again at once, without a word, and leaves nothing behind; a failed copy says
 // so, leaves the clipboard empty and frees its blocks (the data source is the runtime's to free);

@@ -3,8 +3,12 @@
 #include <afxres.h>
 #include <memory>
 
-// Fonts must be fixed-pitch and are copied. The data is copied anew by each call.
-TEST_F(HexEditTest, FontsAndData)
+static HGDIOBJ WINAPI NoStockObject(int) { return NULL; }
+static ATOM WINAPI NoClass(const WNDCLASSA*) { return 0; }
+
+// Fonts must be fixed-pitch and are copied. The data is copied anew by each call. Without its font
+// or its window classes a control cannot be made, and says so as the runtime does.
+TEST_F(HexEditTest, FontsAndDataAndAControlWithoutItsFontIsNotMade)
 {
 	CHexEditProbe control;
 	Create(control, 300, 200, 0);
@@ -48,11 +52,23 @@ TEST_F(HexEditTest, FontsAndData)
 	ASSERT_TRUE(m_control.SubclassWindow(::CreateWindowEx(0, _T("Edit"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, NULL, NULL)));
 	m_control.SendMessage(EM_LIMITTEXT, 5);
 	EXPECT_EQ(std::make_pair((LRESULT)5, FALSE), std::make_pair(m_control.SendMessage(EM_GETLIMITTEXT), m_control.HasSelection()));
+	{  // the font is made first: without it, the classes, still registered, would not fail the control
+		CImportPatch noFont("afx.dll", "gdi32.dll", "GetStockObject", (FARPROC)NoStockObject);
+		try { CHexEditProbe made; ADD_FAILURE() << "made without a font"; } catch (CResourceException* e) { e->Delete(); }
+	}
+	control.DestroyWindow();  // the classes go once no window has them
+	for (LPCTSTR pszClass : { _T("CHexEditBase"), _T("CHexEditBase_SC") })
+		::UnregisterClass(pszClass, AfxGetInstanceHandle());
+	CImportPatch noClass("afx.dll", "user32.dll", "RegisterClassA", (FARPROC)NoClass);
+	try { CHexEditProbe made; ADD_FAILURE() << "made without its window classes"; } catch (CResourceException* e) { e->Delete(); }
 }
 
 // The widest row whose text fits: four cells a byte with the ASCII column, three without, less
 // the last byte's space; the ASCII gap counts once. Narrower than the address: one byte a row.
-TEST_F(HexEditTest, AutoFitTakesTheWidestRowThatFits)
+// Whole rows, a partial row below them, and the last top row that still fills the view. A
+// single-line control keeps all its bytes in one row, in the whole client area, and never has
+// scroll bars; the random test holds a multi-line control's bars to its layout.
+TEST_F(HexEditTest, AutoFitTakesTheWidestRowAndRowsCountWholeAndPartialAndSingleLineKeepsOneRow)
 {
 	const int nAddress = 4 * m_cell.cx + 5;
 	for (UINT n : { 5, 21 })
@@ -72,16 +88,9 @@ TEST_F(HexEditTest, AutoFitTakesTheWidestRowThatFits)
 				<< "width " << c.cx << " ascii " << c.bAscii;
 		}
 	}
-}
-
-// Whole rows, a partial row below them, and the last top row that still fills the view. A
-// single-line control keeps all its bytes in one row, in the whole client area, and never has
-// scroll bars; the random test holds a multi-line control's bars to its layout.
-TEST_F(HexEditTest, RowsCountWholeAndPartialRowsAndSingleLineKeepsItsBytesInOne)
-{
-	struct Case { int cy; UINT nFull, nVisible; } cases[] = { { 6 * m_cell.cy + 4, 6, 7 }, { 6 * m_cell.cy, 6, 6 }, { m_cell.cy - 1, 0, 1 },
+	struct Rows { int cy; UINT nFull, nVisible; } rows[] = { { 6 * m_cell.cy + 4, 6, 7 }, { 6 * m_cell.cy, 6, 6 }, { m_cell.cy - 1, 0, 1 },
 		{ -4, 0, 0 } };  // a window lower than its margins has no rows, not a negative height
-	for (const Case& c : cases)
+	for (const Rows& c : rows)
 	{
 		CHexEditProbe control;
 		Create(control, 800, c.cy, 65536);
