@@ -40,30 +40,6 @@ TEST(AfxCore, ModuleStateIsSwitchedForAScopeAndDefaultClassAndApplicationName)
 	EXPECT_EQ("Renamed tests", modals.m_records[0].strTitle);
 }
 
-// Open reports through its exception argument; Read throws.
-TEST(AfxCore, FilesReportFailuresAsFileExceptions)
-{
-	CTempFolder folder;
-	const std::string strPath = folder / "file.bin";
-	CFileException error;
-	CFile file;
-	EXPECT_FALSE(file.Open((strPath + ".missing").c_str(), CFile::modeRead, &error));
-	EXPECT_EQ(std::make_pair((int)CFileException::fileNotFound, CFile::hFileNull), std::make_pair(error.m_cause, file.m_hFile));
-	ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
-	file.Write("abcdef", 6);
-	EXPECT_EQ(6u, file.GetLength());
-	char szBuffer[16] = "";
-	try { file.Read(szBuffer, 1), ADD_FAILURE() << "a read of a file open for writing"; }
-	catch (CFileException* e) { EXPECT_EQ(CFileException::accessDenied, e->m_cause), e->Delete(); }
-	file.Close();
-	{
-		CFile reader(strPath.c_str(), CFile::modeRead | CFile::shareDenyWrite);  // closed as it goes
-		EXPECT_EQ(std::make_pair(FALSE, TRUE), std::make_pair(CFile().Open(strPath.c_str(), CFile::modeWrite | CFile::shareDenyNone),
-			CFile().Open(strPath.c_str(), CFile::modeRead | CFile::shareDenyNone)));
-	}
-	EXPECT_TRUE(CFile().Open(strPath.c_str(), CFile::modeWrite | CFile::shareExclusive));
-}
-
 class CThrowingWnd : public CWnd
 {
 public:
@@ -222,9 +198,15 @@ BEGIN_MESSAGE_MAP(CModalProbeWnd, CWnd)
 	ON_WM_TIMER()
 END_MESSAGE_MAP()
 
+static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
+{
+	::PostQuitMessage(1);  // where closing the main window did not end the loop
+}
+
 // Temporary objects wrap foreign windows until the application's second idle call. RunModalLoop
-// honours its flags, and a temporary object held by its caller survives it.
-TEST(AfxCore, IdleTimeCountsUpAndModalLoopsKeepTemporaryObjectsTheSecondIdleCallFrees)
+// honours its flags, and a temporary object held by its caller survives it. Closing the main window
+// ends the application's loop and leaves no pointer to the frame behind.
+TEST(AfxCore, IdleTimeCountsUpAndModalLoopsKeepTemporaryObjectsAndClosingTheMainWindowEndsTheLoop)
 {
 	CIdleThread thread;
 	thread.Run();
@@ -258,17 +240,6 @@ TEST(AfxCore, IdleTimeCountsUpAndModalLoopsKeepTemporaryObjectsTheSecondIdleCall
 			std::make_tuple(wnd.m_pTempDuringLoop, wnd.m_kicks, parent.m_nEnterIdle > 0, (wnd.GetStyle() & WS_VISIBLE) != 0)) << c.dwFlags;
 	}
 	::DestroyWindow(hForeign);
-}
-
-static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
-{
-	::PostQuitMessage(1);  // where closing the main window did not end the loop
-}
-
-// Closing the main window ends the application's loop and leaves no pointer to the frame behind.
-TEST(AfxWindows, ClosingTheMainWindowEndsTheMessageLoop)
-{
-	CWinApp* pApp = AfxGetApp();
 	CFrameWnd* pFrame = new CFrameWnd;
 	ASSERT_TRUE(pFrame->Create(NULL, _T("main")));
 	pApp->m_pMainWnd = pFrame;
@@ -282,8 +253,9 @@ TEST(AfxWindows, ClosingTheMainWindowEndsTheMessageLoop)
 
 // An object answers with its own run-time class, whose base is the one MFC documents; a class that
 // can be made from its run-time class makes an object of itself. Binding a control to an item its
-// dialog lacks raises the not-supported exception.
-TEST(AfxCore, RunTimeClassesFollowTheDocumentedHierarchy)
+// dialog lacks raises the not-supported exception. A file's Open reports through its exception
+// argument; Read throws.
+TEST(AfxCore, RunTimeClassesFollowTheDocumentedHierarchyAndFilesReportFailuresAsFileExceptions)
 {
 	CButton button;
 	CPropertySheet sheet(_T("Sheet"));
@@ -325,4 +297,23 @@ TEST(AfxCore, RunTimeClassesFollowTheDocumentedHierarchy)
 		EXPECT_EQ(RUNTIME_CLASS(CNotSupportedException), e->GetRuntimeClass());
 		e->Delete();
 	}
+	CTempFolder folder;
+	const std::string strPath = folder / "file.bin";
+	CFileException error;
+	CFile file;
+	EXPECT_FALSE(file.Open((strPath + ".missing").c_str(), CFile::modeRead, &error));
+	EXPECT_EQ(std::make_pair((int)CFileException::fileNotFound, CFile::hFileNull), std::make_pair(error.m_cause, file.m_hFile));
+	ASSERT_TRUE(file.Open(strPath.c_str(), CFile::modeCreate | CFile::modeWrite));
+	file.Write("abcdef", 6);
+	EXPECT_EQ(6u, file.GetLength());
+	char szBuffer[16] = "";
+	try { file.Read(szBuffer, 1), ADD_FAILURE() << "a read of a file open for writing"; }
+	catch (CFileException* e) { EXPECT_EQ(CFileException::accessDenied, e->m_cause), e->Delete(); }
+	file.Close();
+	{
+		CFile reader(strPath.c_str(), CFile::modeRead | CFile::shareDenyWrite);  // closed as it goes
+		EXPECT_EQ(std::make_pair(FALSE, TRUE), std::make_pair(CFile().Open(strPath.c_str(), CFile::modeWrite | CFile::shareDenyNone),
+			CFile().Open(strPath.c_str(), CFile::modeRead | CFile::shareDenyNone)));
+	}
+	EXPECT_TRUE(CFile().Open(strPath.c_str(), CFile::modeWrite | CFile::shareExclusive));
 }
