@@ -61,8 +61,11 @@ TEST_F(PageTest, ReadToDiskWritesThePositionsBytesAndWriteFromDiskReplacesTheByt
 // A target another program holds open, a read-only one (where the system refuses root that) and
 // a full disk (where a tiny file system is mounted) are reported and the file left as it was; a
 // source that is missing or cannot be read (this process's memory from address 0) is reported,
-// and a cancelled dialog does nothing. After an error the page offers Position 1 alone.
-TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReported)
+// and a cancelled dialog does nothing. After an error the page offers Position 1 alone. Typing
+// changes the snapshot's own copy only: without a cartridge the image is saved as it stands, after
+// the warning. Ctrl+A and Ctrl+C reach it through the host's message loop, before the dialog
+// manager. Checking the box again shows the image at once, while the warning is up.
+TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReportedAndTheSnapshotIsACopyWithItsOwnShortcuts)
 {
 	const std::string strLocked = m_folder / "locked.sav", strReadOnly = m_folder / "readonly.sav";
 	WriteBytes(strLocked, "old bytes");
@@ -105,13 +108,6 @@ TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReported)
 	EXPECT_EQ(std::make_pair(CBytes("old bytes"), CBytes("old bytes")), std::make_pair(ReadBytes(strLocked), ReadBytes(strReadOnly)));
 	EXPECT_EQ(bTiny, !ReadBytes(strFull).empty());  // what the full disk took stays
 	::DeleteFileA(strFull.c_str());
-}
-
-// Typing changes the snapshot's own copy only: without a cartridge the image is saved as it
-// stands, after the warning. Ctrl+A and Ctrl+C reach it through the host's message loop, before
-// the dialog manager. Checking the box again shows the image at once, while the warning is up.
-TEST_F(PageTest, TheSnapshotIsACopyWithItsOwnShortcuts)
-{
 	m_page.Click(IDC_SHOW_SNAPSHOT);
 	HWND hSnapshot = m_page.Item(IDC_SNAPSHOT);
 	for (bool bShift : { false, true })  // Tab and Shift+Tab take the focus to the next and the previous tab stop
