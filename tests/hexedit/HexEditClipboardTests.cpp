@@ -22,10 +22,52 @@ protected:
 	}
 };
 
+// The context menu, read as it shows, then closed (or its first item chosen) from a timer.
+class CMenuProbe : public CHexEditProbe
+{
+public:
+	std::string m_strItems;  // each item's ID and text, '+' after it when enabled
+	inline static CPoint s_ptMenu;
+	inline static bool s_bChooseFirst = false;
+	void SetReadOnly(BOOL bReadOnly, BOOL bRedraw) override { CHexEditProbe::SetReadOnly(bReadOnly, bRedraw); }  // replaceable
+
+protected:
+	void OnExtendContextMenu(CMenu* pMenu) override
+	{
+		m_strItems.clear();
+		for (UINT i = 0; i < pMenu->GetMenuItemCount(); ++i)
+		{
+			char szText[32] = "";
+			::GetMenuStringA(pMenu->m_hMenu, i, szText, sizeof(szText), MF_BYPOSITION);
+			m_strItems += std::to_string(pMenu->GetMenuItemID(i)) + szText + (pMenu->GetMenuState(i, MF_BYPOSITION) & MF_GRAYED ? " " : "+ ");
+		}
+		::SetTimer(NULL, 0, 50, CloseMenu);
+	}
+
+	static void CALLBACK CloseMenu(HWND, UINT, UINT_PTR nIDEvent, DWORD)
+	{
+		::KillTimer(NULL, nIDEvent);
+		HWND hMenu = ::FindWindow(_T("#32768"), NULL);
+		CRect rc;
+		::GetWindowRect(hMenu, &rc);
+		s_ptMenu = rc.TopLeft();
+		if (!s_bChooseFirst)
+			::EndMenu();
+		::PostMessage(hMenu, WM_KEYDOWN, VK_DOWN, 0);
+		::PostMessage(hMenu, WM_KEYDOWN, VK_RETURN, 0);
+	}
+};
+
 // Lines break where the rows do; a selection of more than a row keeps its first line's column.
 // Without a selection nothing is copied. Both formats, zero bytes included, outlive the program
 // that copied them: this test, run again in a process of its own, copies there and ends.
-TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreakAndCopiesReachOtherPrograms)
+// Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select all keeps the caret.
+// Pasting overwrites from the selection's start or the edit position, never past either end;
+// text alone and a read-only control take nothing. In the context menu: inside the selection,
+// either end included, it stays; outside, the selection goes, with a repaint, and the caret moves
+// from the low digit clicked to the byte's high digit. From the keyboard the menu shows beside the
+// corner. Paste needs binary data on the clipboard and a writable control.
+TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAndContextMenuActAsDocumented)
 {
 	if (::GetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL, 0) != 0)
 	{
@@ -34,13 +76,13 @@ TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreakAndCopiesReachOthe
 		return;
 	}
 	const std::string strRow1 = "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F";
-	struct Case { UINT nStart, nEnd; std::string strText; } cases[] = {
+	struct Copied { UINT nStart, nEnd; std::string strText; } copies[] = {
 		{ 3, 10, "03 04 05 06 07 08 09 0A\n" }, { 16, 31, strRow1 + "\n" },
 		{ 14, 30, "0E 0F " + strRow1.substr(0, 41) + "\n1E\n" },
 		{ 14, 33, std::string(42, ' ') + "0E 0F\n" + strRow1 + "\n20 21\n" },
 		{ 5, 22, std::string(15, ' ') + "05 06 07 08 09 0A 0B 0C 0D 0E 0F\n" + strRow1.substr(0, 20) + "\n" },
 	};
-	for (const Case& c : cases)
+	for (const Copied& c : copies)
 		EXPECT_EQ(c.strText, Copy(c.nStart, c.nEnd)) << c.nStart << ".." << c.nEnd;
 	EXPECT_EQ(std::make_pair(State({ 0, 1, 5, 22 }), true), std::make_pair(m_control.State(), m_parent.m_commands.empty()));
 	PutBlock(CF_TEXT, std::string("before", 7));
@@ -51,13 +93,6 @@ TEST_F(HexEditClipboardTest, CopiedTextBreaksWhereTheRowsBreakAndCopiesReachOthe
 	::SetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL);
 	EXPECT_EQ(std::make_tuple(0, Counted(4, std::string("\0\x41\xFF\0", 4)), std::string("00 41 FF 00\n", 13)),
 		std::make_tuple(nExit, ClipboardBlock(kBinaryData), ClipboardBlock(CF_TEXT))) << strOut;
-}
-
-// Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select all keeps the caret.
-// Pasting overwrites from the selection's start or the edit position, never past either end;
-// text alone and a read-only control take nothing.
-TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPasteAndPasteOverwritesWhatTheBlockHolds)
-{
 	m_control.SendMessage(WM_KEYDOWN, VK_DOWN, 1);
 	m_control.MoveWindow(0, 0, 200, 3 * m_cell.cy + 10 + ::GetSystemMetrics(SM_CYHSCROLL));  // three rows, scrolled
 	m_control.SendMessage(WM_VSCROLL, SB_PAGEDOWN);
@@ -114,49 +149,6 @@ TEST_F(HexEditClipboardTest, ShortcutsSelectCopyAndPasteAndPasteOverwritesWhatTh
 		EXPECT_EQ(std::make_tuple(expected, c.nPasted ? State({ nLast, 0, c.nFirst, nLast }) : State({ c.nEdit, 1, c.nSelStart, c.nSelEnd }),
 			c.nPasted ? 1u : 0u), std::make_tuple(m_control.Bytes(), m_control.State(), m_parent.m_commands.size())) << &c - cases;
 	}
-}
-
-// The context menu, read as it shows, then closed (or its first item chosen) from a timer.
-class CMenuProbe : public CHexEditProbe
-{
-public:
-	std::string m_strItems;  // each item's ID and text, '+' after it when enabled
-	inline static CPoint s_ptMenu;
-	inline static bool s_bChooseFirst = false;
-	void SetReadOnly(BOOL bReadOnly, BOOL bRedraw) override { CHexEditProbe::SetReadOnly(bReadOnly, bRedraw); }  // replaceable
-
-protected:
-	void OnExtendContextMenu(CMenu* pMenu) override
-	{
-		m_strItems.clear();
-		for (UINT i = 0; i < pMenu->GetMenuItemCount(); ++i)
-		{
-			char szText[32] = "";
-			::GetMenuStringA(pMenu->m_hMenu, i, szText, sizeof(szText), MF_BYPOSITION);
-			m_strItems += std::to_string(pMenu->GetMenuItemID(i)) + szText + (pMenu->GetMenuState(i, MF_BYPOSITION) & MF_GRAYED ? " " : "+ ");
-		}
-		::SetTimer(NULL, 0, 50, CloseMenu);
-	}
-
-	static void CALLBACK CloseMenu(HWND, UINT, UINT_PTR nIDEvent, DWORD)
-	{
-		::KillTimer(NULL, nIDEvent);
-		HWND hMenu = ::FindWindow(_T("#32768"), NULL);
-		CRect rc;
-		::GetWindowRect(hMenu, &rc);
-		s_ptMenu = rc.TopLeft();
-		if (!s_bChooseFirst)
-			::EndMenu();
-		::PostMessage(hMenu, WM_KEYDOWN, VK_DOWN, 0);
-		::PostMessage(hMenu, WM_KEYDOWN, VK_RETURN, 0);
-	}
-};
-
-// Inside the selection, either end included, it stays; outside, the selection goes, with a repaint, and
-// the caret moves from the low digit clicked to the byte's high digit. From the keyboard the menu shows beside the corner. Paste needs binary data on the
-// clipboard and a writable control.
-TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
-{
 	CMenuProbe control;
 	Create(control, 600, 200, 100);
 	::SetWindowPos(control.m_hWnd, NULL, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -164,12 +156,12 @@ TEST_F(HexEditClipboardTest, ContextMenuOffersCopyAndPasteByState)
 	control.ClientToScreen(&ptCorner);
 	control.SetSelection(20, 30, FALSE, FALSE);
 	control.m_nEditPos = 25;
-	struct Case { UINT nFormat; BOOL bReadOnly; UINT nByte; std::string strItems; State state; } cases[] = {
+	struct Menu { UINT nFormat; BOOL bReadOnly; UINT nByte; std::string strItems; State state; } menus[] = {
 		{ CF_TEXT, FALSE, 30, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } }, { CF_TEXT, FALSE, 20, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } },
 		{ kBinaryData, FALSE, 50, "57634Copy 57637Paste+ ", { 50, 1, NONE, NONE } },
 		{ kBinaryData, TRUE, NONE, "57634Copy 57637Paste ", { 50, 0, NONE, NONE } },
 	};
-	for (const Case& c : cases)
+	for (const Menu& c : menus)
 	{
 		PutBlock(c.nFormat, Counted(2, "\x01\x02"));
 		control.SetReadOnly(c.bReadOnly, FALSE);

@@ -15,8 +15,10 @@ protected:
 
 // The caret covers the digit being edited, a cell wide and a row high less one pixel, while the
 // control has the focus and the digit is in view. Beyond the text a timer really runs, and stops
-// with the button.
-TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocusedAndAutomaticScrollingRunsATimer)
+// with the button. Arrows, Tab and Enter reach the control inside a dialog. End moves 0x7FFFFFF
+// bytes on, to a low digit; only data longer than that shows where it lands. A digit overwrites one
+// half of the byte and keeps the other; each change notifies the parent.
+TEST_F(HexEditInputTest, CaretCoversTheDigitAndAutomaticScrollingRunsAndKeysReachTheControlAndDigitsOverwrite)
 {
 	auto Caret = []() {
 		GUITHREADINFO info = {};
@@ -58,13 +60,6 @@ TEST_F(HexEditInputTest, CaretCoversTheDigitWhileFocusedAndAutomaticScrollingRun
 	Mouse(WM_LBUTTONUP, CPoint(20, 10), 0);
 	::Sleep(50);
 	EXPECT_FALSE(::PeekMessage(&msg, m_control.m_hWnd, WM_TIMER, WM_TIMER, PM_REMOVE));
-}
-
-// Arrows, Tab and Enter reach the control inside a dialog. End moves 0x7FFFFFF bytes on, to a low
-// digit; only data longer than that shows where it lands. A digit overwrites one half of the byte
-// and keeps the other; each change notifies the parent.
-TEST_F(HexEditInputTest, KeysReachTheControlAndDigitsOverwriteHalfBytes)
-{
 	EXPECT_EQ((LRESULT)DLGC_WANTALLKEYS, m_control.SendMessage(WM_GETDLGCODE));
 	m_control.SetData(std::vector<BYTE>(0x8000001).data(), 0x8000001, FALSE);
 	Keys({ VK_END });
