@@ -9,37 +9,6 @@
 #include <stdexcept>
 #include <tuple>
 
-// The module state is switched for the length of a scope. A window without a class name gets the
-// default class; the application's name may be replaced on the heap, as MFC documents, and message
-// boxes bear it.
-TEST(AfxCore, ModuleStateIsSwitchedForAScopeAndDefaultClassAndApplicationName)
-{
-	AFX_MODULE_STATE* pAppState = AfxGetModuleState();
-	EXPECT_EQ(std::make_pair(pAppState, ::GetModuleHandle(NULL)), std::make_pair(AfxGetAppModuleState(), AfxGetInstanceHandle()));
-	AFX_MODULE_STATE other(TRUE, AfxWndProcBase);
-	other.m_hCurrentInstanceHandle = (HINSTANCE)0x1234;
-	other.m_hCurrentResourceHandle = ::GetModuleHandleA("afx.dll");
-	{
-		AFX_MANAGE_STATE(&other);
-		CString strFound;  // the application has it, the current module not
-		EXPECT_EQ(std::make_tuple((HINSTANCE)0x1234, (CWinApp*)NULL, true), std::make_tuple(AfxGetInstanceHandle(), AfxGetApp(),
-			strFound.LoadString(20) && strFound == "in the application"));
-	}
-	EXPECT_EQ(pAppState, AfxGetModuleState());
-	CWnd wnd;
-	EXPECT_TRUE(wnd.CreateEx(0, NULL, _T("classless"), WS_POPUP, 0, 0, 20, 20, NULL, NULL) && (::GetClassLongPtr(wnd.m_hWnd, GCL_STYLE) & CS_DBLCLKS) != 0);
-	CWinApp* pApp = AfxGetApp();
-	std::free((void*)pApp->m_pszAppName);
-	pApp->m_pszAppName = _tcsdup(_T("Renamed tests"));
-	EXPECT_STREQ("Renamed tests", AfxGetAppName());
-	CModalDriver modals;
-	AfxMessageBox(_T("named"));
-	std::free((void*)pApp->m_pszAppName);
-	pApp->m_pszAppName = _tcsdup(_T("Mendle tests"));
-	ASSERT_EQ(1u, modals.m_records.size());
-	EXPECT_EQ("Renamed tests", modals.m_records[0].strTitle);
-}
-
 class CThrowingWnd : public CWnd
 {
 public:
@@ -86,70 +55,6 @@ public:
 	bool m_bRefuseKill = false;
 	bool m_bThrow = false;
 };
-
-// DoModal answers the button that closed the sheet; the page hears each step as MFC reports it.
-// However the loop ends, an exception's way too, the owner is enabled again and the sheet gone.
-// What escapes a handler reaches CWinApp::ProcessWndProcException: a failed creation fails the
-// window, a failed paint validates it without a word, anything else is reported, and a failed
-// command counts as handled. A failed new arrives as the memory exception.
-TEST(AfxWindows, PropertySheetReportsItsButtonsAndExceptionsLeavingHandlersAreTheApplicationsToHandle)
-{
-	struct Case { std::vector<int> presses; bool bRefuseKill, bThrow; INT_PTR nResult; std::vector<std::string> log; } cases[] = {
-		{ { PSBTN_OK }, false, false, IDOK, { "setactive", "killactive", "apply" } },
-		{ { PSBTN_CANCEL }, false, false, IDCANCEL, { "setactive" } },
-		{ { PSBTN_OK, PSBTN_CANCEL }, true, false, IDCANCEL, { "setactive", "killactive" } },
-		{ {}, false, true, 0, { "setactive" } },
-	};
-	CWnd owner;
-	ASSERT_TRUE(owner.CreateEx(0, AfxRegisterWndClass(0), _T("owner"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
-	for (const Case& c : cases)
-	{
-		CLogPage page;
-		page.m_presses = c.presses;
-		page.m_bRefuseKill = c.bRefuseKill;
-		page.m_bThrow = c.bThrow;
-		CPropertySheet sheet(_T("Probe sheet"), &owner);
-		sheet.AddPage(&page);
-		if (c.bThrow)
-			EXPECT_THROW(sheet.DoModal(), std::runtime_error);
-		else
-			EXPECT_EQ(c.nResult, sheet.DoModal());
-		EXPECT_EQ(std::make_tuple(c.log, (HWND)NULL, TRUE), std::make_tuple(page.m_log, sheet.m_hWnd, owner.IsWindowEnabled()));
-	}
-	CModalDriver modals;
-	const auto diskFull = [] { CFileException::ThrowOsError(ERROR_DISK_FULL, _T("x.sav")); };
-	const auto badAlloc = [] { throw std::bad_alloc(); };
-	const auto other = [] { throw std::runtime_error("other"); };
-	CThrowingWnd creating;
-	creating.m_throw = diskFull;
-	EXPECT_TRUE(!creating.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP, 0, 0, 50, 50, NULL, NULL) && creating.m_hWnd == NULL);
-	CThrowingWnd wnd;
-	ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
-	wnd.UpdateWindow();
-	struct Throw { std::function<void()> fnThrow; UINT nMsg; LRESULT lResult; const char* pszText; UINT nIcon; } throws[] = {
-		{ AfxThrowMemoryException, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
-		{ badAlloc, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
-		{ badAlloc, WM_APP + 1, 0, "Out of memory.", MB_ICONEXCLAMATION },
-		{ other, WM_COMMAND, TRUE, "Command failed.", 0 },
-		{ other, WM_APP + 1, 0, "Internal application error.", 0 },
-		{ diskFull, WM_APP + 1, 0, "An error occurred with x.sav: the disk is full.", 0 },
-	};
-	for (const Throw& c : throws)
-	{
-		modals.m_records.clear();
-		wnd.m_throw = c.fnThrow;
-		EXPECT_EQ(c.lResult, wnd.SendMessage(c.nMsg, c.nMsg == WM_COMMAND ? 5 : 0, 0)) << c.pszText;
-		ASSERT_EQ(std::vector<std::string>({ c.pszText }), modals.MessageTexts());
-		EXPECT_EQ(c.nIcon, modals.m_records[0].nStyle) << c.pszText;
-	}
-	// Last: a paint that failed again and again would keep any later message loop busy.
-	modals.m_records.clear();
-	wnd.m_throw = AfxThrowMemoryException;
-	wnd.InvalidateRect(NULL, FALSE);
-	wnd.UpdateWindow();
-	RECT rc;
-	EXPECT_EQ(std::make_pair(FALSE, true), std::make_pair(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE), modals.m_records.empty()));
-}
 
 // Run asks OnIdle again with a growing count while it answers nonzero, and from 0 after a message.
 class CIdleThread : public CWinThread
@@ -205,8 +110,13 @@ static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
 
 // Temporary objects wrap foreign windows until the application's second idle call. RunModalLoop
 // honours its flags, and a temporary object held by its caller survives it. Closing the main window
-// ends the application's loop and leaves no pointer to the frame behind.
-TEST(AfxCore, IdleTimeCountsUpAndModalLoopsKeepTemporaryObjectsAndClosingTheMainWindowEndsTheLoop)
+// ends the application's loop and leaves no pointer to the frame behind. DoModal answers the button
+// that closed the sheet; the page hears each step as MFC reports it. However the loop ends, an
+// exception's way too, the owner is enabled again and the sheet gone. What escapes a handler
+// reaches CWinApp::ProcessWndProcException: a failed creation fails the window, a failed paint
+// validates it without a word, anything else is reported, and a failed command counts as handled.
+// A failed new arrives as the memory exception.
+TEST(AfxWindows, IdleTimeModalLoopsClosingTheMainWindowPropertySheetAndExceptionsEndAsDocumented)
 {
 	CIdleThread thread;
 	thread.Run();
@@ -249,14 +159,96 @@ TEST(AfxCore, IdleTimeCountsUpAndModalLoopsKeepTemporaryObjectsAndClosingTheMain
 	pApp->Run();
 	::KillTimer(NULL, nTimer);
 	EXPECT_EQ(std::make_pair((WPARAM)0, (CWnd*)NULL), std::make_pair(pApp->m_msgCur.wParam, pApp->m_pMainWnd));
+	struct SheetCase { std::vector<int> presses; bool bRefuseKill, bThrow; INT_PTR nResult; std::vector<std::string> log; } sheetCases[] = {
+		{ { PSBTN_OK }, false, false, IDOK, { "setactive", "killactive", "apply" } },
+		{ { PSBTN_CANCEL }, false, false, IDCANCEL, { "setactive" } },
+		{ { PSBTN_OK, PSBTN_CANCEL }, true, false, IDCANCEL, { "setactive", "killactive" } },
+		{ {}, false, true, 0, { "setactive" } },
+	};
+	CWnd owner;
+	ASSERT_TRUE(owner.CreateEx(0, AfxRegisterWndClass(0), _T("owner"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
+	for (const SheetCase& c : sheetCases)
+	{
+		CLogPage page;
+		page.m_presses = c.presses;
+		page.m_bRefuseKill = c.bRefuseKill;
+		page.m_bThrow = c.bThrow;
+		CPropertySheet sheet(_T("Probe sheet"), &owner);
+		sheet.AddPage(&page);
+		if (c.bThrow)
+			EXPECT_THROW(sheet.DoModal(), std::runtime_error);
+		else
+			EXPECT_EQ(c.nResult, sheet.DoModal());
+		EXPECT_EQ(std::make_tuple(c.log, (HWND)NULL, TRUE), std::make_tuple(page.m_log, sheet.m_hWnd, owner.IsWindowEnabled()));
+	}
+	CModalDriver modals;
+	const auto diskFull = [] { CFileException::ThrowOsError(ERROR_DISK_FULL, _T("x.sav")); };
+	const auto badAlloc = [] { throw std::bad_alloc(); };
+	const auto other = [] { throw std::runtime_error("other"); };
+	CThrowingWnd creating;
+	creating.m_throw = diskFull;
+	EXPECT_TRUE(!creating.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP, 0, 0, 50, 50, NULL, NULL) && creating.m_hWnd == NULL);
+	CThrowingWnd wnd;
+	ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("t"), WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, NULL, NULL));
+	wnd.UpdateWindow();
+	struct Throw { std::function<void()> fnThrow; UINT nMsg; LRESULT lResult; const char* pszText; UINT nIcon; } throws[] = {
+		{ AfxThrowMemoryException, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ badAlloc, WM_COMMAND, TRUE, "Out of memory.", MB_ICONEXCLAMATION },
+		{ badAlloc, WM_APP + 1, 0, "Out of memory.", MB_ICONEXCLAMATION },
+		{ other, WM_COMMAND, TRUE, "Command failed.", 0 },
+		{ other, WM_APP + 1, 0, "Internal application error.", 0 },
+		{ diskFull, WM_APP + 1, 0, "An error occurred with x.sav: the disk is full.", 0 },
+	};
+	for (const Throw& c : throws)
+	{
+		modals.m_records.clear();
+		wnd.m_throw = c.fnThrow;
+		EXPECT_EQ(c.lResult, wnd.SendMessage(c.nMsg, c.nMsg == WM_COMMAND ? 5 : 0, 0)) << c.pszText;
+		ASSERT_EQ(std::vector<std::string>({ c.pszText }), modals.MessageTexts());
+		EXPECT_EQ(c.nIcon, modals.m_records[0].nStyle) << c.pszText;
+	}
+	// Last: a paint that failed again and again would keep any later message loop busy.
+	modals.m_records.clear();
+	wnd.m_throw = AfxThrowMemoryException;
+	wnd.InvalidateRect(NULL, FALSE);
+	wnd.UpdateWindow();
+	RECT rc;
+	EXPECT_EQ(std::make_pair(FALSE, true), std::make_pair(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE), modals.m_records.empty()));
 }
 
+// The module state is switched for the length of a scope. A window without a class name gets the
+// default class; the application's name may be replaced on the heap, as MFC documents, and message
+// boxes bear it.
 // An object answers with its own run-time class, whose base is the one MFC documents; a class that
 // can be made from its run-time class makes an object of itself. Binding a control to an item its
 // dialog lacks raises the not-supported exception. A file's Open reports through its exception
 // argument; Read throws.
-TEST(AfxCore, RunTimeClassesFollowTheDocumentedHierarchyAndFilesReportFailuresAsFileExceptions)
+TEST(AfxCore, ModuleStateDefaultClassRunTimeClassesAndFilesFollowTheDocumentedBehaviour)
 {
+	AFX_MODULE_STATE* pAppState = AfxGetModuleState();
+	EXPECT_EQ(std::make_pair(pAppState, ::GetModuleHandle(NULL)), std::make_pair(AfxGetAppModuleState(), AfxGetInstanceHandle()));
+	AFX_MODULE_STATE other(TRUE, AfxWndProcBase);
+	other.m_hCurrentInstanceHandle = (HINSTANCE)0x1234;
+	other.m_hCurrentResourceHandle = ::GetModuleHandleA("afx.dll");
+	{
+		AFX_MANAGE_STATE(&other);
+		CString strFound;  // the application has it, the current module not
+		EXPECT_EQ(std::make_tuple((HINSTANCE)0x1234, (CWinApp*)NULL, true), std::make_tuple(AfxGetInstanceHandle(), AfxGetApp(),
+			strFound.LoadString(20) && strFound == "in the application"));
+	}
+	EXPECT_EQ(pAppState, AfxGetModuleState());
+	CWnd wnd;
+	EXPECT_TRUE(wnd.CreateEx(0, NULL, _T("classless"), WS_POPUP, 0, 0, 20, 20, NULL, NULL) && (::GetClassLongPtr(wnd.m_hWnd, GCL_STYLE) & CS_DBLCLKS) != 0);
+	CWinApp* pApp = AfxGetApp();
+	std::free((void*)pApp->m_pszAppName);
+	pApp->m_pszAppName = _tcsdup(_T("Renamed tests"));
+	EXPECT_STREQ("Renamed tests", AfxGetAppName());
+	CModalDriver modals;
+	AfxMessageBox(_T("named"));
+	std::free((void*)pApp->m_pszAppName);
+	pApp->m_pszAppName = _tcsdup(_T("Mendle tests"));
+	ASSERT_EQ(1u, modals.m_records.size());
+	EXPECT_EQ("Renamed tests", modals.m_records[0].strTitle);
 	CButton button;
 	CPropertySheet sheet(_T("Sheet"));
 	const std::shared_ptr<void> none;  // the application's object is not the test's to delete
