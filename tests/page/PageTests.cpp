@@ -7,8 +7,10 @@
 // Trovesave cartridge shows its note, and warns once per new cartridge: the module remembers the
 // last warned cartridge for the whole process (no other test shows a Trovesave one). A refresh
 // while the warning is up must not warn again: the identity is remembered first. Host events run
-// in the host's module state: the box bears the host's name.
-TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridge)
+// in the host's module state: the box bears the host's name. Without several positions the
+// selection falls back to Position 1, read at once when shown (a warning if the cartridge is gone),
+// and later transfers use it; a blocked or unready cartridge keeps the selection.
+TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridgeAndSelectionFallsBack)
 {
 	EXPECT_EQ(CBytes(), Snapshot());
 	const DWORD T = 0x35314742;  // the magic of a Trovesave cartridge
@@ -48,6 +50,30 @@ TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridge
 	m_page.m_pPage->ShowWindow(SW_HIDE);
 	m_page.m_pPage->ShowWindow(SW_SHOW);
 	EXPECT_EQ(std::make_pair(Messages({ HM_QUERYSTATUS, HM_QUERYSTATUS, HM_QUERYSTATUS }), true), std::make_pair(m_page.m_host.Messages(), m_modals.m_records.empty()));
+	m_modals.m_onMessageBox = nullptr;
+	m_page.Click(IDC_POSITION2);
+	SetStatus(TRUE, TRUE, FALSE, TRUE);
+	SetStatus(FALSE, TRUE, FALSE, FALSE);
+	Expect(false, false, 1);
+	SetStatus(TRUE, FALSE, FALSE, FALSE);
+	Expect(false, false, 0);
+
+	SetStatus(TRUE, TRUE, TRUE, FALSE);
+	m_page.Click(IDC_SHOW_SNAPSHOT);
+	m_page.Click(IDC_POSITION3);
+	m_page.m_host.m_calls.clear();
+	SetStatus(TRUE, FALSE, FALSE, FALSE);
+	ASSERT_EQ(std::make_pair(Transfers({ { 0, 0 } }, { { HM_QUERYSTATUS, 0 } }), Texts({ kNoCartridge })), std::make_pair(HostCalls(), m_modals.MessageTexts()));
+	EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[0].nStyle);
+	Expect(false, false, 0);
+
+	SetStatus(TRUE, TRUE, TRUE, FALSE);
+	m_page.Click(IDC_POSITION4);
+	m_page.m_host.m_calls.clear();
+	SetStatus(TRUE, TRUE, FALSE, FALSE);
+	m_page.Click(IDC_FORMAT_SELECTED);
+	EXPECT_EQ(Transfers({ { HM_READSAVE, 0 }, { HM_WRITESAVE, 0 }, { HM_READSAVE, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
+	Expect(true, false, 0);
 }
 
 // Checking the box shows the selected position; then each position clicked is read, until the
@@ -102,36 +128,6 @@ TEST_F(PageTest, SnapshotShowsPositionsReadOnlyWhileShownAndFormatSelectedClears
 		std::make_tuple(Position(2), Snapshot(), Position(1)));
 	EXPECT_TRUE(m_modals.m_records.empty());
 	Expect(true, true, 2);
-}
-
-// Without several positions the selection falls back to Position 1, read at once when shown
-// (a warning if the cartridge is gone), and later transfers use it; a blocked or unready
-// cartridge keeps the selection.
-TEST_F(PageTest, SelectionFallsBackToPositionOneWithoutSeveralPositions)
-{
-	m_page.Click(IDC_POSITION2);
-	SetStatus(TRUE, TRUE, FALSE, TRUE);
-	SetStatus(FALSE, TRUE, FALSE, FALSE);
-	Expect(false, false, 1);
-	SetStatus(TRUE, FALSE, FALSE, FALSE);
-	Expect(false, false, 0);
-
-	SetStatus(TRUE, TRUE, TRUE, FALSE);
-	m_page.Click(IDC_SHOW_SNAPSHOT);
-	m_page.Click(IDC_POSITION3);
-	m_page.m_host.m_calls.clear();
-	SetStatus(TRUE, FALSE, FALSE, FALSE);
-	ASSERT_EQ(std::make_pair(Transfers({ { 0, 0 } }, { { HM_QUERYSTATUS, 0 } }), Texts({ kNoCartridge })), std::make_pair(HostCalls(), m_modals.MessageTexts()));
-	EXPECT_EQ((UINT)(MB_ICONEXCLAMATION | MB_OK), m_modals.m_records[0].nStyle);
-	Expect(false, false, 0);
-
-	SetStatus(TRUE, TRUE, TRUE, FALSE);
-	m_page.Click(IDC_POSITION4);
-	m_page.m_host.m_calls.clear();
-	SetStatus(TRUE, TRUE, FALSE, FALSE);
-	m_page.Click(IDC_FORMAT_SELECTED);
-	EXPECT_EQ(Transfers({ { HM_READSAVE, 0 }, { HM_WRITESAVE, 0 }, { HM_READSAVE, 0 } }, { { HM_QUERYSTATUS, 0 } }), HostCalls());
-	Expect(true, false, 0);
 }
 
 // Format all asks first; refused, it changes neither the image nor the cartridge. Agreed, it writes
