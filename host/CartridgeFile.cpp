@@ -108,31 +108,48 @@ CString CCartridgeFile::NameParts(UINT nParts)
 	return strNames;
 }
 
+// The first bytes.size() bytes of a file, or all it holds when it holds fewer. FALSE when it cannot
+// be opened, lOsError saying why, or read, lOsError 0.
+static BOOL ReadHead(LPCTSTR lpszPath, std::vector<BYTE>& bytes, UINT& nRead, LONG& lOsError)
+{
+	CFile file;
+	CFileException error;
+	nRead = 0;
+	lOsError = 0;
+	if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite, &error))
+	{
+		lOsError = error.m_lOsError;
+		return FALSE;
+	}
+	try
+	{
+		for (UINT nLast = 1; nLast != 0 && nRead < bytes.size(); nRead += nLast)
+			nLast = file.Read(&bytes[nRead], (UINT)bytes.size() - nRead);
+	}
+	catch (CFileException* e)
+	{
+		e->Delete();
+		return FALSE;
+	}
+	return TRUE;
+}
+
 // A file that is not a whole, intact cartridge is refused, naming what is damaged, and left as it is.
 CCartridgeFile::LoadResult CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& cartridge, CString& strError, UINT* pnIntact)
 {
 	if (pnIntact != NULL)
 		*pnIntact = 0;
-	CFile file;
-	CFileException error;
-	if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite, &error))
-	{
-		strError.Format(_T("%s: the cartridge file cannot be opened (error %ld)."), lpszPath, error.m_lOsError);
-		return error.m_lOsError == ERROR_FILE_NOT_FOUND || error.m_lOsError == ERROR_PATH_NOT_FOUND ? missing : unreadable;
-	}
 	std::vector<BYTE> image(FILE_SIZE + 1);
 	UINT nRead = 0;
-	try
+	LONG lOsError = 0;
+	if (!ReadHead(lpszPath, image, nRead, lOsError))
 	{
-		nRead = file.Read(image.data(), (UINT)image.size());
+		if (lOsError == 0)
+			strError.Format(_T("%s: the cartridge file cannot be read."), lpszPath);
+		else
+			strError.Format(_T("%s: the cartridge file cannot be opened (error %ld)."), lpszPath, lOsError);
+		return lOsError == ERROR_FILE_NOT_FOUND || lOsError == ERROR_PATH_NOT_FOUND ? missing : unreadable;
 	}
-	catch (CFileException* e)
-	{
-		e->Delete();
-		strError.Format(_T("%s: the cartridge file cannot be read."), lpszPath);
-		return unreadable;
-	}
-	file.Close();
 
 	DWORD dwExpected = 0;
 	CCartridge found = cartridge;
@@ -164,24 +181,15 @@ CCartridgeFile::LoadResult CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& ca
 
 BOOL CCartridgeFile::ReadSave(LPCTSTR lpszPath, BYTE* pBuffer, CString& strError)
 {
-	CFile file;
-	CFileException error;
-	if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite, &error))
-	{
-		strError.Format(_T("%s: cannot be opened (error %ld)."), lpszPath, error.m_lOsError);
-		return FALSE;
-	}
 	std::vector<BYTE> bytes(SAVE_POSITION_SIZE + 1);
 	UINT nRead = 0;
-	try
+	LONG lOsError = 0;
+	if (!ReadHead(lpszPath, bytes, nRead, lOsError))
 	{
-		for (UINT nLast = 1; nLast != 0 && nRead < bytes.size(); nRead += nLast)
-			nLast = file.Read(&bytes[nRead], (UINT)bytes.size() - nRead);
-	}
-	catch (CFileException* e)
-	{
-		e->Delete();
-		strError.Format(_T("%s: cannot be read."), lpszPath);
+		if (lOsError == 0)
+			strError.Format(_T("%s: cannot be read."), lpszPath);
+		else
+			strError.Format(_T("%s: cannot be opened (error %ld)."), lpszPath, lOsError);
 		return FALSE;
 	}
 	if (nRead != SAVE_POSITION_SIZE)
