@@ -86,13 +86,10 @@ public:
 	afx_msg void OnTimer(UINT_PTR)
 	{
 		KillTimer(1);
-		m_pTempDuringLoop = CWnd::FromHandle(m_hWndForeign);
 		EndModalLoop(7);
 	}
 	afx_msg LRESULT OnEnterIdle(WPARAM, LPARAM) { ++m_nEnterIdle; return 0; }
 	std::vector<LONG> m_kicks;
-	HWND m_hWndForeign = NULL;
-	CWnd* m_pTempDuringLoop = NULL;
 	int m_nEnterIdle = 0;
 	DECLARE_MESSAGE_MAP()
 };
@@ -102,6 +99,14 @@ BEGIN_MESSAGE_MAP(CModalProbeWnd, CWnd)
 	ON_MESSAGE(WM_ENTERIDLE, &CModalProbeWnd::OnEnterIdle)
 	ON_WM_TIMER()
 END_MESSAGE_MAP()
+
+static const void* s_pWatched = NULL;  // cleared when the runtime deletes it
+
+static void DeleteWatched(void* p, size_t nSize)
+{
+	s_pWatched = p == s_pWatched ? NULL : s_pWatched;
+	::operator delete(p, nSize);
+}
 
 static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -140,13 +145,14 @@ TEST(AfxWindows, IdleTimeModalLoopsClosingTheMainWindowPropertySheetAndException
 		CModalProbeWnd parent, wnd;
 		ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), _T("parent"), WS_POPUP, 0, 0, 50, 50, NULL, NULL));
 		ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), _T("modal"), WS_CHILD, 0, 0, 20, 20, parent.m_hWnd, NULL));
-		wnd.m_hWndForeign = hForeign;
 		CWnd* pTemp = CWnd::FromHandle(hForeign);
+		s_pWatched = pTemp;
+		CImportPatch watch("afx.dll", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_ZdlPvy" : "_ZdlPvj", (FARPROC)DeleteWatched);
 		wnd.SetTimer(1, 50, NULL);
 		EXPECT_EQ(7, wnd.RunModalLoop(c.dwFlags));
 		wnd.m_kicks.resize(std::min<size_t>(3, wnd.m_kicks.size()));
 		EXPECT_EQ(std::make_tuple(pTemp, c.bKicked ? std::vector<LONG>({ 0, 1, 2 }) : std::vector<LONG>(), c.bEnterIdle, c.bShown),
-			std::make_tuple(wnd.m_pTempDuringLoop, wnd.m_kicks, parent.m_nEnterIdle > 0, (wnd.GetStyle() & WS_VISIBLE) != 0)) << c.dwFlags;
+			std::make_tuple((CWnd*)s_pWatched, wnd.m_kicks, parent.m_nEnterIdle > 0, (wnd.GetStyle() & WS_VISIBLE) != 0)) << c.dwFlags;
 	}
 	::DestroyWindow(hForeign);
 	CFrameWnd* pFrame = new CFrameWnd;
@@ -269,7 +275,8 @@ TEST(AfxCore, ModuleStateDefaultClassRunTimeClassesAndFilesFollowTheDocumentedBe
 	for (const auto& [pObject, pClass, pBase] : objects)
 	{
 		EXPECT_EQ(std::make_pair(pClass, pBase), std::make_pair(pObject->GetRuntimeClass(), pClass->m_pfnGetBaseClass()));
-		EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CObject)) && !RUNTIME_CLASS(CObject)->IsDerivedFrom(pClass));
+		CObject* pAny = const_cast<CObject*>(pObject.get());
+		EXPECT_TRUE(DYNAMIC_DOWNCAST(CObject, pAny) == pAny && !DYNAMIC_DOWNCAST(CFrameWnd, pAny) && !RUNTIME_CLASS(CObject)->IsDerivedFrom(pClass));
 	}
 	for (CRuntimeClass* pClass : { RUNTIME_CLASS(CWnd), RUNTIME_CLASS(CFrameWnd), RUNTIME_CLASS(CMenu), RUNTIME_CLASS(CDC),
 		RUNTIME_CLASS(CGdiObject), RUNTIME_CLASS(CFont), RUNTIME_CLASS(CBitmap), RUNTIME_CLASS(CBrush), RUNTIME_CLASS(CRgn) })
