@@ -15,7 +15,12 @@ inline const char kNoCartridge[] = "No cartridge detected!";
 class PageTest : public testing::Test
 {
 protected:
-	void SetUp() override { m_page.m_host.m_calls.clear(); }
+	// Opening the page and showing it each refresh the status once.
+	void SetUp() override
+	{
+		ASSERT_EQ(std::vector<UINT>({ HM_QUERYSTATUS, HM_QUERYSTATUS }), m_page.m_host.Messages());
+		m_page.m_host.m_calls.clear();
+	}
 
 	void SetStatus(BOOL bLinkReady, BOOL bPresent, BOOL bMulti, BOOL bBlocked)
 	{
