@@ -3,11 +3,31 @@
 #include "ModalDriver.h"
 #include "res/resource.h"
 
+static LRESULT s_lInitDialog = -1;
+
+// What the page's window procedure answers to its WM_INITDIALOG, as any hook can see it.
+static LRESULT CALLBACK OnReturned(int nCode, WPARAM wParam, LPARAM lParam)
+{
+	const CWPRETSTRUCT* pRet = (const CWPRETSTRUCT*)lParam;
+	if (pRet->message == WM_INITDIALOG && ::GetDlgItem(pRet->hwnd, IDC_POSITION1) != NULL)
+		s_lInitDialog = pRet->lResult;
+	return ::CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
+static void* ThrowBadAlloc(size_t)
+{
+	throw std::bad_alloc();
+}
+
 // Kept first: no page exists yet in this process. Then a page without a window yet. A page in a
 // host that has a dialog 1000 and a string 1 of its own takes the module's template and caption. A
 // page made through the host's interface takes over the host window and the host's events.
 TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASecondPageTakesOverTheHost)
 {
+	// Another program may load, use and free the module: loaded again, it starts afresh.
+	const HMODULE hOnce = CPageHarness().m_plugin.GetModule();
+	WNDCLASSA wc;  // its window classes go with it
+	EXPECT_TRUE(::FreeLibrary(hOnce) && ::GetModuleHandleA("Mendle.cvl") == NULL && !::GetClassInfoA(hOnce, "CHexEditBase_SC", &wc));
 	CPluginModule plugin;
 	CString strError;
 	ASSERT_TRUE(plugin.Load(ModulePath().c_str(), strError)) << (LPCTSTR)strError;
@@ -38,14 +58,18 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	delete pPage;
 
 	CModalDriver modals;
+	const HHOOK hHook = ::SetWindowsHookEx(WH_CALLWNDPROCRET, OnReturned, NULL, ::GetCurrentThreadId());
 	CPageHarness first;
+	::UnhookWindowsHookEx(hHook);
+	EXPECT_EQ(TRUE, s_lInitDialog);  // the dialog manager sets the first focus
 	char szText[512] = "";
 	TCITEMA item = { TCIF_TEXT, 0, 0, szText, sizeof(szText), 0, 0 };
 	ASSERT_TRUE(::SendMessage((HWND)first.m_sheet.SendMessage(PSM_GETTABCONTROL), TCM_GETITEMA, 0, (LPARAM)&item));
 	EXPECT_STREQ("Save games", szText);
 	// The module's template, not the host's: its controls, the icon from the module's resources.
-	// The others in order: text, place, tab stop (a checked radio button is one), group and border
-	// (the snapshot's, which the dialog manager makes a client edge).
+	// In order: text, place, tab stop (a checked radio button is one), group and border (the
+	// snapshot's, which the dialog manager makes a client edge). The icon takes its image's
+	// size, and its number is its text.
 	EXPECT_NE(0, ::SendMessage(first.Item(IDC_WARNING_ICON), STM_GETICON, 0, 0));
 	const LONG T = WS_TABSTOP, G = WS_GROUP;
 	struct Control { std::string strText; int x, y, cx, cy; LONG lBits; } controls[] = {
@@ -54,7 +78,7 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 		{ "&Read from flash cart to disk...", 82, 21, 104, 26, T }, { "&Write from disk to cartridge...", 82, 50, 104, 26, T },
 		{ "&Show snapshot of the save game on cartridge", 14, 87, 161, 10, T }, { "Save positions 1-3 usually will be used by the games "
 		"1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put the games onto the cartridge in the "
-		"desired order.", 198, 21, 199, 35, G }, { "You don't need to use this plugin as the cartridge you are accessing uses Trovesave. "
+		"desired order.", 198, 21, 199, 35, G }, { "\xFF\x8F", 198, 68, 0, 0, 0 }, { "You don't need to use this plugin as the cartridge you are accessing uses Trovesave. "
 		"Please note that the saved games could be lost if you take any action on this page.", 226, 63, 171, 32, G },
 		{ "Format &selected save position", 14, 167, 123, 14, T }, { "Format &all save positions...", 147, 167, 103, 14, T },
 	};
@@ -62,10 +86,9 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	auto Box = [](const RECT& rc) { return std::vector<LONG>({ rc.left, rc.top, rc.right, rc.bottom }); };
 	for (const Control& c : controls)
 	{
-		hChild = hChild == first.Item(IDC_WARNING_ICON) ? ::GetWindow(hChild, GW_HWNDNEXT) : hChild;
 		CRect rc(c.x, c.y, c.cx, c.cy), rcShown;  // place and size mapped apart, as the dialog manager does
 		::MapDialogRect(first.m_pPage->m_hWnd, &rc);
-		rc.right += rc.left, rc.bottom += rc.top;
+		rc.right += c.cx != 0 ? rc.left : rc.left + 32, rc.bottom += c.cy != 0 ? rc.top : rc.top + 32;
 		::GetWindowRect(hChild, &rcShown);
 		::MapWindowPoints(NULL, first.m_pPage->m_hWnd, (POINT*)&rcShown, 2);
 		EXPECT_EQ(std::make_tuple(c.strText, Box(rc), c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText, sizeof(szText))),
@@ -81,7 +104,17 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	first.m_pPage->GetClientRect(&rcClient);
 	EXPECT_EQ(std::make_tuple(Box(rcPage), (LONG)-::MulDiv(8, ::GetDeviceCaps(CClientDC(first.m_pPage).m_hDC, LOGPIXELSY), 72), std::string("MS Sans Serif")),
 		std::make_tuple(Box(rcClient), lf.lfHeight, std::string(lf.lfFaceName)));
+	// Icon 143 as the page shows it: the dialog's face around a black edge, a yellow field, a black bar and dot.
+	::ShowWindow(first.Item(IDC_WARNING_ICON), SW_SHOW);
+	::UpdateWindow(first.Item(IDC_WARNING_ICON));
+	CClientDC dcIcon(CWnd::FromHandle(first.Item(IDC_WARNING_ICON)));
+	std::vector<COLORREF> pixels;
+	for (POINT pt : { POINT{ 1, 1 }, POINT{ 16, 29 }, POINT{ 10, 26 }, POINT{ 16, 12 }, POINT{ 16, 23 }, POINT{ 16, 25 } })
+		pixels.push_back(::GetPixel(dcIcon.m_hDC, pt.x, pt.y));
+	EXPECT_EQ(std::vector<COLORREF>({ ::GetSysColor(COLOR_BTNFACE), 0, RGB(255, 255, 0), 0, RGB(255, 255, 0), 0 }), pixels);
 	EXPECT_STREQ("CMendlePage", first.m_pPage->GetRuntimeClass()->m_lpszClassName);
+	std::unique_ptr<CObject> pMade(first.m_pPage->GetRuntimeClass()->CreateObject());
+	EXPECT_TRUE(pMade != nullptr && pMade->GetRuntimeClass() == first.m_pPage->GetRuntimeClass());
 	EXPECT_STREQ("CHexEditBase", CWnd::FromHandlePermanent(first.Item(IDC_SNAPSHOT))->GetRuntimeClass()->m_lpszClassName);
 
 	ITavPropertyPage* pInterface = dynamic_cast<ITavPropertyPage*>(first.m_pPage);
@@ -99,6 +132,16 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	first.Click(IDC_FORMAT_SELECTED);
 	EXPECT_EQ(std::make_pair(std::vector<UINT>({ 0x811B, 0x8105, 0x8116 }), true),  // prepare, query, write
 		std::make_pair(host.Messages(), first.m_host.m_calls.empty()));
+	// A page that cannot be allocated: the host gets the exception in its own module state. The host
+	// window is taken over all the same, and the page made last keeps the host's events.
+	AFX_MODULE_STATE* pHostState = AfxGetModuleState();
+	{
+		CImportPatch noPage("Mendle.cvl", "libstdc++-6.dll", sizeof(size_t) == 8 ? "_Znwy" : "_Znwj", (FARPROC)ThrowBadAlloc);
+		EXPECT_THROW(plugin.CreatePage(&first.m_host, strError), std::bad_alloc);
+	}
+	host.m_calls.clear();
+	EXPECT_TRUE(pHostState == AfxGetModuleState() && plugin.ReceiveMessage(HM_STATUSCHANGED, 0, 0) == 1 && host.m_calls.empty());
+	EXPECT_EQ(std::vector<UINT>({ HM_QUERYSTATUS }), first.m_host.Messages());
 	sheet.DestroyWindow();
 	delete dynamic_cast<ITavPropertyPage*>(pSecond);
 	host.DestroyWindow();
