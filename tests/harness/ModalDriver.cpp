@@ -27,6 +27,8 @@ void CModalDriver::OnInitDialog(HWND hWnd)
 	if (bBox)
 	{
 		record.nStyle = Shows(hWnd, IDCANCEL) ? (Shows(hWnd, IDYES) ? MB_YESNOCANCEL : MB_OKCANCEL) : Shows(hWnd, IDYES) ? MB_YESNO : MB_OK;
+		// Buttons of any other set give a style that no test expects.
+		record.nStyle |= Shows(hWnd, IDABORT) || Shows(hWnd, IDRETRY) || Shows(hWnd, IDIGNORE) || Shows(hWnd, IDYES) != Shows(hWnd, IDNO) ? 0xF : 0;
 		HICON hIcon = (HICON)::SendDlgItemMessage(hWnd, IDC_MSGBOX_ICON, STM_GETICON, 0, 0);
 		for (auto icon : { std::make_pair(MB_ICONEXCLAMATION, IDI_EXCLAMATION), std::make_pair(MB_ICONINFORMATION, IDI_ASTERISK),
 			std::make_pair(MB_ICONQUESTION, IDI_QUESTION) })

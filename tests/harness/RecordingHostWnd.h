@@ -31,7 +31,7 @@ public:
 	std::vector<CHostCall> m_calls;
 	std::optional<DWORD> m_dwMagic;  // when set, replaces the magic field of every status the host fills
 	BYTE m_bTailFill = 0;  // when not 0, a read also fills the 256 bytes of the image past the position
-	bool m_bWideFlags = false;  // when set, the flags of every status the host fills are 2 or 0x100, not 1
+	bool m_bWideFlags = false;  // when set, the flags of every status the host fills are 2 or 0x10000, not 1
 
 protected:
 	LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -45,7 +45,7 @@ protected:
 			std::fill((BYTE*)pTail, (BYTE*)pTail + 256, m_bTailFill);
 		CARTSTATUS* pStatus = message == HM_QUERYSTATUS && m_bWideFlags ? (CARTSTATUS*)wParam : NULL;
 		if (pStatus != NULL)
-			pStatus->bLinkReady *= 2, pStatus->bCartPresent *= 2, pStatus->dwMultiPosition <<= 8, pStatus->dwBlocked <<= 8;
+			pStatus->bLinkReady *= 2, pStatus->bCartPresent *= 2, pStatus->dwMultiPosition <<= 16, pStatus->dwBlocked <<= 16;
 		if (message == HM_QUERYSTATUS && m_dwMagic)
 			reinterpret_cast<CARTSTATUS*>(wParam)->dwTrovesaveMagic = *m_dwMagic;
 		return lResult;

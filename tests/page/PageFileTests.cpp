@@ -50,15 +50,16 @@ TEST_F(PageTest, ReadToDiskWritesThePositionsBytesAndWriteFromDiskReplacesTheByt
 		std::make_tuple(strSaveTitle != m_modals.m_records[0].strTitle, m_modals.m_records[0].strFilter, m_modals.m_records[0].bReadOnlyBox,
 		m_modals.m_records[1].nStyle));
 	Expect(true, true, 1);
-	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "long.sav");
-	EXPECT_EQ(CBytes(strLong.substr(0, SAVE_POSITION_SIZE)), Position(1));
+	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "long.sav");  // the image's 256 bytes past the position stay clear
+	EXPECT_EQ(std::make_pair(CBytes(strLong.substr(0, SAVE_POSITION_SIZE)), std::vector<BYTE>(256, 0)),
+		std::make_pair(Position(1), m_page.m_host.m_calls[2].tail));
 
 	m_page.m_cartridge.m_bPresent = FALSE;
 	ClickWithFile(IDC_WRITE_FROM_DISK, m_folder / "short.sav", { IDOK, IDOK, IDOK });
 	EXPECT_EQ(Texts({ "<file dialog>", kNoCartridge, kNoCartridge, kWritten }), m_modals.MessageTexts());
 }
 
-// A target another program holds open, a read-only one (where the system refuses root that) and
+// A target another program holds open, even sharing it, a read-only one (where the system refuses root that) and
 // a full disk (where a tiny file system is mounted) are reported and the file left as it was; a
 // source that is missing or cannot be read (this process's memory from address 0) is reported,
 // and a cancelled dialog does nothing. After an error the page offers Position 1 alone. Typing
@@ -70,7 +71,7 @@ TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReportedAndTheSnapshotIsACopyW
 	const std::string strLocked = m_folder / "locked.sav", strReadOnly = m_folder / "readonly.sav";
 	WriteBytes(strLocked, "old bytes");
 	WriteBytes(strReadOnly, "old bytes");
-	HANDLE hLock = ::CreateFileA(strLocked.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+	HANDLE hLock = ::CreateFileA(strLocked.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
 	::SetFileAttributesA(strReadOnly.c_str(), FILE_ATTRIBUTE_READONLY);
 	HANDLE hProbe = ::CreateFileA(strReadOnly.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
 	const bool bReadOnlyRefused = hProbe == INVALID_HANDLE_VALUE || !::CloseHandle(hProbe);

@@ -18,7 +18,7 @@ TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridge
 		{ 1, 1, 0, 0, false, 0, 0, true, false, false }, { 1, 1, 1, 0, false, 0, 0, true, true, false }, { 0, 1, 1, 0, false, 0, 0, false, false, false },
 		{ 1, 0, 1, 0, false, 0, 0, false, false, false }, { 1, 1, 1, 1, false, 0, 0, false, false, false }, { 0, 0, 0, 0, false, 0, 0, false, false, false },
 		{ 1, 1, 1, 0, true, 0, 0, true, true, false }, { 1, 1, 1, 1, true, 0, 0, false, false, false }, { 1, 1, 1, 0, false, T, 0, true, true, false },
-		{ 1, 1, 1, 0, false, T, 7, true, true, true }, { 1, 1, 1, 0, false, T, 7, true, true, false }, { 1, 1, 1, 0, false, T, 8, true, true, true },
+		{ 1, 1, 1, 0, false, T, 7, true, true, true }, { 1, 1, 1, 0, false, T, 7, true, true, false }, { 1, 1, 1, 0, false, T, 0x107, true, true, true },
 		{ 1, 1, 1, 0, false, T, 7, true, true, true }, { 1, 1, 1, 0, false, 0, 9, true, true, false }, { 1, 1, 1, 0, false, T, 7, true, true, false },
 		{ 1, 1, 1, 0, false, 0x42473135, 11, true, true, false },
 	};
@@ -28,7 +28,7 @@ TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridge
 	};
 	for (const Case& c : cases)
 	{
-		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked << (c.bWide ? " as 2 and 0x100" : "") << ", cartridge " << c.dwCartId);
+		SCOPED_TRACE(testing::Message() << c.bLink << c.bPresent << c.bMulti << c.bBlocked << (c.bWide ? " as 2 and 0x10000" : "") << ", cartridge " << c.dwCartId);
 		m_page.m_host.m_calls.clear();
 		m_modals.m_records.clear();
 		m_page.m_host.m_bWideFlags = c.bWide;

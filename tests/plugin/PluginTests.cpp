@@ -39,16 +39,17 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	const HMODULE hModule = plugin.GetModule();
 	char sz[256];
 	auto text = [&](int nID) { return std::string(sz, ::LoadStringA(hModule, nID, sz, sizeof(sz))); };
-	EXPECT_EQ(std::make_tuple(std::string(), true, std::string("basic_cellar"), true, std::string("Basic save game tool\r\n"), std::string("1.2")),
-		std::make_tuple(text(2), !text(3).empty(), text(4), !text(5).empty(), text(6).substr(0, 22), text(7)));
+	EXPECT_EQ(std::make_tuple(std::string("Save games"), std::string(), true, std::string("basic_cellar"), true, std::string("Basic save game tool\r\n"),
+		true, std::string("1.2")), std::make_tuple(text(1), text(2), text(3).find("Corvel") != std::string::npos, text(4), !text(5).empty(),
+		text(6).substr(0, 22), text(6).size() > 22, text(7)));
 	HMENU hMenu = ::LoadMenuA(hModule, MAKEINTRESOURCEA(1005));
 	EXPECT_EQ(std::make_tuple(1, 65535u, std::string("Display")), std::make_tuple(::GetMenuItemCount(hMenu), ::GetMenuItemID(hMenu, 0),
 		std::string(sz, ::GetMenuStringA(hMenu, 0, sz, sizeof(sz), MF_BYPOSITION))));
 	auto resource = [&](int nID, LPCSTR pszType, int nOffset, int nSize) { return CBytes((const char*)::LockResource(::LoadResource(hModule,
 		::FindResourceA(hModule, MAKEINTRESOURCEA(nID), pszType))) + nOffset, nSize); };
-	// File and product version 1.0.0.1, after the record's header; one icon image, 32 by 32 in 16 colours.
-	EXPECT_EQ(std::make_pair(CBytes("\0\0\1\0\1\0\0\0\0\0\1\0\1\0\0\0", 16), CBytes("\1\0\x20\x20\x10", 5)),
-		std::make_pair(resource(1, (LPCSTR)RT_VERSION, 48, 16), resource(143, (LPCSTR)RT_GROUP_ICON, 4, 5)));
+	// File and product version 1.0.0.1, after the record's header; one icon image, 32 by 32 in 16 colours; dialog 1000 (extended).
+	EXPECT_EQ(std::make_tuple(CBytes("\0\0\1\0\1\0\0\0\0\0\1\0\1\0\0\0", 16), CBytes("\1\0\x20\x20\x10", 5), CBytes("\1\0\xFF\xFF", 4)),
+		std::make_tuple(resource(1, (LPCSTR)RT_VERSION, 48, 16), resource(143, (LPCSTR)RT_GROUP_ICON, 4, 5), resource(1000, (LPCSTR)RT_DIALOG, 0, 4)));
 
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
@@ -67,20 +68,21 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	ASSERT_TRUE(::SendMessage((HWND)first.m_sheet.SendMessage(PSM_GETTABCONTROL), TCM_GETITEMA, 0, (LPARAM)&item));
 	EXPECT_STREQ("Save games", szText);
 	// The module's template, not the host's: its controls, the icon from the module's resources.
-	// In order: text, place, tab stop (a checked radio button is one), group and border (the
-	// snapshot's, which the dialog manager makes a client edge). The icon takes its image's
-	// size, and its number is its text.
-	EXPECT_NE(0, ::SendMessage(first.Item(IDC_WARNING_ICON), STM_GETICON, 0, 0));
-	const LONG T = WS_TABSTOP, G = WS_GROUP;
-	struct Control { std::string strText; int x, y, cx, cy; LONG lBits; } controls[] = {
-		{ "Save game transfer", 5, 5, 400, 183, 0 }, { "Position &1", 14, 21, 47, 10, T }, { "Position &2", 14, 36, 47, 10, 0 },
-		{ "Position &3", 14, 51, 47, 10, 0 }, { "Position &4", 14, 66, 47, 10, 0 }, { "", 14, 104, 383, 58, T | WS_EX_CLIENTEDGE },
-		{ "&Read from flash cart to disk...", 82, 21, 104, 26, T }, { "&Write from disk to cartridge...", 82, 50, 104, 26, T },
-		{ "&Show snapshot of the save game on cartridge", 14, 87, 161, 10, T }, { "Save positions 1-3 usually will be used by the games "
-		"1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put the games onto the cartridge in the "
-		"desired order.", 198, 21, 199, 35, G }, { "\xFF\x8F", 198, 68, 0, 0, 0 }, { "You don't need to use this plugin as the cartridge you are accessing uses Trovesave. "
-		"Please note that the saved games could be lost if you take any action on this page.", 226, 63, 171, 32, G },
-		{ "Format &selected save position", 14, 167, 123, 14, T }, { "Format &all save positions...", 147, 167, 103, 14, T },
+	// In order: text, identifier, place, kind, tab stop (a checked radio button is one), group and
+	// border (the snapshot's, which the dialog manager makes a client edge). The icon takes its
+	// image's size, and its number is its text.
+	const LONG T = WS_TABSTOP, G = WS_GROUP, E = ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY;
+	struct Control { std::string strText; int nID, x, y, cx, cy; LONG lBits; } controls[] = {
+		{ "Save game transfer", -1, 5, 5, 400, 183, BS_GROUPBOX }, { "Position &1", 1019, 14, 21, 47, 10, BS_AUTORADIOBUTTON | T },
+		{ "Position &2", 1020, 14, 36, 47, 10, BS_AUTORADIOBUTTON }, { "Position &3", 1021, 14, 51, 47, 10, BS_AUTORADIOBUTTON },
+		{ "Position &4", 1022, 14, 66, 47, 10, BS_AUTORADIOBUTTON }, { "", 1023, 14, 104, 383, 58, E | T | WS_EX_CLIENTEDGE },
+		{ "&Read from flash cart to disk...", 1002, 82, 21, 104, 26, T }, { "&Write from disk to cartridge...", 1003, 82, 50, 104, 26, T },
+		{ "&Show snapshot of the save game on cartridge", 1000, 14, 87, 161, 10, BS_AUTOCHECKBOX | T }, { "Save positions 1-3 usually will be "
+		"used by the games 1-3 on the cartridge. Save position 4 will be used by games 4 and above. You may wish to put the games onto the "
+		"cartridge in the desired order.", -1, 198, 21, 199, 35, G }, { "\xFF\x8F", 1024, 198, 68, 0, 0, SS_ICON }, { "You don't need to use "
+		"this plugin as the cartridge you are accessing uses Trovesave. Please note that the saved games could be lost if you take any action "
+		"on this page.", 1025, 226, 63, 171, 32, G }, { "Format &selected save position", 1001, 14, 167, 123, 14, T },
+		{ "Format &all save positions...", 1026, 147, 167, 103, 14, T },
 	};
 	HWND hChild = ::GetWindow(first.m_pPage->m_hWnd, GW_CHILD);
 	auto Box = [](const RECT& rc) { return std::vector<LONG>({ rc.left, rc.top, rc.right, rc.bottom }); };
@@ -91,12 +93,14 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 		rc.right += c.cx != 0 ? rc.left : rc.left + 32, rc.bottom += c.cy != 0 ? rc.top : rc.top + 32;
 		::GetWindowRect(hChild, &rcShown);
 		::MapWindowPoints(NULL, first.m_pPage->m_hWnd, (POINT*)&rcShown, 2);
-		EXPECT_EQ(std::make_tuple(c.strText, Box(rc), c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText, sizeof(szText))),
-			Box(rcShown), (::GetWindowLong(hChild, GWL_STYLE) & (T | G)) | (::GetWindowLong(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)));
+		EXPECT_EQ(std::make_tuple(c.strText, c.nID, Box(rc), c.lBits), std::make_tuple(std::string(szText, ::GetWindowTextA(hChild, szText,
+			sizeof(szText))), ::GetDlgCtrlID(hChild), Box(rcShown), (::GetWindowLong(hChild, GWL_STYLE) & (0xFFFF | T | G))
+			| (::GetWindowLong(hChild, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)));
 		hChild = ::GetWindow(hChild, GW_HWNDNEXT);
 	}
-	EXPECT_EQ(std::make_pair((LONG)(WS_CHILD | DS_SETFONT), (LONG)WS_EX_CONTROLPARENT), std::make_pair((LONG)(::GetWindowLong(first.m_pPage->m_hWnd,
-		GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT)), (LONG)(::GetWindowLong(first.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)));
+	EXPECT_EQ(std::make_tuple((LONG)(WS_CHILD | DS_SETFONT), (LONG)WS_EX_CONTROLPARENT, 0), std::make_tuple((LONG)(::GetWindowLong(first.m_pPage->m_hWnd,
+		GWL_STYLE) & (WS_CHILD | WS_POPUP | DS_SETFONT)), (LONG)(::GetWindowLong(first.m_pPage->m_hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT),
+		::GetWindowTextLength(first.m_pPage->m_hWnd)));  // no caption of its own
 	LOGFONTA lf = {};
 	::GetObjectA((HFONT)first.m_pPage->SendMessage(WM_GETFONT), sizeof(lf), &lf);
 	CRect rcPage(0, 0, 410, 193), rcClient;  // 8 points, 410 by 193 dialog units
@@ -114,7 +118,8 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	EXPECT_EQ(std::vector<COLORREF>({ ::GetSysColor(COLOR_BTNFACE), 0, RGB(255, 255, 0), 0, RGB(255, 255, 0), 0 }), pixels);
 	EXPECT_STREQ("CMendlePage", first.m_pPage->GetRuntimeClass()->m_lpszClassName);
 	std::unique_ptr<CObject> pMade(first.m_pPage->GetRuntimeClass()->CreateObject());
-	EXPECT_TRUE(pMade != nullptr && pMade->GetRuntimeClass() == first.m_pPage->GetRuntimeClass());
+	EXPECT_TRUE(pMade != nullptr && pMade->GetRuntimeClass() == first.m_pPage->GetRuntimeClass() && pMade->IsKindOf(RUNTIME_CLASS(CPropertyPage)));
+	EXPECT_EQ(dynamic_cast<void*>(first.m_pPage), (void*)first.m_pPage);  // the page's address is the object's: a host may hold either
 	EXPECT_STREQ("CHexEditBase", CWnd::FromHandlePermanent(first.Item(IDC_SNAPSHOT))->GetRuntimeClass()->m_lpszClassName);
 
 	ITavPropertyPage* pInterface = dynamic_cast<ITavPropertyPage*>(first.m_pPage);
