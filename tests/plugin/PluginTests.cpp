@@ -14,6 +14,9 @@ static LRESULT CALLBACK OnReturned(int nCode, WPARAM wParam, LPARAM lParam)
 	return ::CallNextHookEx(NULL, nCode, wParam, lParam);
 }
 
+// The page's interface as a host built apart from this code declares it: the slots are what counts.
+struct IHostsPage { virtual ~IHostsPage() = default; virtual CPropertyPage* GetPropertyPage(CWnd* pHostWnd) = 0; };
+
 static void* ThrowBadAlloc(size_t)
 {
 	throw std::bad_alloc();
@@ -124,7 +127,7 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 
 	ITavPropertyPage* pInterface = dynamic_cast<ITavPropertyPage*>(first.m_pPage);
 	ASSERT_NE(nullptr, pInterface);
-	CPropertyPage* pSecond = pInterface->GetPropertyPage(&host);
+	CPropertyPage* pSecond = reinterpret_cast<IHostsPage*>(pInterface)->GetPropertyPage(&host);
 	ASSERT_NE(first.m_pPage, pSecond);
 	CPropertySheet sheet(_T("Second"));
 	sheet.AddPage(pSecond);
