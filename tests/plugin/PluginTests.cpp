@@ -50,9 +50,10 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 		std::string(sz, ::GetMenuStringA(hMenu, 0, sz, sizeof(sz), MF_BYPOSITION))));
 	auto resource = [&](int nID, LPCSTR pszType, int nOffset, int nSize) { return CBytes((const char*)::LockResource(::LoadResource(hModule,
 		::FindResourceA(hModule, MAKEINTRESOURCEA(nID), pszType))) + nOffset, nSize); };
-	// File and product version 1.0.0.1, after the record's header; one icon image, 32 by 32 in 16 colours; dialog 1000 (extended).
-	EXPECT_EQ(std::make_tuple(CBytes("\0\0\1\0\1\0\0\0\0\0\1\0\1\0\0\0", 16), CBytes("\1\0\x20\x20\x10", 5), CBytes("\1\0\xFF\xFF", 4)),
-		std::make_tuple(resource(1, (LPCSTR)RT_VERSION, 48, 16), resource(143, (LPCSTR)RT_GROUP_ICON, 4, 5), resource(1000, (LPCSTR)RT_DIALOG, 0, 4)));
+	// File and product version 1.0.0.1, after the record's header; one icon image, 32 by 32 in 16 colours; dialog 1000, extended, with its
+	// own styles (a sheet adds some to what it shows).
+	EXPECT_EQ(std::make_tuple(CBytes("\0\0\1\0\1\0\0\0\0\0\1\0\1\0\0\0", 16), CBytes("\1\0\x20\x20\x10", 5), CBytes("\1\0\xFF\xFF\0\0\0\0\0\0\1\0\x40\0\0\x40", 16)),
+		std::make_tuple(resource(1, (LPCSTR)RT_VERSION, 48, 16), resource(143, (LPCSTR)RT_GROUP_ICON, 4, 5), resource(1000, (LPCSTR)RT_DIALOG, 0, 16)));
 
 	CCartridgeSession session;
 	CRecordingHostWnd host(session);
