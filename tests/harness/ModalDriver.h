@@ -5,6 +5,7 @@
 #include <afxwin.h>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ public:
 	std::vector<CModalRecord> m_records;
 	std::function<void()> m_onMessageBox;  // called while each message box is up
 	int m_nFileType = 0;  // when not 0, the file type (from 1) that file dialogs are answered with
+	std::map<HWND, LRESULT> m_initDialogAnswers;  // what each dialog's procedure answered to WM_INITDIALOG
 
 private:
 	struct Answer { bool bFileDialog; int nButton; std::string strPath; };
@@ -47,7 +49,7 @@ private:
 	{
 		const CWPRETSTRUCT* pMsg = (const CWPRETSTRUCT*)lParam;
 		if (s_pCurrent != NULL && nCode == HC_ACTION && pMsg->message == WM_INITDIALOG)
-			s_pCurrent->OnInitDialog(pMsg->hwnd);
+			s_pCurrent->m_initDialogAnswers[pMsg->hwnd] = pMsg->lResult, s_pCurrent->OnInitDialog(pMsg->hwnd);
 		return ::CallNextHookEx(NULL, nCode, wParam, lParam);
 	}
 	void OnInitDialog(HWND hWnd);

@@ -3,17 +3,6 @@
 #include "ModalDriver.h"
 #include "res/resource.h"
 
-static LRESULT s_lInitDialog = -1;
-
-// What the page's window procedure answers to its WM_INITDIALOG, as any hook can see it.
-static LRESULT CALLBACK OnReturned(int nCode, WPARAM wParam, LPARAM lParam)
-{
-	const CWPRETSTRUCT* pRet = (const CWPRETSTRUCT*)lParam;
-	if (pRet->message == WM_INITDIALOG && ::GetDlgItem(pRet->hwnd, IDC_POSITION1) != NULL)
-		s_lInitDialog = pRet->lResult;
-	return ::CallNextHookEx(NULL, nCode, wParam, lParam);
-}
-
 // The page's interface as a host built apart from this code declares it: the slots are what counts.
 struct IHostsPage { virtual ~IHostsPage() = default; virtual CPropertyPage* GetPropertyPage(CWnd* pHostWnd) = 0; };
 
@@ -63,10 +52,8 @@ TEST(PluginModule, AnswersBeforeAnyPageOrWindowExistsThenTakesItsTemplateAndASec
 	delete pPage;
 
 	CModalDriver modals;
-	const HHOOK hHook = ::SetWindowsHookEx(WH_CALLWNDPROCRET, OnReturned, NULL, ::GetCurrentThreadId());
 	CPageHarness first;
-	::UnhookWindowsHookEx(hHook);
-	EXPECT_EQ(TRUE, s_lInitDialog);  // the dialog manager sets the first focus
+	EXPECT_EQ(TRUE, modals.m_initDialogAnswers[first.m_pPage->m_hWnd]);  // the dialog manager sets the first focus
 	char szText[512] = "";
 	TCITEMA item = { TCIF_TEXT, 0, 0, szText, sizeof(szText), 0, 0 };
 	ASSERT_TRUE(::SendMessage((HWND)first.m_sheet.SendMessage(PSM_GETTABCONTROL), TCM_GETITEMA, 0, (LPARAM)&item));
