@@ -41,9 +41,9 @@ static int RunCorvel(const std::string& strCart, const std::string& strArgs, std
 }
 
 // This program again, as a writer that stores its payloads in position nWriter, round after round.
-static std::unique_ptr<CChildProgram> StartWriter(const std::string& strCart, int nWriter, int nRounds)
+static std::unique_ptr<CChildProgram> StartWriter(const std::string& strCart, int nWriter, int nRounds, int nStop = 0)
 {
-	::SetEnvironmentVariableA("MENDLE_WRITER", (std::to_string(nWriter) + " " + std::to_string(nRounds) + " " + strCart).c_str());
+	::SetEnvironmentVariableA("MENDLE_WRITER", (std::to_string(nWriter) + " " + std::to_string(nRounds) + " " + std::to_string(nStop) + " " + strCart).c_str());
 	std::unique_ptr<CChildProgram> pWriter(new CChildProgram("\"" + BesideThisProgram("host_tests.exe") +
 		"\" --gtest_filter=*AcknowledgedWrite*", ("-writer" + std::to_string(nWriter)).c_str()));
 	::SetEnvironmentVariableA("MENDLE_WRITER", NULL);
@@ -58,20 +58,67 @@ protected:
 	CString m_strError;
 };
 
+static int s_nCallsLeft = 0;
+static bool s_bStop = false;
+
+template <typename R> R FailureOf() { return (R)-1; }  // INVALID_HANDLE_VALUE, INVALID_FILE_ATTRIBUTES, a length too long
+template <> BOOL FailureOf<BOOL>() { return FALSE; }
+
+template <int N, typename R, typename... Args>
+struct CFailingFsCall
+{
+	static R WINAPI Call(Args... args)
+	{
+		if (--s_nCallsLeft == 0 && s_bStop)
+			::TerminateProcess(::GetCurrentProcess(), 3);
+		if (s_nCallsLeft == 0)
+			return ::SetLastError(ERROR_ACCESS_DENIED), FailureOf<R>();
+		return ((R(WINAPI*)(Args...))s_pfnOriginal)(args...);
+	}
+	inline static FARPROC s_pfnOriginal = NULL;
+};
+
+// The nth file-system call from now fails with "access denied", or told to stop, ends this program
+// before it as a kill would, whichever call it is, in the host's code and in the runtime's files:
+// opening, reading, writing, flushing, renaming, deleting, locking, listing a folder, and asking
+// for a file's attributes, identity or final name.
+struct CFailingFileSystem
+{
+	explicit CFailingFileSystem(int nCall, bool bStop = false)
+	{
+		s_nCallsLeft = nCall, s_bStop = bStop;
+		Patch<0>("CreateFileA", &::CreateFileA), Patch<1>("ReadFile", &::ReadFile), Patch<2>("WriteFile", &::WriteFile);
+		Patch<3>("FlushFileBuffers", &::FlushFileBuffers), Patch<4>("MoveFileExA", &::MoveFileExA), Patch<5>("DeleteFileA", &::DeleteFileA);
+		Patch<6>("LockFileEx", &::LockFileEx), Patch<7>("FindFirstFileA", &::FindFirstFileA), Patch<8>("FindNextFileA", &::FindNextFileA);
+		Patch<9>("CreateDirectoryA", &::CreateDirectoryA), Patch<10>("GetFileAttributesA", &::GetFileAttributesA);
+		Patch<11>("GetFileInformationByHandle", &::GetFileInformationByHandle), Patch<12>("GetFinalPathNameByHandleA", &::GetFinalPathNameByHandleA);
+	}
+	template <int N, typename R, typename... Args>
+	void Patch(const char* pszName, R(WINAPI*)(Args...))
+	{
+		CFailingFsCall<N, R, Args...>::s_pfnOriginal = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), pszName);
+		for (const char* pszModule : { (const char*)NULL, "afx.dll" })
+			m_patches.emplace_back(new CImportPatch(pszModule, "kernel32.dll", pszName, (FARPROC)&CFailingFsCall<N, R, Args...>::Call, false));
+	}
+	std::vector<std::unique_ptr<CImportPatch>> m_patches;
+};
+
 // A writer's rounds, one line each: "ack N", or "refused N" with the reason. Told -N rounds, it
-// says instead whether its position holds what its round N wrote: "kept" or "lost".
+// says instead whether its position holds what its round N wrote: "kept" or "lost". Told to stop
+// at the nth file-system call of its writes (an optional number), it ends there.
 static bool RunAsWriter()
 {
 	char szWriter[MAX_PATH + 32];
-	int nWriter = 0, nRounds = 0, nPath = 0;
+	int nWriter = 0, nRounds = 0, nStop = 0, nPath = 0;
 	if (::GetEnvironmentVariableA("MENDLE_WRITER", szWriter, sizeof(szWriter)) == 0 ||
-		std::sscanf(szWriter, "%d %d %n", &nWriter, &nRounds, &nPath) != 2)
+		std::sscanf(szWriter, "%d %d %n%d %n", &nWriter, &nRounds, &nPath, &nStop, &nPath) < 2)
 		return false;
 	CCartridgeSession session;  // kept, as a window keeps it
 	CString strError;
 	const bool bOpen = session.Open(szWriter + nPath, FALSE, strError);
 	if (nRounds <= 0)
 		std::printf(bOpen && Positions(session.GetCartridge(), nWriter - 1, 1) == Payload(nWriter, -nRounds) ? "kept\n" : "lost\n");
+	CFailingFileSystem stopping(nStop, true);
 	for (int nRound = 1; nRound <= nRounds; ++nRound)
 	{
 		const bool bDone = bOpen && session.WritePosition(nWriter - 1, (const BYTE*)Payload(nWriter, nRound).data(), strError);
@@ -82,10 +129,10 @@ static bool RunAsWriter()
 }
 
 // Four programs write their own positions of one cartridge at once while the command line reads
-// it: every write acknowledged is there at the end, and every read finds a whole cartridge. Then
-// writers stopped at random moments, or after a step of their save, leave a cartridge that loads
-// and backups that can all be restored, and the next write succeeds and removes what the stopped
-// one left.
+// it: every write acknowledged is there at the end, and every read finds a whole cartridge. Then a
+// writer stopped before each file-system call of its write in turn leaves a cartridge that loads,
+// a lock that the next program gets, and a newest backup that is whole: the one before, or what
+// the write replaced. The next write succeeds and removes what the stopped one left.
 TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 {
 	if (RunAsWriter())
@@ -129,21 +176,20 @@ TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 	std::printf("%d writes acknowledged, %d refused, %d lost\n", nAcknowledged, nRefused, nLost);
 	EXPECT_EQ(std::make_pair(0, 4 * 30), std::make_pair(nLost, nAcknowledged + nRefused));
 
-	std::mt19937 random(::GetTickCount());
-	for (int nStop = 0; nStop < 22; ++nStop)
+	const std::string strStopped = folder / "stopped\\test.cart";
+	int nStop = 1, nExit = 3;
+	for (; nExit == 3; ++nStop)
 	{
-		if (nStop < 2)
-			CCartridgeFile::Save(strCart.c_str(), CCartridge(), strError, (CCartridgeFile::SaveStep)nStop);
-		else
-			StartWriter(strCart, nStop % 4 + 1, 1000)->Wait(std::uniform_int_distribution<DWORD>(300, 1500)(random));
-		ASSERT_TRUE(session.Open(strCart.c_str(), FALSE, strError) && session.WritePosition(nStop % 4, (const BYTE*)Payload(9, 0).data(), strError))
-			<< nStop << (LPCTSTR)strError;
-		WIN32_FIND_DATAA fd;
-		EXPECT_EQ(INVALID_HANDLE_VALUE, ::FindFirstFileA((strCart + ".~*.new").c_str(), &fd)) << nStop;
+		std::filesystem::remove_all(folder / "stopped"), std::filesystem::create_directory(folder / "stopped");
+		ASSERT_TRUE(session.Open(strStopped.c_str(), TRUE, strError) && session.WritePosition(nStop % 4, (const BYTE*)Payload(9, 0).data(), strError)) << (LPCTSTR)strError;
+		nExit = StartWriter(strStopped, nStop % 4 + 1, 1, nStop)->Wait();
+		ASSERT_TRUE(session.Open(strStopped.c_str(), FALSE, strError) && session.WriteFromFile(nStop % 4, NULL, strError)) << nStop << (LPCTSTR)strError;
+		const CBytes restored = Positions(session.GetCartridge(), nStop % 4, 1);
+		EXPECT_TRUE(restored == Positions(CCartridge(), nStop % 4, 1) || restored == Payload(9, 0)) << nStop;
+		EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((strStopped + ".~1.new").c_str())) << nStop;  // the only name it takes
 	}
-	std::vector<BYTE> image(SAVE_POSITION_SIZE);
-	for (const CBackup& backup : Backups(session.GetPath()))
-		EXPECT_TRUE(CCartridgeFile::ReadSave(backup.strPath, image.data(), strError)) << (LPCTSTR)strError;
+	std::printf("a writer stopped before each of its %d file-system calls, then done\n", nStop - 2);
+	EXPECT_TRUE(nExit == 0 && nStop > 10) << nExit;
 }
 
 // Every position and switch survives a save and a load, and a save stopped after writing or
@@ -492,47 +538,6 @@ TEST_F(CartridgeFileTest, AFailedWriteChangesNothing)
 	EXPECT_EQ(std::make_pair(CBytes(4 * SAVE_POSITION_SIZE, 0), (size_t)9), std::make_pair(Positions(session.GetCartridge()),
 		Backups(session.GetPath()).size()));
 }
-
-static int s_nCallsLeft = 0;
-
-template <typename R> R FailureOf() { return (R)-1; }  // INVALID_HANDLE_VALUE, INVALID_FILE_ATTRIBUTES, a length too long
-template <> BOOL FailureOf<BOOL>() { return FALSE; }
-
-template <int N, typename R, typename... Args>
-struct CFailingFsCall
-{
-	static R WINAPI Call(Args... args)
-	{
-		if (--s_nCallsLeft == 0)
-			return ::SetLastError(ERROR_ACCESS_DENIED), FailureOf<R>();
-		return ((R(WINAPI*)(Args...))s_pfnOriginal)(args...);
-	}
-	inline static FARPROC s_pfnOriginal = NULL;
-};
-
-// The nth file-system call from now fails with "access denied", whichever it is, in the host's code
-// and in the runtime's files: opening, reading, writing, flushing, renaming, deleting, locking,
-// listing a folder, and asking for a file's attributes, identity or final name.
-struct CFailingFileSystem
-{
-	explicit CFailingFileSystem(int nCall)
-	{
-		s_nCallsLeft = nCall;
-		Patch<0>("CreateFileA", &::CreateFileA), Patch<1>("ReadFile", &::ReadFile), Patch<2>("WriteFile", &::WriteFile);
-		Patch<3>("FlushFileBuffers", &::FlushFileBuffers), Patch<4>("MoveFileExA", &::MoveFileExA), Patch<5>("DeleteFileA", &::DeleteFileA);
-		Patch<6>("LockFileEx", &::LockFileEx), Patch<7>("FindFirstFileA", &::FindFirstFileA), Patch<8>("FindNextFileA", &::FindNextFileA);
-		Patch<9>("CreateDirectoryA", &::CreateDirectoryA), Patch<10>("GetFileAttributesA", &::GetFileAttributesA);
-		Patch<11>("GetFileInformationByHandle", &::GetFileInformationByHandle), Patch<12>("GetFinalPathNameByHandleA", &::GetFinalPathNameByHandleA);
-	}
-	template <int N, typename R, typename... Args>
-	void Patch(const char* pszName, R(WINAPI*)(Args...))
-	{
-		CFailingFsCall<N, R, Args...>::s_pfnOriginal = ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), pszName);
-		for (const char* pszModule : { (const char*)NULL, "afx.dll" })
-			m_patches.emplace_back(new CImportPatch(pszModule, "kernel32.dll", pszName, (FARPROC)&CFailingFsCall<N, R, Args...>::Call, false));
-	}
-	std::vector<std::unique_ptr<CImportPatch>> m_patches;
-};
 
 // The files of a cartridge's folder and its backups' folder, with their bytes.
 static std::map<std::string, CBytes> Files(const std::string& strFolder)
