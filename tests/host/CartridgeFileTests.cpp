@@ -209,7 +209,6 @@ TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 		ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError)) << (LPCTSTR)m_strError;
 		EXPECT_EQ(Positions(nStep == CCartridgeFile::stepComplete ? cart : original), Positions(loaded)) << nStep;
 	}
-	EXPECT_EQ((size_t)CCartridgeFile::FILE_SIZE, ReadBytes(m_strCart).size());
 	// A later save, its path written with '/', removes what the stopped ones left, and only that.
 	const std::vector<std::string> kept = { m_folder / "other.~1.new", m_strCart + ".2.~1.new", m_strCart + ".~x.new" };
 	for (const std::string& strOther : kept)
@@ -242,10 +241,8 @@ TEST_F(CartridgeFileTest, DamagedFilesGiveBackEveryIntactPart)
 		written.WritePosition(nPosition, (const BYTE*)Payload(nPosition + 1, 1).data());
 	ASSERT_TRUE(CCartridgeFile::Save(m_strCart.c_str(), written, m_strError));
 	const CBytes good = ReadBytes(m_strCart);
-	CBytes v1 = good.substr(0, 24);
+	CBytes v1 = good.substr(0, 24) + Positions(written);
 	v1[8] = 1;
-	for (int nPosition = 0; nPosition < SAVE_POSITION_COUNT; ++nPosition)
-		v1 += Positions(written, nPosition, 1);
 	const DWORD dwCrc = CCartridgeFile::Crc32((const BYTE*)v1.data(), v1.size());
 	v1 += CBytes((const char*)&dwCrc, 4);
 	const DWORD dwRecord = CCartridgeFile::RECORD_SIZE, dwSwitches = CCartridgeFile::INTACT_SWITCHES;
@@ -286,8 +283,7 @@ TEST_F(CartridgeFileTest, DamagedFilesGiveBackEveryIntactPart)
 	EXPECT_EQ(good, ReadBytes(m_strCart));
 	// A session whose file went bad has no cartridge, until it opens another.
 	CARTSTATUS status[2];
-	ASSERT_TRUE(session.Open((m_folder / "lost.cart").c_str(), TRUE, m_strError));
-	WriteBytes(m_folder / "lost.cart", "x");
+	WriteBytes(m_strCart, "x");
 	EXPECT_FALSE(session.Refresh(m_strError));
 	session.FillStatus(status[0]);
 	ASSERT_TRUE(session.Open((m_folder / "new.cart").c_str(), TRUE, m_strError));
