@@ -303,6 +303,7 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 	std::vector<CBytes> expected = { Positions(session.GetCartridge(), 3, 1) };
 	const std::vector<BYTE> zeros(SAVE_POSITION_SIZE, 0);
 	ASSERT_TRUE(session.WritePosition(3, zeros.data(), m_strError));
+	EXPECT_EQ(m_strCart + ".backups\\pos4-00000001.sav", std::string(Backups(session.GetPath()).at(0).strPath));  // beside it, from 1
 	for (int nRound = 1; nRound <= 20; ++nRound)
 		ASSERT_TRUE(session.WritePosition(1, (const BYTE*)Payload(2, nRound).data(), m_strError)) << (LPCTSTR)m_strError;
 	for (int nRound = 4; nRound < 20; ++nRound)
@@ -350,7 +351,7 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 
 // The verbs as a script uses them: status 0 and one line each. Help and bad arguments answer on
 // the right stream without opening a window; every failure is one line, exit status 1, and
-// leaves the cartridge file as it was, a cartridge that stays busy included.
+// leaves the cartridge file as it was, a cartridge that stays busy (given up after 5 s) included.
 TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 {
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status"));
@@ -359,20 +360,17 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	const std::string strTwo = m_folder / "two.sav", strShort = m_folder / "short.sav", strFolder = m_folder / "folder.sav",
 		strLong = m_folder / "long.sav";
 	std::string strOutput;
-	EXPECT_EQ(0, RunCorvel(m_strCart, "--export 2 \"" + strTwo + "\""));
-	EXPECT_EQ(0u, ReadBytes(strTwo).find("DEMO SAVE POSITION 2"));
-	EXPECT_EQ(0, RunCorvel(m_strCart, "--import 4 \"" + strTwo + "\""));
-	EXPECT_EQ(0, RunCorvel(m_strCart, "--format 2"));
-	EXPECT_EQ(0, RunCorvel(m_strCart, "--status", &strOutput));
-	EXPECT_NE(std::string::npos, strOutput.find("2 backups")) << strOutput;
+	for (const std::string& strArgs : { "--export 2 \"" + strTwo + "\"", "--import 4 \"" + strTwo + "\"", std::string("--format 2") })
+		EXPECT_EQ(0, RunCorvel(m_strCart, strArgs)) << strArgs;
 	CCartridge cart;
 	ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
-	EXPECT_EQ(std::make_pair(CBytes(SAVE_POSITION_SIZE, 0), ReadBytes(strTwo)), std::make_pair(Positions(cart, 1, 1), Positions(cart, 3, 1)));
+	EXPECT_EQ(std::make_tuple(CBytes(SAVE_POSITION_SIZE, 0), Positions(CCartridge(), 1, 1), Positions(CCartridge(), 1, 1)),
+		std::make_tuple(Positions(cart, 1, 1), Positions(cart, 3, 1), ReadBytes(strTwo)));
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--fault flipbit --format 1", NULL, &strOutput));
 	EXPECT_NE(std::string::npos, strOutput.find("did not verify")) << strOutput;
 
 	const CBytes good = ReadBytes(m_strCart);
-	WriteBytes(strShort, std::string(100, 1));
+	WriteBytes(strShort, std::string(SAVE_POSITION_SIZE - 1, 1));
 	WriteBytes(strLong, std::string(SAVE_POSITION_SIZE + 1, 1));
 	::CreateDirectoryA(strFolder.c_str(), NULL);
 	struct Case { std::string strArgs; int nExit; const char* pszOut; const char* pszErr; } cases[] = {
@@ -391,15 +389,15 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--restore 1 \"\"", 1, "", "corvel: --restore has an empty value\r\nusage: corvel" },
 		{ "--export 1 --status", 1, "", "corvel: --export needs a value, not the option --status (a file of that name is .\\--status)\r\nusage: corvel" },
 		{ "--import 2 -h", 1, "", "corvel: --import needs a value, not the option -h (a file of that name is .\\-h)\r\nusage: corvel" },
-		{ "--export 1 \"" + m_strCart + ".~5.new\"", 1, "", "a file of the cartridge itself" },
+		{ "--export 1 \"" + m_strCart + ".~5.NEW\"", 1, "", "a file of the cartridge itself" },
 		{ "--export 1 \"" + m_strCart + ".BACKUPS\\new.sav\"", 1, "", "a file of the cartridge itself" },
-		{ "--restore 1 \"" + strShort + "\"", 1, "", "short.sav: 100 bytes; a save file holds exactly 65536." },
+		{ "--restore 1 \"" + strShort + "\"", 1, "", "short.sav: 65535 bytes; a save file holds exactly 65536." },
 		{ "--restore 2 \"" + strLong + "\"", 1, "", "long.sav: 65537 or more bytes; a save file holds exactly 65536." },
 		{ "--restore 3", 1, "", "position 3 has no backup" },
 		{ "--format 5", 1, "", "a save position from 1 to 4, or all, must follow --format" }, { "--format 0", 1, "", "from 1 to 4" },
 		{ "--export 12 x.sav", 1, "", "a save position from 1 to 4 must follow --export" },
 		{ "--import 1 \"" + m_folder / "nowhere.sav" + "\"", 1, "", "cannot be opened" },
-		{ "--import 1 \"" + strShort + "\"", 1, "", "a save file holds exactly 65536" },
+		{ "--import 3 \"" + strLong + "\"", 1, "", "long.sav: 65537 or more bytes; a save file holds exactly 65536." },
 		{ "--import 2 \"" + strFolder + "\"", 1, "", "cannot be opened" },
 		{ "--export 1 \"" + m_folder / "none\\x.sav" + "\"", 1, "", "cannot be created" },
 		{ "--fault nocart --export 1 x.sav", 1, "", "no cartridge detected" }, { "--fault blocked --format 1", 1, "", "is blocked" },
@@ -488,20 +486,19 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	const CBytes fresh = ReadBytes(m_strCart);
 	EXPECT_EQ(0, RunCorvel(m_strCart, "--create", &strOutput));
 	EXPECT_EQ(std::make_pair(m_strCart + " is a sound cartridge; nothing was changed.\r\n", fresh), std::make_pair(strOutput, ReadBytes(m_strCart)));
-	CCartridgeLock busy;  // waited for while it is held, and not longer
-	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
-	std::thread release([&busy]() { ::Sleep(1000), busy.Release(); });
-	EXPECT_EQ(0, RunCorvel(m_strCart, "--status"));
-	release.join();
-	std::atomic<bool> bReleased(false);  // the backups are listed under the lock too
+	CCartridgeLock busy;  // waited for while it is held, the backups' list too, and not longer
+	std::atomic<bool> bReleased(false);
 	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
 	std::thread releaser([&]() { ::Sleep(500), bReleased = true, busy.Release(); });
 	std::vector<CBackup> listed;
 	EXPECT_TRUE(session.ListBackups(listed, m_strError) && bReleased && !listed.empty()) << (LPCTSTR)m_strError;
 	releaser.join();
 	ASSERT_TRUE(busy.Acquire(m_strCart.c_str(), m_strError));
+	const DWORD dwStart = ::GetTickCount();  // after 5 seconds, not 2 or 20: a bound on behaviour, not on speed
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status", NULL, &strOutput));
+	const DWORD dwWaited = ::GetTickCount() - dwStart;
 	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge is in use by another program.\r\n", strOutput);
+	EXPECT_TRUE(dwWaited >= 4500 && dwWaited < 12000) << dwWaited;
 	EXPECT_EQ(fresh, ReadBytes(m_strCart));
 }
 
