@@ -138,8 +138,8 @@ TEST(HostPages, TheWindowFollowsTheFile)
 	::SendDlgItemMessage(cartridgePage.m_hWnd, IDC_BACKUPS, LB_GETTEXT, 1, (LPARAM)szItem);
 	modals.AnswerMessageBox(IDYES);
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_RESTORE), BM_CLICK, 0, 0);
-	EXPECT_EQ(std::make_pair((size_t)31, "Restore position 2 to its backup of " + std::string(szItem + 12) + "?\n\nWhat the position "
-		"holds now is backed up first."), std::make_pair(std::strlen(szItem), modals.MessageTexts().back())) << szItem;
+	EXPECT_EQ(std::make_tuple((size_t)31, std::string("Position 2, "), "Restore position 2 to its backup of " + std::string(szItem + 12) + "?\n\n"
+		"What the position holds now is backed up first."), std::make_tuple(std::strlen(szItem), std::string(szItem, 12), modals.MessageTexts().back()));
 	const CCartridge demo;
 	EXPECT_TRUE(std::equal(demo.GetPosition(1), demo.GetPosition(1) + SAVE_POSITION_SIZE, session.GetCartridge().GetPosition(1)));
 	// A click that cannot be stored shows the switch as the file still has it.
@@ -151,8 +151,8 @@ TEST(HostPages, TheWindowFollowsTheFile)
 		EXPECT_EQ(bReadEnabled, (::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_LINKDROP), BM_CLICK, 0, 0),
 			::IsWindowEnabled(::GetDlgItem(pPluginPage->m_hWnd, IDC_READ_TO_DISK)) != FALSE));
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_FLIPBIT), BM_CLICK, 0, 0);  // a write that does not verify
-	Transfer(HM_WRITESAVE, 2);
-	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 3 did not verify"),
+	Transfer(HM_WRITESAVE, 3);
+	EXPECT_EQ(std::make_pair((size_t)0, (UINT)MB_ICONEXCLAMATION), std::make_pair(modals.MessageTexts().back().find("Position 4 did not verify"),
 		modals.m_records.back().nStyle));
 	::SendMessage(::GetDlgItem(cartridgePage.m_hWnd, IDC_FAULT_NOCART), BM_CLICK, 0, 0);  // for the next transfer only
 	const int nFirstPresent = Transfer(HM_READSAVE, 1);
@@ -323,8 +323,8 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 // Without a verb the program opens its sheet on the page asked for, the plug-in's among its pages,
 // and the demonstration shows the snapshot; closing the sheet ends the program with status 0. On a
 // damaged cartridge the window opens all the same, after a box that says how to recover, and its
-// Cartridge page offers to start anew. A copy of the program beside modules that give no page names
-// them in one box, still shows the plug-in's page, and makes its demonstration cartridge beside itself.
+// Cartridge page offers to start anew. A copy of the program beside two plug-ins and modules that give
+// no page names those in one box, shows a tab for each plug-in, and makes its demonstration cartridge.
 TEST(HostWindow, WithoutAVerbTheSheetOpens)
 {
 	CTempFolder folder;
@@ -338,6 +338,7 @@ TEST(HostWindow, WithoutAVerbTheSheetOpens)
 		::CopyFileA(BesideThisProgram(fd.cFileName).c_str(), (strOwn + fd.cFileName).c_str(), FALSE);
 	for (const char* pszFile : { "corvel.exe", "Mendle.cvl", "modules\\badversion.cvl", "modules\\nullpage.cvl" })
 		::CopyFileA(BesideThisProgram(pszFile).c_str(), (strOwn + (std::strchr(pszFile, '\\') ? std::strchr(pszFile, '\\') + 1 : pszFile)).c_str(), FALSE);
+	::CopyFileA(BesideThisProgram("Mendle.cvl").c_str(), (strOwn + "Second.cvl").c_str(), FALSE);  // a second plug-in
 	const struct { std::string strCommand; int nItem; UINT nState; std::string strBoxes; } cases[] = {
 		{ BesideThisProgram("corvel.exe") + "\"" + strCart + " --page 1 --demo", IDC_SHOW_SNAPSHOT, BST_CHECKED, "" },
 		{ BesideThisProgram("corvel.exe") + "\"" + strCart + " --page 0", IDC_START_ANEW, TRUE, folder / "test.cart" + ": not a cartridge "
@@ -361,8 +362,8 @@ TEST(HostWindow, WithoutAVerbTheSheetOpens)
 			::PostMessage(hBox, WM_COMMAND, IDOK, 0);
 			hPage = (HWND)::SendMessage(hSheet, PSM_GETCURRENTPAGEHWND, 0, 0);
 		}
-		EXPECT_EQ(c.nState, State());
-		EXPECT_EQ(c.strBoxes, &c == &cases[2] ? strBoxes.substr(0, c.strBoxes.size()) : strBoxes);
+		EXPECT_EQ(std::make_tuple(c.nState, c.strBoxes, &c == &cases[2] ? 3 : 2), std::make_tuple(State(), &c == &cases[2] ?
+			strBoxes.substr(0, c.strBoxes.size()) : strBoxes, (int)::SendMessage((HWND)::SendMessage(hSheet, PSM_GETTABCONTROL, 0, 0), TCM_GETITEMCOUNT, 0, 0)));
 		::PostMessage(hSheet, WM_CLOSE, 0, 0);
 		EXPECT_EQ(0, corvel.Wait());
 		EXPECT_TRUE(&c != &cases[2] || (std::count(strBoxes.begin(), strBoxes.end(), '|') == 1 && strBoxes.find(strOwn + "badversion.cvl: built for "
