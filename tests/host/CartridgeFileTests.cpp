@@ -373,6 +373,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	WriteBytes(strShort, std::string(SAVE_POSITION_SIZE - 1, 1));
 	WriteBytes(strLong, std::string(SAVE_POSITION_SIZE + 1, 1));
 	::CreateDirectoryA(strFolder.c_str(), NULL);
+	::CreateHardLinkA((m_folder / "other.name").c_str(), (m_strCart + ".lock").c_str(), NULL);  // the lock by another name
 	struct Case { std::string strArgs; int nExit; const char* pszOut; const char* pszErr; } cases[] = {
 		{ "--help", 0, "usage: corvel", "" }, { "-h", 0, "usage: corvel", "" }, { "/?", 0, "usage: corvel", "" },
 		{ "--bogus", 1, "", "corvel: unknown option --bogus\r\nusage: corvel" },
@@ -385,6 +386,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		{ "--format 1 --demo", 1, "", "corvel: --page and --demo are for the window, not for --format\r\nusage: corvel" },
 		{ "--export 1 \"" + m_folder / ".\\test.cart" + "\"", 1, "", "a file of the cartridge itself" },
 		{ "--export 1 \"" + m_strCart + ".lock\"", 1, "", "a file of the cartridge itself" },
+		{ "--export 1 \"" + m_folder / "other.name" + "\"", 1, "", "a file of the cartridge itself" },
 		{ "--export 1 \"" + m_strCart + ".backups\\pos4-00000001.sav\"", 1, "", "a file of the cartridge itself" },
 		{ "--restore 1 \"\"", 1, "", "corvel: --restore has an empty value\r\nusage: corvel" },
 		{ "--export 1 --status", 1, "", "corvel: --export needs a value, not the option --status (a file of that name is .\\--status)\r\nusage: corvel" },
