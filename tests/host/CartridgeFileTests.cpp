@@ -228,8 +228,12 @@ TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 	EXPECT_EQ(std::make_pair(std::vector<DWORD>({ FALSE, FALSE, TRUE, TRUE, 4242 }), CBytes("CVLCART\0\2\0\0\0\x19\0\0\0\x92\x10\0\0", 20)),
 		std::make_pair(std::vector<DWORD>({ (DWORD)loaded.m_bMultiPosition, (DWORD)loaded.m_bPresent, (DWORD)loaded.m_bTrovesave, (DWORD)loaded.m_bBlocked,
 		loaded.m_dwCartId }), CBytes(ReadBytes(m_strCart).substr(0, 20))));
-	CFile reader(m_strCart.c_str(), CFile::modeRead | CFile::shareDenyWrite);  // another program reads it too
+	// Another program reads it too, and holds it a moment, as one starting up does: a save waits for it.
+	CFile reader(m_strCart.c_str(), CFile::modeRead | CFile::shareDenyWrite);
 	EXPECT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), loaded, m_strError)) << (LPCTSTR)m_strError;
+	std::thread closer([&reader] { ::Sleep(50), reader.Close(); });
+	EXPECT_TRUE(CCartridgeFile::Save(m_strCart.c_str(), cart, m_strError)) << (LPCTSTR)m_strError;
+	closer.join();
 }
 
 // A damaged file is refused naming what is damaged, and left as it is; every part it holds intact
