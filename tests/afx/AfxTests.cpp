@@ -113,14 +113,9 @@ static void CALLBACK OnLoopTimeout(HWND, UINT, UINT_PTR, DWORD)
 	::PostQuitMessage(1);  // where closing the main window did not end the loop
 }
 
-// Temporary objects wrap foreign windows until the application's second idle call. RunModalLoop
-// honours its flags, and a temporary object held by its caller survives it. Closing the main window
-// ends the application's loop and leaves no pointer to the frame behind. DoModal answers the button
-// that closed the sheet; the page hears each step as MFC reports it. However the loop ends, an
-// exception's way too, the owner is enabled again and the sheet gone. What escapes a handler
-// reaches CWinApp::ProcessWndProcException: a failed creation fails the window, a failed paint
-// validates it without a word, anything else is reported, and a failed command counts as handled.
-// A failed new arrives as the memory exception.
+// Temporary objects wrap foreign windows until the application's second idle call, and one held
+// by its caller survives a modal loop. However a sheet's loop ends, an exception's way too, the
+// owner is enabled again. What escapes a handler reaches CWinApp::ProcessWndProcException.
 TEST(AfxWindows, IdleTimeModalLoopsClosingTheMainWindowPropertySheetAndExceptionsEndAsDocumented)
 {
 	CIdleThread thread;
@@ -221,13 +216,9 @@ TEST(AfxWindows, IdleTimeModalLoopsClosingTheMainWindowPropertySheetAndException
 	EXPECT_EQ(std::make_pair(FALSE, true), std::make_pair(::GetUpdateRect(wnd.m_hWnd, &rc, FALSE), modals.m_records.empty()));
 }
 
-// The module state is switched for the length of a scope. A window without a class name gets the
-// default class; the application's name may be replaced on the heap, as MFC documents, and message
-// boxes bear it.
-// An object answers with its own run-time class, whose base is the one MFC documents; a class that
-// can be made from its run-time class makes an object of itself. Binding a control to an item its
-// dialog lacks raises the not-supported exception. A file's Open reports through its exception
-// argument; Read throws.
+// The application's name may be replaced on the heap, as MFC documents, and boxes bear it. Binding
+// a control to an item its dialog lacks raises the not-supported exception; a file's Open reports
+// through its exception argument, Read throws.
 TEST(AfxCore, ModuleStateDefaultClassRunTimeClassesAndFilesFollowTheDocumentedBehaviour)
 {
 	AFX_MODULE_STATE* pAppState = AfxGetModuleState();

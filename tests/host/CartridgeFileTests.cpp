@@ -128,11 +128,9 @@ static bool RunAsWriter()
 	return true;
 }
 
-// Four programs write their own positions of one cartridge at once while the command line reads
-// it: every write acknowledged is there at the end, and every read finds a whole cartridge. Then a
-// writer stopped before each file-system call of its write in turn leaves a cartridge that loads,
-// a lock that the next program gets, and a newest backup that is whole: the one before, or what
-// the write replaced. The next write succeeds and removes what the stopped one left.
+// Four programs write their own positions at once while the command line reads; then a writer
+// stopped before each file-system call of its write in turn must leave a cartridge that loads, a
+// free lock and a whole newest backup, and the next write removes what it left.
 TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 {
 	if (RunAsWriter())
@@ -173,7 +171,6 @@ TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 		ASSERT_TRUE(session.Open(strCart.c_str(), FALSE, strError)) << (LPCTSTR)strError;
 		nLost += Positions(session.GetCartridge(), nWriter - 1, 1) != Payload(nWriter, nLastAcknowledged);
 	}
-	std::printf("%d writes acknowledged, %d refused, %d lost\n", nAcknowledged, nRefused, nLost);
 	EXPECT_EQ(std::make_pair(0, 4 * 30), std::make_pair(nLost, nAcknowledged + nRefused));
 
 	const std::string strStopped = folder / "stopped\\test.cart";
@@ -188,7 +185,6 @@ TEST(CartridgeWriters, NoAcknowledgedWriteIsLost)
 		EXPECT_TRUE(restored == Positions(CCartridge(), nStop % 4, 1) || restored == Payload(9, 0)) << nStop;
 		EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((strStopped + ".~1.new").c_str())) << nStop;  // the only name it takes
 	}
-	std::printf("a writer stopped before each of its %d file-system calls, then done\n", nStop - 2);
 	EXPECT_TRUE(nExit == 0 && nStop > 10) << nExit;
 }
 
@@ -236,9 +232,8 @@ TEST_F(CartridgeFileTest, RoundTripKeepsEveryPositionAndSwitch)
 	closer.join();
 }
 
-// A damaged file is refused naming what is damaged, and left as it is; every part it holds intact
-// is read all the same, a file cut short keeping the positions it still holds whole. A file of the
-// previous version opens, and is written in this one at its next change.
+// A damaged file is refused naming what is damaged and left as it is, and every part it holds
+// intact is read all the same; a file of the previous version opens.
 TEST_F(CartridgeFileTest, DamagedFilesGiveBackEveryIntactPart)
 {
 	CCartridge written, loaded;
@@ -297,11 +292,8 @@ TEST_F(CartridgeFileTest, DamagedFilesGiveBackEveryIntactPart)
 	EXPECT_EQ(std::make_pair(0, 1), std::make_pair((int)status[0].bCartPresent, (int)status[1].bCartPresent));
 }
 
-// Each write keeps a numbered backup of what it replaced, the newest 16 of each position, listed
-// oldest first; restoring the newest is itself backed up, and lasts. Backups that cannot be deleted
-// are passed over, never the one just made. A write that does not verify is read back from the
-// file: the position holds the flipped bytes, its previous bytes are its newest backup, and the
-// message says so, naming the first differing byte.
+// Backups that cannot be deleted are passed over, never the one just made. A write that does not
+// verify is read back from the file, and the message names the first differing byte.
 TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 {
 	CCartridgeSession session;
@@ -355,9 +347,8 @@ TEST_F(CartridgeFileTest, WritesKeepBackupsAndAreVerified)
 	EXPECT_TRUE(session.WritePosition(2, zeros.data(), m_strError));
 }
 
-// The verbs as a script uses them: status 0 and one line each. Help and bad arguments answer on
-// the right stream without opening a window; every failure is one line, exit status 1, and
-// leaves the cartridge file as it was, a cartridge that stays busy (given up after 5 s) included.
+// The verbs as a script uses them: every answer one line, on the right stream, and no window; a
+// failure, a busy cartridge's too, leaves the cartridge file as it was.
 TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 {
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status"));
@@ -427,8 +418,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 		EXPECT_NE(std::string::npos, strErrors.find(c.pszErr)) << strErrors;
 		EXPECT_EQ(std::make_pair(good, (size_t)3), std::make_pair(ReadBytes(m_strCart), Backups(m_strCart.c_str()).size()));
 	}
-	// Position 2 takes a file's bytes, then goes back to its newest backup; position 4 to what it
-	// held before the import. Formatting all four zeroes them, and two faults apply at once.
+	// Position 2 takes a file, then its newest backup again; position 4 its bytes before the import.
 	for (const std::string& strArgs : { "--restore 2 \"" + strTwo + "\"", std::string("--restore 4"), std::string("--restore 2") })
 		EXPECT_EQ(0, RunCorvel(m_strCart, strArgs)) << strArgs;
 	ASSERT_TRUE(CCartridgeFile::loaded == CCartridgeFile::Load(m_strCart.c_str(), cart, m_strError));
@@ -446,8 +436,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	EXPECT_EQ(0, RunProgram("\"" + BesideThisProgram("corvel.exe") + "\" --cart test.cart --status", &strOutput));
 	::SetCurrentDirectoryA(szFolder);
 	EXPECT_EQ(0u, strOutput.find("cartridge " + m_strCart + ": present yes")) << strOutput;
-	// Through a symbolic link (made by the build: links.cart -> linked.cart) it is the file linked to,
-	// with its lock and its backups, and the link stays a link.
+	// Through the build's symbolic link (link.cart -> linked.cart): the file linked to, its lock and backups.
 	const std::string strBin = BesideThisProgram(""), strLinks = strBin.substr(0, strBin.rfind('\\', strBin.size() - 2) + 1) + "symlink\\",
 		strLinked = strLinks + "linked.cart";
 	auto Clean = [&]() { for (const char* pszFile : { "linked.cart", "linked.cart.lock", "linked.cart.backups", "link.cart.lock", "link.cart.backups" })
@@ -470,8 +459,7 @@ TEST_F(CartridgeFileTest, CommandLineAnswersLikeATool)
 	EXPECT_EQ(1, RunCorvel(m_strCart, "--status", NULL, &strOutput));
 	EXPECT_EQ("corvel: " + m_strCart + ": the cartridge file is damaged: position 2 is not intact. --create moves it aside and makes a "
 		"new cartridge of every part it holds intact; --restore N then puts back position N's newest backup.\r\n", strOutput);
-	// "--create" moves it aside and makes a new cartridge of every part that it holds intact, a file
-	// cut short keeping the positions it holds whole, and names what did not come back.
+	// "--create" moves it aside and makes a new cartridge of every intact part, naming what did not come back.
 	const struct { CBytes bytes; const char* pszAside; std::string strReport; UINT nIntact; } salvages[] = {
 		{ damaged, ".damaged", "position 2 is not intact. It was moved to " + m_strCart + ".damaged, and a new cartridge was made in its place. "
 			"Carried over: the switches, position 1, position 3 and position 4. Not carried over: position 2", 13 },
@@ -571,7 +559,7 @@ TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
 	};
 	for (const Case& c : cases)
 	{
-		int nRuns = 0, nRefused = 0, nSaid = 0, nDone = 0;
+		int nRuns = 0;
 		for (bool bFailed = true; bFailed; ++nRuns)
 		{
 			SCOPED_TRACE(c.args[0] + " failing at call " + std::to_string(nRuns + 1));
@@ -600,7 +588,6 @@ TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
 			}
 			// The message is one line and true: the cartridge holds what it says, and so do the backups.
 			const bool bWritten = bDone || std::strstr(strOutput, "The cartridge was written, but cannot be read back") == (LPCTSTR)strOutput;
-			nRefused += !bWritten, nSaid += bWritten && !bDone, nDone += bDone;
 			EXPECT_EQ(nullptr, std::strchr(strOutput, '\n'));
 			CCartridge now, expected = base;
 			expected.m_bBlocked = bWritten && c.args[0] == "switch";
@@ -619,8 +606,7 @@ TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
 			const bool bPruned = bWritten && c.written.size() > 0 && c.written[0] == 0 && backups.size() < kept.size();
 			EXPECT_EQ(std::vector<CBytes>(kept.begin() + bPruned, kept.end()), backups);
 			EXPECT_EQ(bDone && c.args[0] == "--export" ? Payload(20, 1) : CBytes(), ReadBytes(strOut));
-			// The next write that succeeds leaves no file that was not there before but the backups it
-			// listed and the damaged file it moved aside.
+			// The next write that succeeds leaves no new file but its backups and a damaged file moved aside.
 			CCartridgeSession next;
 			ASSERT_TRUE(c.args[0] == "--create" ? next.StartAnew(strCart.c_str(), strOutput) : (next.Open(strCart.c_str(), FALSE, strOutput) &&
 				next.Change([](CCartridge& cart) { cart.m_bBlocked = FALSE; }, strOutput) && next.WritePosition(0, (const BYTE*)zeros.data(), strOutput)))
@@ -631,7 +617,5 @@ TEST(FailingCalls, EveryFailingCallLeavesTheCartridgeWhole)
 				EXPECT_TRUE(before.count(file.first) != 0 || file.first == strOut || file.first == strCart + ".damaged" ||
 					std::any_of(listed.begin(), listed.end(), [&file](const CBackup& b) { return file.first == (LPCTSTR)b.strPath; })) << file.first;
 		}
-		std::printf("%s: %d runs, failing calls 1 to %d: %d refused with nothing changed, %d done and said so, %d done\n",
-			(c.args[0] + (c.args.size() == 2 ? " " + c.args[1] : "")).c_str(), nRuns, nRuns - 1, nRefused, nSaid, nDone);
 	}
 }

@@ -6,13 +6,9 @@ static const char kSaved[] = "Save game successfully saved!";
 static const char kWritten[] = "Save game written to cartridge successfully!";
 static const char kFileError[] = "Error saving file. Please check disk space!";
 
-// The dialogs offer save files and all files and no read-only box; a name typed without an
-// extension gets the chosen type's. An existing file is replaced whole once the prompt agrees.
-// With all files chosen, a name stays as typed. A read goes out whenever a cartridge is present,
-// and its result is not looked at: one the host refuses (link down) saves the image, zeros at first.
-// A write replaces only the bytes the file holds; of a longer file the first 65,536 count. With
-// the snapshot shown, the position is read back into it; without a cartridge both transfers warn
-// and success is reported all the same.
+// A read goes out whenever a cartridge is present and its result is not looked at: one the host
+// refuses saves the image, zeros at first. Without a cartridge both transfers warn, and success is
+// reported all the same.
 TEST_F(PageTest, ReadToDiskWritesThePositionsBytesAndWriteFromDiskReplacesTheBytesTheFileHolds)
 {
 	const std::string strTwo = m_folder / "two.sav", strThree = m_folder / "three.sav";
@@ -59,13 +55,9 @@ TEST_F(PageTest, ReadToDiskWritesThePositionsBytesAndWriteFromDiskReplacesTheByt
 	EXPECT_EQ(Texts({ "<file dialog>", kNoCartridge, kNoCartridge, kWritten }), m_modals.MessageTexts());
 }
 
-// A target another program holds open, even sharing it, a read-only one (where the system refuses root that) and
-// a full disk (where a tiny file system is mounted) are reported and the file left as it was; a
-// source that is missing or cannot be read (this process's memory from address 0) is reported,
-// and a cancelled dialog does nothing. After an error the page offers Position 1 alone. Typing
-// changes the snapshot's own copy only: without a cartridge the image is saved as it stands, after
-// the warning. Ctrl+A and Ctrl+C reach it through the host's message loop, before the dialog
-// manager. Checking the box again shows the image at once, while the warning is up.
+// A read-only target counts only where the system refuses root, a full disk only where a tiny file
+// system is mounted; this process's memory from address 0 is a file that cannot be read. Ctrl+A
+// and Ctrl+C reach the snapshot through the host's message loop, before the dialog manager.
 TEST_F(PageTest, FilesThatCannotBeWrittenOrReadAreReportedAndTheSnapshotIsACopyWithItsOwnShortcuts)
 {
 	const std::string strLocked = m_folder / "locked.sav", strReadOnly = m_folder / "readonly.sav";

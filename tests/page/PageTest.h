@@ -32,8 +32,7 @@ protected:
 		m_page.m_host.NotifyStatusChanged();
 	}
 
-	// Read, write, snapshot, both formats and Position 1 enabled as bEnable, Positions 2 to 4 as
-	// bMore; only the given position checked. The snapshot control itself is never disabled.
+	// The buttons and Position 1 enabled as bEnable, Positions 2 to 4 as bMore, one position checked.
 	void Expect(bool bEnable, bool bMore, int nChecked)
 	{
 		EXPECT_TRUE(m_page.IsEnabled(IDC_SNAPSHOT));
@@ -57,8 +56,7 @@ protected:
 		EXPECT_TRUE(m_page.m_host.IsWindowEnabled() && m_page.m_sheet.IsWindowEnabled());  // after the boxes that disabled them
 	}
 
-	// The host messages that follow those given for the transfers given (a message and its
-	// position), each as the page performs it; a transfer of 0 stops where the cartridge is missing.
+	// The host messages of the transfers given, after those given; a transfer of 0 finds no cartridge.
 	static Calls Transfers(std::initializer_list<std::pair<UINT, LPARAM>> transfers, Calls all = {})
 	{
 		for (const auto& transfer : transfers)

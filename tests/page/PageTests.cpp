@@ -2,14 +2,9 @@
 #include "PageTest.h"
 #include <cctype>
 
-// One query a refresh, from host events (0x8004, whatever its parameters) and from showing and
-// hiding the page; other host events are answered and change nothing. Any nonzero flag counts. A
-// Trovesave cartridge shows its note, and warns once per new cartridge: the module remembers the
-// last warned cartridge for the whole process (no other test shows a Trovesave one). A refresh
-// while the warning is up must not warn again: the identity is remembered first. Host events run
-// in the host's module state: the box bears the host's name. Without several positions the
-// selection falls back to Position 1, read at once when shown (a warning if the cartridge is gone),
-// and later transfers use it; a blocked or unready cartridge keeps the selection.
+// The module remembers the last warned cartridge for the whole process, so no other test may show
+// a Trovesave one. The identity is remembered before the box shows: a refresh while it is up must
+// not warn again. Host events run in the host's module state, so that box bears the host's name.
 TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridgeAndSelectionFallsBack)
 {
 	EXPECT_EQ(CBytes(), Snapshot());
@@ -76,12 +71,8 @@ TEST_F(PageTest, StatusRefreshSetsEnablingAndTrovesaveWarningOncePerNewCartridge
 	Expect(true, false, 0);
 }
 
-// Checking the box shows the selected position; then each position clicked is read, until the
-// box is cleared. The box's own state counts, however it was set. The wait cursor shows while
-// the host works, and the cursor from before comes back. The snapshot has four address digits,
-// and the ASCII column after as many bytes a row as the width holds: the second row shows the next
-// bytes of the position read last (each read is painted). Formatting the selected position clears
-// the whole image, the 256 bytes past the position included, writes it and shows it.
+// The box's own state counts, however it was set. The second row shows the next bytes of the
+// position read last: each read is painted. Formatting clears the 256 bytes past the position too.
 TEST_F(PageTest, SnapshotShowsPositionsReadOnlyWhileShownAndFormatSelectedClearsOne)
 {
 	m_page.m_host.m_bTailFill = 0xEE;
@@ -130,9 +121,8 @@ TEST_F(PageTest, SnapshotShowsPositionsReadOnlyWhileShownAndFormatSelectedClears
 	Expect(true, true, 2);
 }
 
-// Format all asks first; refused, it changes neither the image nor the cartridge. Agreed, it writes
-// all four whatever the cartridge says about several positions, each warning without a cartridge.
-// Clicks run in the module's state: the boxes bear its name.
+// Format all writes all four whatever the cartridge says about several positions. Clicks run in
+// the module's state: the boxes bear its name.
 TEST_F(PageTest, FormatAllAsksAndWritesAllFourPositions)
 {
 	const CBytes fourth = Position(3);
