@@ -1,13 +1,13 @@
 #include "Harness.h"
 
-bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText)
+bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText, HGDIOBJ hFont)
 {
 	::UpdateWindow(hWnd);
 	HDC hWindowDC = ::GetDC(hWnd);
 	HDC hDC = ::CreateCompatibleDC(hWindowDC);
 	HBITMAP hBitmap = ::CreateCompatibleBitmap(hWindowDC, rc.Width(), rc.Height());
 	HGDIOBJ hOldBitmap = ::SelectObject(hDC, hBitmap);
-	HGDIOBJ hOldFont = ::SelectObject(hDC, ::GetStockObject(OEM_FIXED_FONT));
+	HGDIOBJ hOldFont = ::SelectObject(hDC, hFont);
 	RECT rcText = { 0, 0, rc.Width(), rc.Height() };
 	::FillRect(hDC, &rcText, (HBRUSH)::GetStockObject(WHITE_BRUSH));
 	::SetTextColor(hDC, RGB(0, 0, 0));

@@ -124,9 +124,9 @@ inline CSize StockFontCell(HGDIOBJ hFont = ::GetStockObject(OEM_FIXED_FONT))
 	return cell;
 }
 
-// Whether the strip (client coordinates) shows exactly the text, in the colour given, in the
-// stock fixed font: its ink is compared pixel by pixel with the text drawn anew.
-bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText);
+// Whether the strip (client coordinates) shows exactly the text, in the colour given, in the font
+// given or the stock fixed font: its ink is compared pixel by pixel with the text drawn anew.
+bool ShowsText(HWND hWnd, const CRect& rc, COLORREF crText, const char* pszText, HGDIOBJ hFont = ::GetStockObject(OEM_FIXED_FONT));
 
 // Points a module's import at another function while it lives: a test fails or watches what a DLL
 // calls. The import address table holds what the loader resolved, in a writable section.

@@ -8,6 +8,8 @@ static std::string Counted(DWORD nCount, const std::string& strBytes)
 	return std::string((const char*)&nCount, 4) + strBytes;
 }
 
+static HMENU WINAPI NoMenu() { return NULL; }
+
 // 100 bytes 0x00, 0x01, ... at 16 a row.
 class HexEditClipboardTest : public HexEditTest
 {
@@ -35,7 +37,7 @@ protected:
 	void OnExtendContextMenu(CMenu* pMenu) override
 	{
 		m_strItems.clear();
-		for (UINT i = 0; i < pMenu->GetMenuItemCount(); ++i)
+		for (int i = 0; i < (int)pMenu->GetMenuItemCount(); ++i)
 		{
 			char szText[32] = "";
 			::GetMenuStringA(pMenu->m_hMenu, i, szText, sizeof(szText), MF_BYPOSITION);
@@ -59,14 +61,14 @@ protected:
 };
 
 // Lines break where the rows do; a selection of more than a row keeps its first line's column.
-// Without a selection nothing is copied. Both formats, zero bytes included, outlive the program
-// that copied them: this test, run again in a process of its own, copies there and ends.
-// Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select all keeps the caret.
-// Pasting overwrites from the selection's start or the edit position, never past either end;
-// text alone and a read-only control take nothing. In the context menu: inside the selection,
-// either end included, it stays; outside, the selection goes, with a repaint, and the caret moves
-// from the low digit clicked to the byte's high digit. From the keyboard the menu shows beside the
-// corner. Paste needs binary data on the clipboard and a writable control.
+// Without a selection, or with its ends out of order, nothing is copied. Both formats, zero bytes
+// included, outlive the program that copied them: this test, run again in a process of its own,
+// copies there and ends. Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select
+// all keeps the caret. Pasting overwrites from the selection's start or the edit position, never
+// past either end; text alone and a read-only control take nothing, yet read-only copies. In the
+// context menu: inside the selection, either end included, it stays; outside, the selection goes,
+// with a repaint, and the caret moves to the byte's high digit, menu or none. From the keyboard
+// the menu shows beside the corner. Paste needs binary data on the clipboard and a writable control.
 TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAndContextMenuActAsDocumented)
 {
 	if (::GetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL, 0) != 0)
@@ -77,7 +79,7 @@ TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAnd
 	}
 	const std::string strRow1 = "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F";
 	struct Copied { UINT nStart, nEnd; std::string strText; } copies[] = {
-		{ 3, 10, "03 04 05 06 07 08 09 0A\n" }, { 16, 31, strRow1 + "\n" },
+		{ 3, 10, "03 04 05 06 07 08 09 0A\n" }, { 9, 3, "03 04 05 06 07 08 09 0A\n" }, { 16, 31, strRow1 + "\n" },  // 9..3: nothing copied
 		{ 14, 30, "0E 0F " + strRow1.substr(0, 41) + "\n1E\n" },
 		{ 14, 33, std::string(42, ' ') + "0E 0F\n" + strRow1 + "\n20 21\n" },
 		{ 5, 22, std::string(15, ' ') + "05 06 07 08 09 0A 0B 0C 0D 0E 0F\n" + strRow1.substr(0, 20) + "\n" },
@@ -105,7 +107,10 @@ TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAnd
 	EXPECT_TRUE(Key('A'));  // neither scrolls nor notifies
 	EXPECT_EQ(std::make_tuple(State({ 16, 1, 0, 99 }), 3u, 100u, true),
 		std::make_tuple(m_control.State(), m_control.m_nTopRow, m_control.m_nHScrollPos, m_parent.m_commands.empty()));
-	EXPECT_TRUE(Key('C') && Key('V'));  // the copy pasted back where it came from still notifies
+	m_control.SetReadOnly(TRUE, FALSE);  // copies all the same, and takes no paste
+	EXPECT_TRUE(Key('C') && Key('V'));
+	m_control.SetReadOnly(FALSE, FALSE);
+	EXPECT_TRUE(Key('V'));  // the copy pasted back where it came from still notifies
 	EXPECT_EQ(std::make_tuple(104u, m_data, (size_t)1), std::make_tuple(ClipboardBlock(kBinaryData).size(), m_control.Bytes(), m_parent.m_commands.size()));
 	m_control.SetSelection(90, 90, FALSE, FALSE);
 	EXPECT_TRUE(Key('V'));  // and scrolls the pasted bytes into view
@@ -125,19 +130,16 @@ TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAnd
 		EXPECT_EQ(m_control.m_hWnd, ::GetFocus()) << nMsg;
 	}
 	const std::string strE(10, '\xEE');
-	struct Case { UINT nSelStart, nSelEnd, nEdit; UINT nFormat; std::string strBlock; UINT nFirst, nPasted; BOOL bReadOnly; } cases[] = {
-		{ NONE, NONE, 40, kBinaryData, Counted(10, strE), 40, 10, FALSE }, { NONE, NONE, 96, kBinaryData, Counted(10, strE), 96, 4, FALSE },
-		{ 20, 21, 0, kBinaryData, Counted(8, strE.substr(2)), 20, 8, FALSE }, { 20, 60, 0, kBinaryData, Counted(8, strE), 20, 8, FALSE },
-		{ NONE, NONE, 50, kBinaryData, Counted(1000, strE.substr(4)), 50, 6, FALSE },
-		{ NONE, NONE, 50, kBinaryData, Counted(0xFFFFFFF0, strE.substr(4)), 50, 6, FALSE },
-		{ NONE, NONE, 7, kBinaryData, Counted(0, strE), 7, 0, FALSE }, { NONE, NONE, 7, kBinaryData, "\xEE\xEE\xEE", 7, 0, FALSE },
-		{ NONE, NONE, 7, CF_TEXT, Counted(4, strE), 7, 0, FALSE }, { NONE, NONE, 7, kBinaryData, Counted(4, strE), 7, 0, TRUE },
+	struct Case { UINT nSelStart, nSelEnd, nEdit; UINT nFormat; std::string strBlock; UINT nFirst, nPasted; } cases[] = {
+		{ NONE, NONE, 40, kBinaryData, Counted(10, strE), 40, 10 }, { NONE, NONE, 96, kBinaryData, Counted(10, strE), 96, 4 },
+		{ 20, 21, 0, kBinaryData, Counted(8, strE.substr(2)), 20, 8 }, { 20, 60, 0, kBinaryData, Counted(8, strE), 20, 8 },
+		{ NONE, NONE, 50, kBinaryData, Counted(1000, strE.substr(4)), 50, 6 }, { NONE, NONE, 50, kBinaryData, Counted(0xFFFFFFF0, strE.substr(4)), 50, 6 },
+		{ NONE, NONE, 7, kBinaryData, Counted(0, strE), 7, 0 }, { NONE, NONE, 7, kBinaryData, "\xEE\xEE\xEE", 7, 0 },
+		{ NONE, NONE, 7, CF_TEXT, Counted(4, strE), 7, 0 },
 	};
-	m_control.SetFocus();
 	for (const Case& c : cases)
 	{
 		m_control.SetData(m_data.data(), 100, FALSE);
-		m_control.SetReadOnly(c.bReadOnly, FALSE);
 		m_control.SetSelection(c.nSelStart, c.nSelEnd, FALSE, FALSE);
 		m_control.m_nEditPos = c.nEdit;
 		m_parent.m_commands.clear();
@@ -156,34 +158,33 @@ TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAnd
 	control.ClientToScreen(&ptCorner);
 	control.SetSelection(20, 30, FALSE, FALSE);
 	control.m_nEditPos = 25;
-	struct Menu { UINT nFormat; BOOL bReadOnly; UINT nByte; std::string strItems; State state; } menus[] = {
-		{ CF_TEXT, FALSE, 30, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } }, { CF_TEXT, FALSE, 20, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 } },
-		{ kBinaryData, FALSE, 50, "57634Copy 57637Paste+ ", { 50, 1, NONE, NONE } },
-		{ kBinaryData, TRUE, NONE, "57634Copy 57637Paste ", { 50, 0, NONE, NONE } },
+	struct Menu { UINT nFormat; BOOL bReadOnly; UINT nByte; std::string strItems; State state; bool bCopy; } menus[] = {
+		{ CF_TEXT, FALSE, 30, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 }, false }, { kBinaryData, FALSE, NONE, "57634Copy+ 57637Paste+ ", { 25, 0, 20, 30 }, false },
+		{ kBinaryData, TRUE, 20, "57634Copy+ 57637Paste ", { 25, 0, 20, 30 }, true },  // Copy chosen: it copies read-only too
+		{ kBinaryData, TRUE, 60, "none", { 60, 1, NONE, NONE }, false },  // no popup menu can be made
+		{ kBinaryData, TRUE, 50, "57634Copy 57637Paste ", { 50, 1, NONE, NONE }, false },
 	};
 	for (const Menu& c : menus)
 	{
 		PutBlock(c.nFormat, Counted(2, "\x01\x02"));
 		control.SetReadOnly(c.bReadOnly, FALSE);
 		control.m_bHighNibble = false;
+		control.m_strItems = "none";
 		const UINT nByte = c.nByte != NONE ? c.nByte : 0;  // NONE opens the menu from the keyboard
 		CPoint pt(5 + (int)control.m_nHexLeft + (3 * (int)(nByte % 16) + 1) * m_cell.cx, 5 + (int)(nByte / 16) * m_cell.cy + 2);
 		control.ClientToScreen(&pt);
-		pt = c.nByte == NONE ? CPoint(-1, -1) : pt;
+		CMenuProbe::s_ptMenu = pt = c.nByte == NONE ? CPoint(-1, -1) : pt;  // stays where no menu shows
+		CMenuProbe::s_bChooseFirst = c.bCopy;
+		CImportPatch noMenu(NULL, "user32.dll", "CreatePopupMenu", c.strItems == "none" ? (FARPROC)NoMenu : (FARPROC)::CreatePopupMenu);
 		control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(pt.x, pt.y));
-		EXPECT_EQ(std::make_tuple(c.nByte == NONE ? ptCorner : pt, c.strItems, c.state),
-			std::make_tuple(CMenuProbe::s_ptMenu, control.m_strItems, control.State()));
+		PumpMessages();
+		const std::string strBinary = c.bCopy ? Counted(11, std::string(m_data.begin() + 20, m_data.begin() + 31)) : c.nFormat == kBinaryData ? Counted(2, "\x01\x02") : "";
+		EXPECT_EQ(std::make_tuple(c.nByte == NONE ? ptCorner : pt, c.strItems, c.state, CBytes(strBinary)),
+			std::make_tuple(CMenuProbe::s_ptMenu, control.m_strItems, control.State(), ClipboardBlock(kBinaryData)));
 		const std::vector<DWORD> shown = Screen(control);
 		control.InvalidateRect(NULL, FALSE);
 		EXPECT_TRUE(shown == Screen(control)) << c.nByte;
 	}
-	// Choosing Copy copies the selection.
-	control.SetSelection(1, 2, FALSE, FALSE);
-	CMenuProbe::s_bChooseFirst = true;
-	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(-1, -1));
-	CMenuProbe::s_bChooseFirst = false;
-	PumpMessages();
-	EXPECT_EQ(Counted(2, "\x01\x02"), ClipboardBlock(kBinaryData));
 	control.SetData(NULL, 0, FALSE);  // on no data the menu still shows, and nothing moves
 	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(ptCorner.x, ptCorner.y));
 	EXPECT_EQ(std::make_pair(std::string("57634Copy 57637Paste "), State({ 0, 1, NONE, NONE })), std::make_pair(control.m_strItems, control.State()));

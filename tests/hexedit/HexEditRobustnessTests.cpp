@@ -84,10 +84,14 @@ static int s_nHeldDCs;
 static HDC WINAPI GetDCCounted(HWND hWnd) { return ++s_nHeldDCs, ::GetDC(hWnd); }
 static int WINAPI ReleaseDCCounted(HWND hWnd, HDC hDC) { return --s_nHeldDCs, ::ReleaseDC(hWnd, hDC); }
 
-// Global blocks for this program: the first one made, then none.
+// Global blocks, as many as allowed; a clipboard that takes nothing; a timer, as last set, that never ticks.
 static const auto s_pfnGlobalAlloc = (HGLOBAL(WINAPI*)(UINT, SIZE_T))::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GlobalAlloc");
-static HGLOBAL s_hFirstBlock;
-static HGLOBAL WINAPI OneBlockOnly(UINT nFlags, SIZE_T n) { return s_hFirstBlock == NULL ? s_hFirstBlock = s_pfnGlobalAlloc(nFlags, n) : NULL; }
+static std::vector<std::pair<UINT, HGLOBAL>> s_blocks;  // each block's flags and handle
+static size_t s_nBlocksAllowed;
+static HGLOBAL WINAPI AllowedBlocks(UINT nFlags, SIZE_T n) { return s_blocks.size() < s_nBlocksAllowed ? s_blocks.emplace_back(nFlags, s_pfnGlobalAlloc(nFlags, n)).second : NULL; }
+static HRESULT WINAPI RefusingClipboard(IDataObject*) { return CLIPBRD_E_CANT_SET; }
+static std::pair<UINT_PTR, UINT> s_timer(1024, 5);
+static UINT_PTR WINAPI RecordTimer(HWND, UINT_PTR nID, UINT nElapse, TIMERPROC) { return s_timer = { nID, nElapse }, nID; }
 
 // Each allocation of a paint, a copy and SetData fails in turn. A failed paint is validated
 // instead of failing again at once, without a word, and leaves nothing behind; a failed copy says
@@ -136,14 +140,16 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 			std::make_tuple(s_nLive <= 1, lResult, modals.MessageTexts(), ::IsClipboardFormatAvailable(control.m_cfBinaryData)));
 	});
 	EXPECT_TRUE(::IsClipboardFormatAvailable(control.m_cfBinaryData));
-	// Without its second global block, a copy frees the first and leaves the clipboard as it was.
+	// Copied blocks are 0x2042; without the second, or refused by the clipboard, a copy frees them and changes nothing.
 	const CBytes held = ClipboardBlock(control.m_cfBinaryData);
+	for (size_t nAllowed : { 1, 2 })
 	{
-		CImportPatch oneBlock(NULL, "kernel32.dll", "GlobalAlloc", (FARPROC)OneBlockOnly);
+		s_blocks.clear(), s_nBlocksAllowed = nAllowed;
+		CImportPatch blocks(NULL, "kernel32.dll", "GlobalAlloc", (FARPROC)AllowedBlocks), refused("afx.dll", "ole32.dll", "OleSetClipboard", (FARPROC)RefusingClipboard);
 		control.SendMessage(WM_COMMAND, ID_EDIT_COPY, 0);
+		EXPECT_EQ(std::make_tuple(held, nAllowed, 0L), std::make_tuple(ClipboardBlock(control.m_cfBinaryData), s_blocks.size(),
+			std::count_if(s_blocks.begin(), s_blocks.end(), [](const auto& block) { return block.first != 0x2042 || ::GlobalSize(block.second) != 0; }))) << nAllowed;
 	}
-	const SIZE_T nFirstBlock = ::GlobalSize(s_hFirstBlock);
-	EXPECT_EQ(std::make_pair(held, (SIZE_T)0), std::make_pair(ClipboardBlock(control.m_cfBinaryData), nFirstBlock));
 
 	{ CHexEditProbe gone; Track(0); gone.SetData(m_data.data(), 9, FALSE); }  // its copy goes with it
 	EXPECT_EQ(0, s_nLive);
@@ -176,18 +182,22 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 	s_bTracking = false;
 }
 
-// The scroll bars, and what the layout asks of them: a page of a row or a pixel at least.
-static std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> BarsAndLayout(CHexEditProbe& control, bool bMulti)
+// The bars shown (minimum, maximum, page, position) and what the layout asks: a page of a row or a pixel at least.
+using CBars = std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>>;
+static CBars BarsAndLayout(CHexEditProbe& control, bool bMulti)
 {
+	auto Bar = [&control](int nBar, DWORD dwShown) {
+		SCROLLINFO info = { sizeof(info), SIF_ALL, 0, 0, 0, 0, 0 };
+		return (control.GetStyle() & dwShown) && control.GetScrollInfo(nBar, &info) ? std::vector<int>({ info.nMin, info.nMax, (int)info.nPage, info.nPos }) : std::vector<int>();
+	};
 	const int nText = (int)(control.m_nAsciiLeft + control.m_nAsciiWidth), cxText = control.m_rcText.Width();
 	const int nMaxTop = (int)control.m_nMaxTopRow, nRows = std::max((int)control.m_nFullRows, 1), nPixels = std::max(cxText, 1);
-	return { { control.GetStyle() & WS_VSCROLL ? control.Bar(SB_VERT) : std::vector<int>(),
-				 control.GetStyle() & WS_HSCROLL ? control.Bar(SB_HORZ) : std::vector<int>() },
+	return { { Bar(SB_VERT, WS_VSCROLL), Bar(SB_HORZ, WS_HSCROLL) },
 		{ bMulti && nMaxTop > 0 ? std::vector<int>({ 0, nMaxTop + nRows - 1, nRows, (int)control.m_nTopRow }) : std::vector<int>(),
 			bMulti && nText > cxText ? std::vector<int>({ 0, nText - cxText + nPixels - 1, nPixels, (int)control.m_nHScrollPos }) : std::vector<int>() } };
 }
 
-// Random input, hostile settings among it, against the model and the scroll bars in both modes:
+// Random input, hostile settings among it, against the model, the bars and the timer in both modes:
 // seeded, so any failure can be replayed. The control is hidden, so that no event waits for the
 // screen: it still lays out, scrolls, sizes and paints its frame; only the copy to the screen is
 // left out. MENDLE_RANDOM_SEED and MENDLE_RANDOM_EVENTS (both modes together) replay or lengthen a run.
@@ -202,6 +212,7 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 	auto Pick = [&Next](std::initializer_list<UINT> values) { return values.begin()[Next((int)values.size())]; };
 	SetKeyDown(VK_SHIFT, false);
 	bool bShift = false;
+	CImportPatch timer(NULL, "user32.dll", "SetTimer", (FARPROC)RecordTimer);
 	for (DWORD dwStyle : { WS_CHILD | ES_MULTILINE, WS_CHILD })
 	{
 		CHexEditProbe control;
@@ -265,17 +276,16 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 					control.MoveWindow(0, 0, size.cx = Next(500), size.cy = Next(300));
 				break;
 			}
-			// Queued work is done, but real timer ticks are dropped, so that a seed replays the same run.
-			// Right after each update (showing a bar lays the control out again), the bars show the
-			// layout: largest top row, full rows, text and view widths; they show while they scroll.
-			std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> bars;
+			// Every 64th step the queued work is done; then the bars show the layout, as the update
+			// that each layout posts left them: largest top row, full rows, text and view widths; they
+			// show while they scroll. No timer ticks, so that a seed replays the same run.
 			MSG msg;
-			while (nStep % 64 == 0 && bars.first == bars.second && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
-				if (msg.message != WM_TIMER && (::DispatchMessage(&msg), msg.message == WM_HEXEDIT_UPDATESCROLLBARS))
-					bars = BarsAndLayout(control, (dwStyle & ES_MULTILINE) != 0);
+			while (nStep % 64 == 0 && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
+				::DispatchMessage(&msg);
+			const CBars bars = nStep % 64 == 0 ? BarsAndLayout(control, (dwStyle & ES_MULTILINE) != 0) : CBars();
 			const std::string strModel = model.Differences();
-			ASSERT_TRUE(bars.first == bars.second && strModel.empty()) << strModel << "seed " << nSeed << ", style " << dwStyle << ", step "
-				<< nStep << " (action " << nAction << "): bars " << testing::PrintToString(bars.first) << " for " << testing::PrintToString(bars.second);
+			ASSERT_TRUE(bars.first == bars.second && strModel.empty() && s_timer.first == 1024 && s_timer.second == 5) << strModel << "seed " << nSeed
+				<< ", style " << dwStyle << ", step " << nStep << " (action " << nAction << "): bars " << testing::PrintToString(bars.first) << " for " << testing::PrintToString(bars.second);
 		}
 	}
 	SetKeyDown(VK_SHIFT, false);

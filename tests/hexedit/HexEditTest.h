@@ -40,27 +40,13 @@ public:
 		CHexEditBase::m_nFullRows, CHexEditBase::m_nVisibleRows, CHexEditBase::m_nHexLeft,
 		CHexEditBase::m_nAsciiLeft, CHexEditBase::m_nAsciiWidth, CHexEditBase::m_rcText, CHexEditBase::m_nTopRow,
 		CHexEditBase::m_nMaxTopRow, CHexEditBase::m_nHScrollPos, CHexEditBase::m_nMaxHScrollPos,
-		CHexEditBase::m_bAutoScrolling, CHexEditBase::PositionFromPoint, CHexEditBase::SetTopRow,
+		CHexEditBase::m_bAutoScrolling, CHexEditBase::EnsureLayout, CHexEditBase::SetTopRow,
 		CHexEditBase::m_nHexWidth, CHexEditBase::m_nCharWidth, CHexEditBase::m_nLineHeight;
 	std::function<void(UINT, WPARAM, LPARAM)> m_fnWatch;  // sees each message before the control
-
-	void Layout()
-	{
-		CClientDC dc(this);
-		CalcLayout(&dc);
-	}
 
 	// The edit position, its half (1 high), the selection's start and end.
 	::State State() const { return { m_nEditPos, m_bHighNibble, m_nSelStart, m_nSelEnd }; }
 	std::vector<BYTE> Bytes() const { return std::vector<BYTE>(m_pData, m_pData + m_nLength); }
-
-	// A scroll bar's minimum, maximum, page and position.
-	std::vector<int> Bar(int nBar)
-	{
-		SCROLLINFO info = { sizeof(info), SIF_ALL, 0, 0, 0, 0, 0 };
-		GetScrollInfo(nBar, &info);
-		return { info.nMin, info.nMax, (int)info.nPage, info.nPos };
-	}
 
 protected:
 	LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
@@ -109,14 +95,10 @@ protected:
 		control.SetAddressSize(4, FALSE);
 		control.SetShowAddress(TRUE, FALSE);
 		control.SetShowAscii(TRUE, FALSE);
-		control.Layout();
+		control.EnsureLayout();
 	}
 
-	static bool IsInvalid(HWND hWnd)
-	{
-		RECT rc;
-		return ::GetUpdateRect(hWnd, &rc, FALSE) && !::IsRectEmpty(&rc);
-	}
+	static bool IsInvalid(HWND hWnd) { return ::GetUpdateRect(hWnd, NULL, FALSE) != FALSE; }
 
 	CCommandParent m_parent;
 	CSize m_cell;  // of the stock font, as the control measures it

@@ -6,38 +6,36 @@
 static HGDIOBJ WINAPI NoStockObject(int) { return NULL; }
 static ATOM WINAPI NoClass(const WNDCLASSA*) { return 0; }
 
-// Fonts must be fixed-pitch and are copied. The data is copied anew by each call. Without its font
-// or its window classes a control cannot be made, and says so as the runtime does.
+// Fonts must be fixed-pitch and are copied; text is drawn in the copy. The data is copied anew by
+// each call. Without its font or its window classes a control cannot be made, and says so as the runtime does.
 TEST_F(HexEditTest, FontsAndDataAndAControlWithoutItsFontIsNotMade)
 {
 	CHexEditProbe control;
 	Create(control, 300, 200, 0);
-	const LRESULT lStock = (LRESULT)::GetStockObject(OEM_FIXED_FONT);
-	HFONT hProportional = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, _T("Arial"));
-	HFONT hDefault = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_PITCH, _T("Courier New"));  // fixed only by chance
-	::ValidateRect(control.m_hWnd, NULL);
-	for (HGDIOBJ hObject : { (HGDIOBJ)hProportional, (HGDIOBJ)hDefault, ::GetStockObject(WHITE_BRUSH), (HGDIOBJ)NULL })
-		control.SendMessage(WM_SETFONT, (WPARAM)hObject, FALSE);
-	// Refused, yet the layout is due again; without the redraw flag nothing is repainted.
-	EXPECT_EQ(std::make_tuple(lStock, true, false), std::make_tuple(control.SendMessage(WM_GETFONT), control.m_bLayoutDirty, IsInvalid(control.m_hWnd)));
 	HFONT hFixed = ::CreateFont(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, FIXED_PITCH | FF_MODERN, _T("Courier New"));
 	const CSize cellFixed = StockFontCell(hFixed);
 	control.SendMessage(WM_SETFONT, (WPARAM)hFixed, TRUE);
 	EXPECT_TRUE(IsInvalid(control.m_hWnd) && control.m_bLayoutDirty);
+	const LRESULT lCopy = control.SendMessage(WM_GETFONT);
+	HFONT hProportional = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, _T("Arial"));
+	HFONT hDefault = ::CreateFont(-12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DEFAULT_PITCH, _T("Courier New"));  // fixed only by chance
+	control.UpdateWindow();  // laid out, and nothing left to paint
+	for (HGDIOBJ hObject : { (HGDIOBJ)hProportional, (HGDIOBJ)hDefault, ::GetStockObject(WHITE_BRUSH), (HGDIOBJ)NULL })
+		control.SendMessage(WM_SETFONT, (WPARAM)hObject, FALSE);
+	// Refused, a null handle too: the copy stays, yet the layout is due again; without the redraw flag nothing is repainted.
+	EXPECT_EQ(std::make_tuple(lCopy, true, false), std::make_tuple(control.SendMessage(WM_GETFONT), control.m_bLayoutDirty, IsInvalid(control.m_hWnd)));
 	for (HFONT hFont : { hProportional, hDefault, hFixed })
 		::DeleteObject(hFont);
 	LOGFONT lf = {};
-	ASSERT_EQ((int)sizeof(lf), ::GetObject((HFONT)control.SendMessage(WM_GETFONT), sizeof(lf), &lf));
+	ASSERT_EQ((int)sizeof(lf), ::GetObject((HFONT)lCopy, sizeof(lf), &lf));
 	control.SetShowAscii(0x100, FALSE);  // a flag counts by its low byte
-	control.Layout();  // in the copy of the font
-	EXPECT_EQ(std::make_tuple(-13L, cellFixed.cx, cellFixed.cy, 0u),
-		std::make_tuple(lf.lfHeight, (LONG)control.m_nCharWidth, (LONG)control.m_nLineHeight, control.m_nAsciiWidth));
 
 	std::vector<BYTE> source = { 1, 2, 3, 4, 5 };
 	control.SetData(source.data(), 5, FALSE);
-	control.SetData(source.data(), 5, FALSE);
+	control.SetData(source.data(), 5, TRUE);
 	source[0] = 99;
-	EXPECT_EQ(std::vector<BYTE>({ 1, 2, 3, 4, 5 }), control.Bytes());
+	EXPECT_TRUE(ShowsText(control.m_hWnd, CRect(10 + 4 * cellFixed.cx, 5, 10 + 18 * cellFixed.cx + 1, 5 + cellFixed.cy), RGB(0, 0, 255), "01 02 03 04 05", (HGDIOBJ)lCopy));
+	EXPECT_EQ(std::make_tuple(-13L, cellFixed.cy, 0u), std::make_tuple(lf.lfHeight, (LONG)control.m_nLineHeight, control.m_nAsciiWidth));
 
 	// A control made from its runtime class is created under the class named.
 	std::unique_ptr<CObject> pMade(RUNTIME_CLASS(CHexEditBase)->CreateObject());
@@ -45,6 +43,14 @@ TEST_F(HexEditTest, FontsAndDataAndAControlWithoutItsFontIsNotMade)
 	ASSERT_TRUE(pNamed != NULL && pNamed->Create(_T("CHexEditBase"), NULL, WS_CHILD, CRect(0, 0, 9, 9), &m_parent, 5));
 	EXPECT_EQ(pNamed, CWnd::FromHandlePermanent(::GetDlgItem(m_parent.m_hWnd, 5)));
 	pNamed->DestroyWindow();
+	// A self-creating window is a control of its own, as new: it wants every key and keeps no text.
+	// Without a parent it notifies nobody, and takes a digit all the same.
+	HWND hSelf = ::CreateWindowEx(0, _T("CHexEditBase_SC"), _T("text"), WS_POPUP, 0, 0, 9, 9, NULL, NULL, AfxGetInstanceHandle(), NULL);
+	CHexEditBase* pSelf = DYNAMIC_DOWNCAST(CHexEditBase, CWnd::FromHandlePermanent(hSelf));
+	ASSERT_TRUE(pSelf != NULL && pSelf->SendMessage(WM_GETDLGCODE) == DLGC_WANTALLKEYS && pSelf->SendMessage(WM_GETFONT) == (LRESULT)::GetStockObject(OEM_FIXED_FONT) && ::GetWindowTextLength(hSelf) == 0);
+	pSelf->SetData(source.data(), 5, FALSE);
+	EXPECT_EQ(0, pSelf->SendMessage(WM_CHAR, '5'));
+	pSelf->DestroyWindow();
 	WNDCLASS wc = {};  // real double clicks, the I-beam, no background brush
 	for (LPCTSTR pszClass : { _T("CHexEditBase"), _T("CHexEditBase_SC") })
 		EXPECT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), pszClass, &wc) && wc.style == 0xB && wc.hCursor == ::LoadCursor(NULL, IDC_IBEAM) && !wc.hbrBackground) << pszClass;
@@ -83,7 +89,6 @@ TEST_F(HexEditTest, AutoFitTakesTheWidestRowAndRowsCountWholeAndPartialAndSingle
 			Create(control, c.cx, 3 * m_cell.cy, 64);
 			control.SetShowAscii(c.bAscii, FALSE);
 			control.SetBytesPerRow(16, TRUE, FALSE);
-			control.Layout();
 			EXPECT_EQ(std::make_pair(c.nBytes, c.cx < nAddress), std::make_pair(control.m_nBytesPerRow, control.m_nMaxHScrollPos != 0))
 				<< "width " << c.cx << " ascii " << c.bAscii;
 		}
@@ -114,10 +119,10 @@ class HexEditPaintTest : public HexEditTest
 protected:
 	void SetUp() override { HexEditTest::SetUp(); Create(m_control, 600, 14 * m_cell.cy, 0xB8); }
 
-	bool Shows(int nRow, UINT nLeft, COLORREF crText, const char* pszText)
+	bool Shows(int nRow, UINT nLeft, COLORREF crText, const char* pszText, bool bToEdge = false)  // or as far as the drawing reaches
 	{
 		const int x = 5 + (int)nLeft - (int)m_control.m_nHScrollPos, y = 5 + nRow * m_cell.cy;
-		return ShowsText(m_control.m_hWnd, CRect(x, y, x + (int)std::strlen(pszText) * m_cell.cx + 1, y + m_cell.cy), crText, pszText);
+		return ShowsText(m_control.m_hWnd, CRect(x, y, bToEdge ? m_control.m_rcText.right + 2 : x + (int)std::strlen(pszText) * m_cell.cx + 1, y + m_cell.cy), crText, pszText);
 	}
 
 	COLORREF Pixel(int x, int y)
@@ -153,22 +158,23 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 	const int y = 5 + 13 * m_cell.cy, xHex = 5 + (int)m_control.m_nHexLeft, xAscii = 5 + (int)m_control.m_nAsciiLeft;
 	EXPECT_EQ(std::vector<COLORREF>({ crAddressBk, crBk, crHexBk, crBk, RGB(0, 20, 0), crBk }), std::vector<COLORREF>({ Pixel(5, y),
 		Pixel(xHex - 5, y), Pixel(xHex, y), Pixel(xAscii - 5, y), Pixel(xAscii, y), Pixel(xAscii + (int)m_control.m_nAsciiWidth, y) }));
-	// Scrolled sideways, everything moves left; more address digits show with leading zeros, eight
-	// unless told otherwise.
+	// Scrolled sideways, everything moves left. Addresses take the digits asked for, 0 to 255, with
+	// leading zeros, and the first digits where there are too few; eight unless told otherwise.
 	m_control.MoveWindow(0, 0, 300, 14 * m_cell.cy + 10);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
 	m_control.SendMessage(WM_HSCROLL, SB_LINERIGHT);
-	EXPECT_TRUE(Shows(4, m_control.m_nHexLeft, crHex, "40 41 42 43") && Shows(4, 2 * m_cell.cx, crAddress, "40"));
 	const int yLow = m_control.m_rcText.bottom - 1, xRight = m_control.m_rcText.right;  // drawn 2 pixels into the margins
 	EXPECT_EQ(std::vector<COLORREF>({ crBk, crAddressBk, crHexBk, crBk }),
 		std::vector<COLORREF>({ Pixel(2, yLow), Pixel(3, yLow), Pixel(xRight + 1, yLow), Pixel(xRight + 2, yLow) }));
 	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 999));
 	EXPECT_TRUE(Shows(4, m_control.m_nAsciiLeft, crAscii, "@ABCDEFGHIJKLMNO"));
-	m_control.SetAddressSize(6, TRUE);
-	m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0));
-	EXPECT_TRUE(Shows(10, 0, crAddress, "0000A0"));
-	m_control.SetAddressSize(1, TRUE);  // too few digits: the first of all shows
-	EXPECT_TRUE(Shows(10, 0, crAddress, "A"));
+	struct Digits { BYTE nDigits; int nCells; const char* pszShown; } digits[] = { { 4, 2, "A0" }, { 6, 0, "0000A0" }, { 1, 0, "A" }, { 0, 0, "" }, { 255, 251, "00A0" } };
+	for (const Digits& c : digits)
+	{
+		m_control.SetAddressSize(c.nDigits, TRUE);
+		m_control.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, c.nCells * m_cell.cx));  // to the last shown
+		EXPECT_TRUE(Shows(10, c.nCells * m_cell.cx, crAddress, c.pszShown) && Shows(10, c.nDigits * m_cell.cx + 5, crHex, rows[4].pszHex, true)) << c.nDigits;
+	}
 	CHexEditProbe fresh;  // made without an address size or columns; its data and row width come before its window
 	fresh.SetData(m_data.data(), 32, FALSE);
 	fresh.SetBytesPerRow(8, FALSE, TRUE);
@@ -180,7 +186,7 @@ TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
 }
 
 // The selection shows in the highlight colour with the focus and in the face colour without it,
-// in single-line mode only with the focus. Erasing is left to the paint.
+// in single-line mode only with the focus; its fill ends a pixel past the last digit. Erasing is left to the paint.
 TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 {
 	const COLORREF crHexBk = RGB(180, 210, 190), crFocus = ::GetSysColor(COLOR_HIGHLIGHT), crChanged = RGB(1, 2, 3);
@@ -188,8 +194,9 @@ TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 	::SetSysColors(1, &nHighlight, &crChanged);
 	m_control.SetSelection(0x45, 0x54, FALSE, TRUE);
 	m_control.SetFocus();
-	EXPECT_EQ(std::vector<COLORREF>({ crFocus, crFocus, crHexBk, crHexBk }),
-		std::vector<COLORREF>({ Space(4, 5), Space(5, 3), Space(4, 4), Space(5, 4) }));
+	const int xEnd = 5 + (int)m_control.m_nHexLeft + 14 * m_cell.cx, yMiddle = 5 + 5 * m_cell.cy + m_cell.cy / 2;  // just past the last digit
+	EXPECT_EQ(std::vector<COLORREF>({ crFocus, crFocus, crHexBk, crFocus, crHexBk }),
+		std::vector<COLORREF>({ Space(4, 5), Space(5, 3), Space(4, 4), Pixel(xEnd, yMiddle), Pixel(xEnd + 1, yMiddle) }));
 	::SetSysColors(1, &nHighlight, &crFocus);
 	// The fill starts a pixel below the row, under digits in the highlight's text colour; the ASCII column shows no selection.
 	const int xSpace = 5 + (int)m_control.m_nHexLeft + 17 * m_cell.cx, yRow = 5 + 4 * m_cell.cy;
@@ -226,7 +233,9 @@ TEST_F(HexEditTest, EveryActionRepaintsWhatItChangesAndSettersRepaintOnlyThat)
 			{ "shift+right", [&] { SetKeyDown(VK_SHIFT, true), Key(VK_RIGHT), Key(VK_NEXT), SetKeyDown(VK_SHIFT, false); } },
 			{ "end", [&] { Key(VK_END); } }, { "home", [&] { Key(VK_HOME); } }, { "digit", [&] { control.SendMessage(WM_CHAR, '5'); } },
 			{ "click", [&] { m_parent.SetFocus(); Mouse(WM_LBUTTONDOWN, 90, 30); EXPECT_EQ(control.m_hWnd, ::GetFocus()); } },
-			{ "drag", [&] { Mouse(WM_MOUSEMOVE, 150, 60); } }, { "release", [&] { Mouse(WM_LBUTTONUP, 150, 60); } },
+			{ "drag below", [&] { Mouse(WM_MOUSEMOVE, 150, 8 * m_cell.cy + 40); } },
+			{ "tick after a key", [&] { Key(VK_LEFT), control.UpdateWindow(), control.SendMessage(WM_TIMER, 1024), control.SendMessage(WM_TIMER, 1024); } },
+			{ "release", [&] { Mouse(WM_LBUTTONUP, 150, 60); } },
 			{ "double click", [&] { m_parent.SetFocus(); Mouse(WM_LBUTTONDBLCLK, 60, 20); EXPECT_EQ(control.m_hWnd, ::GetFocus()); } },
 			{ "wheel", [&] { EXPECT_EQ(TRUE, control.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA))); } },
 			{ "line down", [&] { control.SendMessage(WM_VSCROLL, SB_LINEDOWN); } },

@@ -293,14 +293,18 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 		char szClass[16];
 		::GetClassNameA(::GetWindow(pView->m_hWnd, GW_CHILD), szClass, sizeof(szClass));
 		EXPECT_EQ(std::make_pair(client, client), std::make_pair(Place(pView->m_hWnd), Place(pView->m_wndHexEdit.m_hWnd)));
-		EXPECT_EQ(std::make_tuple(std::string("CHexEditBase"), 256, (LONG)(WS_CHILD | WS_VISIBLE | ES_MULTILINE), (HWND)NULL),
+		EXPECT_EQ(std::make_tuple(std::string("CHexEditBase"), 256, (LONG)(WS_CHILD | WS_VISIBLE | ES_MULTILINE), (HWND)NULL, 0),
 			std::make_tuple(std::string(szClass), pView->m_wndHexEdit.GetDlgCtrlID(),
 				::GetWindowLong(pView->m_wndHexEdit.m_hWnd, GWL_STYLE) & (LONG)0xFFFF0004,
-				::GetWindow(pView->m_wndHexEdit.m_hWnd, GW_HWNDNEXT)));
+				::GetWindow(pView->m_wndHexEdit.m_hWnd, GW_HWNDNEXT), ::GetWindowTextLength(pView->m_wndHexEdit.m_hWnd)));
 	}
 	CClientDC dc(pView);
 	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC) && std::strcmp(pView->GetRuntimeClass()->m_lpszClassName, "CHexEditBaseView") == 0);
-	EXPECT_EQ(1, pView->m_wndHexEdit.SendMessage(WM_CHAR, '7'));  // refused
+	pView->m_wndHexEdit.SetSelection(0, 3, FALSE, FALSE);
+	PutBlock(CF_TEXT, "-");
+	pView->SetFocus();
+	pView->SendMessage(WM_COMMAND, ID_EDIT_COPY);  // neither the command nor the focus goes on to the control
+	EXPECT_EQ(std::make_tuple((LRESULT)1, CBytes("-"), pView->m_hWnd), std::make_tuple(pView->m_wndHexEdit.SendMessage(WM_CHAR, '7'), ClipboardBlock(CF_TEXT), ::GetFocus()));
 	pFrame->DestroyWindow();
 	EXPECT_EQ(std::make_pair(0, 0), held.Leaks());
 
