@@ -51,9 +51,9 @@ TEST_F(HexEditTest, FontsAndDataAndAControlWithoutItsFontIsNotMade)
 	pSelf->SetData(source.data(), 5, FALSE);
 	EXPECT_EQ(0, pSelf->SendMessage(WM_CHAR, '5'));
 	pSelf->DestroyWindow();
-	WNDCLASS wc = {};  // real double clicks, the I-beam, no background brush
+	WNDCLASS wc = {};  // real double clicks, the I-beam, no brush, icon or menu
 	for (LPCTSTR pszClass : { _T("CHexEditBase"), _T("CHexEditBase_SC") })
-		EXPECT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), pszClass, &wc) && wc.style == 0xB && wc.hCursor == ::LoadCursor(NULL, IDC_IBEAM) && !wc.hbrBackground) << pszClass;
+		EXPECT_TRUE(::GetClassInfo(AfxGetInstanceHandle(), pszClass, &wc) && wc.style == 0xB && wc.hCursor == ::LoadCursor(NULL, IDC_IBEAM) && !wc.hbrBackground && !wc.hIcon && !wc.lpszMenuName) << pszClass;
 	// A subclassed window keeps its own procedure for what the control leaves alone. A new control has no selection.
 	ASSERT_TRUE(m_control.SubclassWindow(::CreateWindowEx(0, _T("Edit"), NULL, WS_CHILD, 0, 0, 9, 9, m_parent.m_hWnd, NULL, NULL, NULL)));
 	m_control.SendMessage(EM_LIMITTEXT, 5);
