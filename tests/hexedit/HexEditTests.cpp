@@ -41,7 +41,9 @@ TEST_F(HexEditTest, FontsAndDataAndAControlWithoutItsFontIsNotMade)
 	std::unique_ptr<CObject> pMade(RUNTIME_CLASS(CHexEditBase)->CreateObject());
 	CHexEditBase* pNamed = DYNAMIC_DOWNCAST(CHexEditBase, pMade.get());
 	ASSERT_TRUE(pNamed != NULL && pNamed->Create(_T("CHexEditBase"), NULL, WS_CHILD, CRect(0, 0, 9, 9), &m_parent, 5));
-	EXPECT_EQ(pNamed, CWnd::FromHandlePermanent(::GetDlgItem(m_parent.m_hWnd, 5)));
+	char szClass[16] = "";
+	EXPECT_EQ(std::make_pair((CWnd*)pNamed, std::string("CHexEditBase")), std::make_pair(CWnd::FromHandlePermanent(::GetDlgItem(m_parent.m_hWnd, 5)),
+		std::string(szClass, ::GetClassNameA(pNamed->m_hWnd, szClass, sizeof(szClass)))));
 	pNamed->DestroyWindow();
 	// A self-creating window is a control of its own, as new: it wants every key and keeps no text.
 	// Without a parent it notifies nobody, and takes a digit all the same.
