@@ -183,8 +183,7 @@ TEST_F(HexEditTest, MemoryRunningOutLeavesTheControlConsistent)
 }
 
 // The bars shown (minimum, maximum, page, position) and what the layout asks: a page of a row or a pixel at least.
-using CBars = std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>>;
-static CBars BarsAndLayout(CHexEditProbe& control, bool bMulti)
+static std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> BarsAndLayout(CHexEditProbe& control, bool bMulti)
 {
 	auto Bar = [&control](int nBar, DWORD dwShown) {
 		SCROLLINFO info = { sizeof(info), SIF_ALL, 0, 0, 0, 0, 0 };
@@ -276,13 +275,15 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 					control.MoveWindow(0, 0, size.cx = Next(500), size.cy = Next(300));
 				break;
 			}
-			// Every 64th step the queued work is done; then the bars show the layout, as the update
-			// that each layout posts left them: largest top row, full rows, text and view widths; they
-			// show while they scroll. No timer ticks, so that a seed replays the same run.
+			// Every 64th step the queued work is done. Right after each update (showing a bar lays the
+			// control out again), and once the queue is empty, whether an update came or not, the bars
+			// show the layout: largest top row, full rows, text and view widths; they show while they
+			// scroll. No timer ticks, so that a seed replays the same run.
+			std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> bars;
 			MSG msg;
-			while (nStep % 64 == 0 && ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE))
-				::DispatchMessage(&msg);
-			const CBars bars = nStep % 64 == 0 ? BarsAndLayout(control, (dwStyle & ES_MULTILINE) != 0) : CBars();
+			for (bool bQueued = nStep % 64 == 0; bQueued && bars.first == bars.second;)
+				if (!(bQueued = ::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE) != FALSE) || (::DispatchMessage(&msg), msg.message == WM_HEXEDIT_UPDATESCROLLBARS))
+					bars = BarsAndLayout(control, (dwStyle & ES_MULTILINE) != 0);
 			const std::string strModel = model.Differences();
 			ASSERT_TRUE(bars.first == bars.second && strModel.empty() && s_timer.first == 1024 && s_timer.second == 5) << strModel << "seed " << nSeed
 				<< ", style " << dwStyle << ", step " << nStep << " (action " << nAction << "): bars " << testing::PrintToString(bars.first) << " for " << testing::PrintToString(bars.second);

@@ -45,8 +45,7 @@ TEST_F(HexEditTest, FontsAndDataAndAControlWithoutItsFontIsNotMade)
 	EXPECT_EQ(std::make_pair((CWnd*)pNamed, std::string("CHexEditBase")), std::make_pair(CWnd::FromHandlePermanent(::GetDlgItem(m_parent.m_hWnd, 5)),
 		std::string(szClass, ::GetClassNameA(pNamed->m_hWnd, szClass, sizeof(szClass)))));
 	pNamed->DestroyWindow();
-	// A self-creating window is a control of its own, as new: it wants every key and keeps no text.
-	// Without a parent it notifies nobody, and takes a digit all the same.
+	// A self-creating window is a control as new: it wants every key, keeps no text and, with no parent, takes a digit.
 	HWND hSelf = ::CreateWindowEx(0, _T("CHexEditBase_SC"), _T("text"), WS_POPUP, 0, 0, 9, 9, NULL, NULL, AfxGetInstanceHandle(), NULL);
 	CHexEditBase* pSelf = DYNAMIC_DOWNCAST(CHexEditBase, CWnd::FromHandlePermanent(hSelf));
 	ASSERT_TRUE(pSelf != NULL && pSelf->SendMessage(WM_GETDLGCODE) == DLGC_WANTALLKEYS && pSelf->SendMessage(WM_GETFONT) == (LRESULT)::GetStockObject(OEM_FIXED_FONT) && ::GetWindowTextLength(hSelf) == 0);
@@ -134,9 +133,9 @@ protected:
 		return ::GetPixel(dc.m_hDC, x, y);
 	}
 
-	// The middle of the space after the byte in the given column of the given row.
-	COLORREF Space(int nRow, int nColumn)
-		{ return Pixel(5 + (int)m_control.m_nHexLeft + (3 * nColumn + 2) * m_cell.cx + m_cell.cx / 2, 5 + nRow * m_cell.cy + m_cell.cy / 2); }
+	// A pixel, the middle one unless given, across the space after the byte in the given column of the given row.
+	COLORREF Space(int nRow, int nColumn, int nPixel = -1)
+		{ return Pixel(5 + (int)m_control.m_nHexLeft + (3 * nColumn + 2) * m_cell.cx + (nPixel < 0 ? m_cell.cx / 2 : nPixel), 5 + nRow * m_cell.cy + m_cell.cy / 2); }
 };
 
 TEST_F(HexEditPaintTest, RowsShowAddressDigitsPairsAndPrintableCharacters)
@@ -196,9 +195,8 @@ TEST_F(HexEditPaintTest, SelectionColoursByFocusAndMode)
 	::SetSysColors(1, &nHighlight, &crChanged);
 	m_control.SetSelection(0x45, 0x54, FALSE, TRUE);
 	m_control.SetFocus();
-	const int xEnd = 5 + (int)m_control.m_nHexLeft + 14 * m_cell.cx, yMiddle = 5 + 5 * m_cell.cy + m_cell.cy / 2;  // just past the last digit
 	EXPECT_EQ(std::vector<COLORREF>({ crFocus, crFocus, crHexBk, crFocus, crHexBk }),
-		std::vector<COLORREF>({ Space(4, 5), Space(5, 3), Space(4, 4), Pixel(xEnd, yMiddle), Pixel(xEnd + 1, yMiddle) }));
+		std::vector<COLORREF>({ Space(4, 5), Space(5, 3), Space(4, 4), Space(5, 4, 0), Space(5, 4, 1) }));
 	::SetSysColors(1, &nHighlight, &crFocus);
 	// The fill starts a pixel below the row, under digits in the highlight's text colour; the ASCII column shows no selection.
 	const int xSpace = 5 + (int)m_control.m_nHexLeft + 17 * m_cell.cx, yRow = 5 + 4 * m_cell.cy;
