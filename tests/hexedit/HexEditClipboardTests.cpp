@@ -169,7 +169,6 @@ TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAnd
 		PutBlock(c.nFormat, Counted(2, "\x01\x02"));
 		control.SetReadOnly(c.bReadOnly, FALSE);
 		control.m_bHighNibble = false;
-		control.m_strItems = "none";
 		const UINT nByte = c.nByte != NONE ? c.nByte : 0;  // NONE opens the menu from the keyboard
 		CPoint pt(5 + (int)control.m_nHexLeft + (3 * (int)(nByte % 16) + 1) * m_cell.cx, 5 + (int)(nByte / 16) * m_cell.cy + 2);
 		control.ClientToScreen(&pt);
@@ -184,6 +183,7 @@ TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAnd
 		const std::vector<DWORD> shown = Screen(control);
 		control.InvalidateRect(NULL, FALSE);
 		EXPECT_TRUE(shown == Screen(control)) << c.nByte;
+		control.m_strItems = "none";  // until a menu shows
 	}
 	control.SetData(NULL, 0, FALSE);  // on no data the menu still shows, and nothing moves
 	control.SendMessage(WM_CONTEXTMENU, (WPARAM)control.m_hWnd, MAKELPARAM(ptCorner.x, ptCorner.y));

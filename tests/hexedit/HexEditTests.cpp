@@ -236,7 +236,7 @@ TEST_F(HexEditTest, EveryActionRepaintsWhatItChangesAndSettersRepaintOnlyThat)
 			{ "drag below", [&] { Mouse(WM_MOUSEMOVE, 150, 8 * m_cell.cy + 40); } },
 			{ "tick after a key", [&] { Key(VK_LEFT), control.UpdateWindow(), control.SendMessage(WM_TIMER, 1024), control.SendMessage(WM_TIMER, 1024); } },
 			{ "release", [&] { Mouse(WM_LBUTTONUP, 150, 60); } },
-			{ "double click", [&] { m_parent.SetFocus(); Mouse(WM_LBUTTONDBLCLK, 60, 20); EXPECT_EQ(control.m_hWnd, ::GetFocus()); } },
+			{ "double click", [&] { Mouse(WM_LBUTTONDBLCLK, 60, 20); } },  // with the focus kept, whose change would repaint too
 			{ "wheel", [&] { EXPECT_EQ(TRUE, control.SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-WHEEL_DELTA))); } },
 			{ "line down", [&] { control.SendMessage(WM_VSCROLL, SB_LINEDOWN); } },
 			{ "line right", [&] { control.SendMessage(WM_HSCROLL, SB_LINERIGHT); } },
