@@ -299,7 +299,9 @@ TEST(HostViewer, TheViewIsOneControlOverItsClientArea)
 	}
 	CClientDC dc(pView);
 	EXPECT_TRUE(pView->SendMessage(WM_ERASEBKGND, (WPARAM)dc.m_hDC) && std::strcmp(pView->GetRuntimeClass()->m_lpszClassName, "CHexEditBaseView") == 0);
-	EXPECT_EQ(1, pView->m_wndHexEdit.SendMessage(WM_CHAR, '7'));  // refused
+	pView->SetFocus();
+	pView->SendMessage(WM_COMMAND, ID_EDIT_SELECT_ALL);  // neither the command nor the focus goes on to the control
+	EXPECT_EQ(std::make_tuple((LRESULT)1, FALSE, pView->m_hWnd), std::make_tuple(pView->m_wndHexEdit.SendMessage(WM_CHAR, '7'), pView->m_wndHexEdit.HasSelection(), ::GetFocus()));
 	pFrame->DestroyWindow();
 	EXPECT_EQ(std::make_pair(0, 0), held.Leaks());
 
