@@ -275,10 +275,9 @@ TEST_F(HexEditTest, RandomInputKeepsPositionsInsideTheData)
 					control.MoveWindow(0, 0, size.cx = Next(500), size.cy = Next(300));
 				break;
 			}
-			// Every 64th step the queued work is done. Right after each update (showing a bar lays the
-			// control out again), and once the queue is empty, whether an update came or not, the bars
-			// show the layout: largest top row, full rows, text and view widths; they show while they
-			// scroll. No timer ticks, so that a seed replays the same run.
+			// Every 64th step the queue is emptied; right after each update (showing a bar lays the control
+			// out again) and at the end, the bars show the layout: largest top row, full rows, text and
+			// view widths; they show while they scroll. No timer ticks, so that a seed replays the same run.
 			std::pair<std::vector<std::vector<int>>, std::vector<std::vector<int>>> bars;
 			MSG msg;
 			for (bool bQueued = nStep % 64 == 0; bQueued && bars.first == bars.second;)
