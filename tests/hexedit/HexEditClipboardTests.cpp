@@ -60,15 +60,8 @@ protected:
 	}
 };
 
-// Lines break where the rows do; a selection of more than a row keeps its first line's column.
-// Without a selection, or with its ends out of order, nothing is copied. Both formats, zero bytes
-// included, outlive the program that copied them: this test, run again in a process of its own,
-// copies there and ends. Ctrl+A, Ctrl+C and Ctrl+V act before a dialog would see the keys; select
-// all keeps the caret. Pasting overwrites from the selection's start or the edit position, never
-// past either end; text alone and a read-only control take nothing, yet read-only copies. In the
-// context menu: inside the selection, either end included, it stays; outside, the selection goes,
-// with a repaint, and the caret moves to the byte's high digit, menu or none. From the keyboard
-// the menu shows beside the corner. Paste needs binary data on the clipboard and a writable control.
+// What a copy puts on the clipboard must outlive the program that copied it, so this test runs
+// itself again in a process of its own, which copies and ends, and reads what that one left.
 TEST_F(HexEditClipboardTest, CopiedTextCopiesReachOtherProgramsShortcutsPasteAndContextMenuActAsDocumented)
 {
 	if (::GetEnvironmentVariableA("MENDLE_COPY_AND_END", NULL, 0) != 0)
