@@ -110,7 +110,8 @@ CString CCartridgeFile::NameParts(UINT nParts)
 
 // The first bytes.size() bytes of a file, or all it holds when it holds fewer. FALSE when it cannot
 // be opened, lOsError saying why, or read, lOsError 0.
-static BOOL ReadHead(LPCTSTR lpszPath, std::vector<BYTE>& bytes, UINT& nRead, LONG& lOsError)
+// A failure is said in strError, the file named as lpszWhat ("the cartridge file " or nothing).
+static BOOL ReadHead(LPCTSTR lpszPath, LPCTSTR lpszWhat, std::vector<BYTE>& bytes, UINT& nRead, LONG& lOsError, CString& strError)
 {
 	CFile file;
 	CFileException error;
@@ -119,6 +120,7 @@ static BOOL ReadHead(LPCTSTR lpszPath, std::vector<BYTE>& bytes, UINT& nRead, LO
 	if (!file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite, &error))
 	{
 		lOsError = error.m_lOsError;
+		strError.Format(_T("%s: %scannot be opened (error %ld)."), lpszPath, lpszWhat, lOsError);
 		return FALSE;
 	}
 	try
@@ -129,6 +131,7 @@ static BOOL ReadHead(LPCTSTR lpszPath, std::vector<BYTE>& bytes, UINT& nRead, LO
 	catch (CFileException* e)
 	{
 		e->Delete();
+		strError.Format(_T("%s: %scannot be read."), lpszPath, lpszWhat);
 		return FALSE;
 	}
 	return TRUE;
@@ -142,14 +145,8 @@ CCartridgeFile::LoadResult CCartridgeFile::Load(LPCTSTR lpszPath, CCartridge& ca
 	std::vector<BYTE> image(FILE_SIZE + 1);
 	UINT nRead = 0;
 	LONG lOsError = 0;
-	if (!ReadHead(lpszPath, image, nRead, lOsError))
-	{
-		if (lOsError == 0)
-			strError.Format(_T("%s: the cartridge file cannot be read."), lpszPath);
-		else
-			strError.Format(_T("%s: the cartridge file cannot be opened (error %ld)."), lpszPath, lOsError);
+	if (!ReadHead(lpszPath, _T("the cartridge file "), image, nRead, lOsError, strError))
 		return lOsError == ERROR_FILE_NOT_FOUND || lOsError == ERROR_PATH_NOT_FOUND ? missing : unreadable;
-	}
 
 	DWORD dwExpected = 0;
 	CCartridge found = cartridge;
@@ -184,14 +181,8 @@ BOOL CCartridgeFile::ReadSave(LPCTSTR lpszPath, BYTE* pBuffer, CString& strError
 	std::vector<BYTE> bytes(SAVE_POSITION_SIZE + 1);
 	UINT nRead = 0;
 	LONG lOsError = 0;
-	if (!ReadHead(lpszPath, bytes, nRead, lOsError))
-	{
-		if (lOsError == 0)
-			strError.Format(_T("%s: cannot be read."), lpszPath);
-		else
-			strError.Format(_T("%s: cannot be opened (error %ld)."), lpszPath, lOsError);
+	if (!ReadHead(lpszPath, _T(""), bytes, nRead, lOsError, strError))
 		return FALSE;
-	}
 	if (nRead != SAVE_POSITION_SIZE)
 	{
 		strError.Format(_T("%s: %u%s bytes; a save file holds exactly %u."), lpszPath, nRead,
